@@ -1,0 +1,93 @@
+// Back-buffer memory and canvas copies for the SDL and headless backends.
+
+#include "platform/common/surface_memory.h"
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <new>
+
+namespace emu {
+namespace {
+
+constexpr std::size_t pageSize = 4096;
+
+std::uint32_t stockColour(int brush) {
+  switch (brush) {
+    case WHITE_BRUSH:
+      return 0xFFFFFFFF;
+    case GRAY_BRUSH:
+      return 0xFF808080;
+    case DKGRAY_BRUSH:
+      return 0xFF404040;
+    default:
+      return 0xFF000000;
+  }
+}
+
+}  // namespace
+
+void Canvas::resize(int w, int h) {
+  width = std::max(w, 0);
+  height = std::max(h, 0);
+  pixels.assign(static_cast<std::size_t>(width) * height, 0xFF000000);
+}
+
+Handle createSurface(Handle, int width, int height, void** pixels) {
+  if (width <= 0 || height <= 0 || width > 32768 || height > 32768) return 0;
+  const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
+  const std::size_t rounded = (bytes + pageSize - 1) / pageSize * pageSize;
+  void* memory = std::aligned_alloc(pageSize, rounded);
+  if (!memory) return 0;
+  std::memset(memory, 0, rounded);  // a new DIB section is zeroed
+  Surface* s = new (std::nothrow) Surface{width, height, static_cast<std::uint8_t*>(memory)};
+  if (!s) {
+    std::free(memory);
+    return 0;
+  }
+  *pixels = memory;
+  return reinterpret_cast<Handle>(s);
+}
+
+void releaseSurface(Handle surface) {
+  Surface* s = surfaceOf(surface);
+  if (!s) return;
+  std::free(s->pixels);
+  delete s;
+}
+
+Surface* surfaceOf(Handle surface) { return reinterpret_cast<Surface*>(surface); }
+
+void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, int height,
+                  Canvas& canvas, int x, int y) {
+  // Clip against the source, then against the canvas, moving both origins together.
+  auto clip = [](int& src, int& dst, int& size, int srcLimit, int dstLimit) {
+    if (src < 0) { dst -= src; size += src; src = 0; }
+    if (dst < 0) { src -= dst; size += dst; dst = 0; }
+    size = std::min({size, srcLimit - src, dstLimit - dst});
+  };
+  clip(sourceX, x, width, surface.width, canvas.width);
+  clip(sourceY, y, height, surface.height, canvas.height);
+  if (width <= 0 || height <= 0) return;
+  const std::size_t pitch = static_cast<std::size_t>(surface.width) * 4;
+  for (int row = 0; row < height; ++row) {
+    const int sy = sourceY + row;
+    const std::uint32_t* from = reinterpret_cast<const std::uint32_t*>(
+                                    surface.pixels + (surface.height - 1 - sy) * pitch) +
+                                sourceX;
+    std::uint32_t* to = canvas.pixels.data() + static_cast<std::size_t>(y + row) * canvas.width + x;
+    for (int i = 0; i < width; ++i) to[i] = from[i] | 0xFF000000u;
+  }
+}
+
+void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush) {
+  const int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
+  const int right = std::min(rect.right, canvas.width), bottom = std::min(rect.bottom, canvas.height);
+  const std::uint32_t colour = stockColour(stockBrush);
+  for (int y = top; y < bottom; ++y) {
+    std::fill_n(canvas.pixels.data() + static_cast<std::size_t>(y) * canvas.width + left,
+                std::max(right - left, 0), colour);
+  }
+}
+
+}  // namespace emu

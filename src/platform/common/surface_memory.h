@@ -1,0 +1,44 @@
+// The back buffer's memory for the SDL and headless backends: a page-aligned,
+// bottom-up 32-bit pixel block like a DIB section, and the copy of a rectangle of
+// it into a top-down canvas (the window's picture).
+#pragma once
+
+#include <cstdint>
+#include <vector>
+
+#include "platform/platform.h"
+
+namespace emu {
+
+struct Surface {
+  int width = 0, height = 0;
+  std::uint8_t* pixels = nullptr;  // bottom row first, width * 4 bytes a row
+};
+
+// A window's picture: top row first, rows packed.
+struct Canvas {
+  int width = 0, height = 0;
+  std::vector<std::uint32_t> pixels;
+  void resize(int w, int h);
+};
+
+Handle createSurface(Handle windowDC, int width, int height, void** pixels);
+void releaseSurface(Handle surface);
+Surface* surfaceOf(Handle surface);
+
+// Copies (sourceX, sourceY, width, height) of the surface, y from the top, to
+// (x, y) of the canvas, clipped to both; alpha is ignored (kept 0xFF on screen).
+void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, int height,
+                  Canvas& canvas, int x, int y);
+
+// FillRect with a stock brush on a canvas.
+void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush);
+
+}  // namespace emu
+
+namespace emu {
+// TextOutW in opaque mode with the given colours (0x00BBGGRR) and alignment
+// (TA_CENTER centres on x); draws with the backends' small built-in font. 1 or 0.
+int drawText(Canvas& canvas, int x, int y, const wchar_t* text, std::uint32_t backColour,
+             std::uint32_t textColour, std::uint32_t align);
+}  // namespace emu

@@ -1,0 +1,249 @@
+// The headless backend.
+//
+// Virtual time: the process thread's sleeps advance the clock; each then waits
+// until the main thread has gone idle at the new time (every timer that fell due
+// handled, the queue empty). Posted input is handled before the poster goes on in
+// the same way. Nothing depends on the real clock, so frames repeat exactly.
+
+#include "platform/headless/headless.h"
+
+#include <condition_variable>
+#include <cstdio>
+#include <map>
+#include <memory>
+#include <mutex>
+
+#include "platform/common/resources.h"
+#include "platform/common/window_system.h"
+
+namespace headless {
+namespace {
+
+struct State {
+  Options options;
+  std::mutex mutex;
+  std::condition_variable changed;
+  std::uint64_t now = 0;
+  std::uint64_t seenNow = 0;      // the time the main thread last looked at
+  std::uint64_t idleAt = 0;       // the main thread was idle with this time handled
+  bool mainIdle = false;          // the main thread waits with nothing left to do
+  bool woken = false;
+  int frames = 0;
+  int cursorCount = 0;
+  std::map<Handle, std::unique_ptr<emu::Canvas>> canvases;
+  std::vector<std::wstring> boxes;
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+// Waits until the main thread is idle with everything up to time `at` handled and
+// nothing posted since. Returns at once on the main thread, which has nobody to
+// wait for.
+void waitForMainIdle(std::unique_lock<std::mutex>& lock, std::uint64_t at) {
+  if (emu::onMainThread()) return;
+  State& s = state();
+  s.changed.wait(lock, [&] {
+    return (s.mainIdle && !s.woken && s.idleAt >= at) || emu::stopRequested();
+  });
+}
+
+void nativeWait(int) {
+  State& s = state();
+  std::unique_lock lock(s.mutex);
+  if (s.woken || s.now != s.seenNow) {
+    s.woken = false;
+    return;
+  }
+  s.idleAt = s.seenNow;
+  s.mainIdle = true;
+  s.changed.notify_all();
+  s.changed.wait(lock, [&] { return s.woken || s.now != s.seenNow; });
+  s.mainIdle = false;
+  s.woken = false;
+}
+
+void nativeWake() {
+  State& s = state();
+  {
+    std::lock_guard lock(s.mutex);
+    s.woken = true;
+  }
+  s.changed.notify_all();
+}
+
+std::uint64_t nativeNow() {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  if (emu::onMainThread()) s.seenNow = s.now;
+  return s.now;
+}
+
+int nativeCreate(emu::Window& window) {
+  State& s = state();
+  auto canvas = std::make_unique<emu::Canvas>();
+  canvas->resize(window.width, window.height);
+  std::lock_guard lock(s.mutex);
+  s.canvases[window.handle] = std::move(canvas);
+  return 1;
+}
+
+void nativeDestroy(emu::Window& window) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  s.canvases.erase(window.handle);
+}
+
+void nativeSleep(std::uint32_t milliseconds) {
+  emu::checkStop();
+  State& s = state();
+  {
+    std::unique_lock lock(s.mutex);
+    s.now += milliseconds;
+    s.changed.notify_all();
+    waitForMainIdle(lock, s.now);
+  }
+  emu::checkStop();
+}
+
+emu::Canvas* canvasOf(Handle window) {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  auto it = s.canvases.find(window);
+  return it == s.canvases.end() ? nullptr : it->second.get();
+}
+
+int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
+           int sourceY) {
+  emu::checkStop();
+  emu::Canvas* canvas = canvasOf(dc);
+  emu::Surface* source = emu::surfaceOf(surface);
+  if (!canvas || !source) return 0;
+  emu::copyToCanvas(*source, sourceX, sourceY, width, height, *canvas, x, y);
+  State& s = state();
+  if (!emu::onMainThread()) {
+    int frame;
+    {
+      std::lock_guard lock(s.mutex);
+      frame = s.frames++;
+    }
+    if (s.options.onPresent) {
+      s.options.onPresent(frame);
+      // Input posted by the hook is handled before the next frame is drawn.
+      std::unique_lock lock(s.mutex);
+      waitForMainIdle(lock, s.now);
+    }
+    emu::checkStop();
+  }
+  return 1;
+}
+
+int messageBox(Handle, const wchar_t* text, const wchar_t* caption, std::uint32_t) {
+  State& s = state();
+  std::wstring entry = std::wstring(caption ? caption : L"") + L"|" + (text ? text : L"");
+  std::fprintf(stderr, "message box: %ls\n", entry.c_str());
+  std::lock_guard lock(s.mutex);
+  s.boxes.push_back(std::move(entry));
+  return 1;
+}
+
+}  // namespace
+
+void configure(const Options& options) {
+  emu::resetWindowSystem();
+  State& s = state();
+  {
+    std::lock_guard lock(s.mutex);
+    s.options = options;
+    s.now = s.seenNow = options.startTimeMs;
+    s.idleAt = 0;
+    s.mainIdle = false;
+    s.woken = false;
+    s.frames = 0;
+    s.cursorCount = 0;
+    s.canvases.clear();
+    s.boxes.clear();
+  }
+  platform = Platform{};
+  emu::installWindowSystem(emu::Native{nativeWait, nativeWake, nativeNow, nativeCreate,
+                                       nativeDestroy, nullptr, nativeSleep});
+  platform.messageBox = messageBox;
+  platform.showCursor = [](int show) {
+    State& st = state();
+    std::lock_guard lock(st.mutex);
+    return st.cursorCount += show ? 1 : -1;
+  };
+  platform.getSystemMetrics = [](int index) {
+    const Options& o = state().options;
+    return index == SM_CXSCREEN ? o.screenWidth : index == SM_CYSCREEN ? o.screenHeight : 0;
+  };
+  platform.setClipboardViewer = [](Handle) -> Handle { return 0; };
+  platform.changeClipboardChain = [](Handle, Handle) { return 1; };
+  platform.commandLineArguments = [] { return state().options.arguments; };
+  platform.fillRectStock = [](Handle dc, const Rect& rect, int brush) {
+    emu::Canvas* canvas = canvasOf(dc);
+    if (!canvas) return 0;
+    emu::fillCanvas(*canvas, rect, brush);
+    return 1;
+  };
+  platform.textOut = [](Handle dc, int x, int y, const wchar_t* text, std::uint32_t back,
+                        std::uint32_t fore, std::uint32_t align) {
+    emu::Canvas* canvas = canvasOf(dc);
+    return canvas ? emu::drawText(*canvas, x, y, text, back, fore, align) : 0;
+  };
+  platform.createSurface = emu::createSurface;
+  platform.releaseSurface = emu::releaseSurface;
+  platform.bitBlt = bitBlt;
+  platform.timeGetTime = [] { return static_cast<std::uint32_t>(nativeNow()); };
+  platform.timeBeginPeriod = [](std::uint32_t) {};
+  // No performance counter and no vertical blank: pacing runs on the virtual
+  // millisecond clock, so each frame advances time by whole milliseconds.
+  platform.queryPerformanceFrequency = [](std::int64_t& f) {
+    f = 0;
+    return 0;
+  };
+  platform.queryPerformanceCounter = [](std::int64_t& c) {
+    c = static_cast<std::int64_t>(nativeNow());
+    return 0;
+  };
+  platform.systemMajorVersion = [] { return 6; };
+  platform.createVerticalBlank = [] { return 0; };
+  platform.waitVerticalBlank = [] { return 0; };
+  platform.releaseVerticalBlank = [] {};
+  platform.enumMonitors = [](std::vector<Rect>& monitors) {
+    const Options& o = state().options;
+    monitors.assign(1, Rect{0, 0, o.screenWidth, o.screenHeight});
+    return 1;
+  };
+  platform.monitorFrequency = [](int index) { return index == 0 ? state().options.refreshRate : 0; };
+  emu::installResources(platform);
+}
+
+void postKey(int virtualKey, bool down) {
+  const Handle window = emu::firstTopLevelWindow();
+  if (!window) return;
+  // lParam as the keyboard makes it: repeat count 1; for a release the previous
+  // state and transition bits are set.
+  const LParam lParam = down ? 1 : static_cast<LParam>(0xC0000001u);
+  emu::post(window, down ? WM_KEYDOWN : WM_KEYUP, static_cast<WParam>(virtualKey), lParam);
+}
+
+const Canvas* windowCanvas(std::uintptr_t window) { return canvasOf(window); }
+
+std::uintptr_t mainWindow() { return emu::firstTopLevelWindow(); }
+
+const std::vector<std::wstring>& messageBoxes() { return state().boxes; }
+
+std::uint32_t now() { return static_cast<std::uint32_t>(nativeNow()); }
+
+int framesPresented() {
+  State& s = state();
+  std::lock_guard lock(s.mutex);
+  return s.frames;
+}
+
+}  // namespace headless
+
+void installPlatform() { headless::configure(headless::Options{}); }

@@ -1,0 +1,49 @@
+// The headless backend: no display, a virtual clock, windows that are pictures in
+// memory. Tests, golden frames, benchmarks and the frame renderer drive it.
+//
+// Time moves only when the process thread sleeps, and every sleep waits until the
+// main thread has handled all that fell due, so a run is the same every time.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "platform/common/surface_memory.h"
+#include "platform/platform.h"
+
+namespace headless {
+
+struct Options {
+  int screenWidth = 1024;
+  int screenHeight = 768;
+  int refreshRate = 60;           // what the monitor reports
+  std::uint32_t startTimeMs = 0;  // timeGetTime at start
+  std::vector<std::wstring> arguments{L"brinemere"};
+  // Called on the process thread after each presented frame, with its number from
+  // 0; it may post input (postKey). The frame is in windowCanvas(mainWindow).
+  void (*onPresent)(int frame) = nullptr;
+};
+
+// Installs the backend with these options (also resets every window and timer).
+void configure(const Options& options);
+
+// Posts a key press or release to the main window, as the keyboard would.
+void postKey(int virtualKey, bool down);
+
+using Canvas = emu::Canvas;
+
+// What a window shows; null for a handle that is not a live window.
+const Canvas* windowCanvas(std::uintptr_t window);
+
+// The main window (the first top-level window), 0 when there is none.
+std::uintptr_t mainWindow();
+
+// Texts of the message boxes shown so far (each "caption|text"); the boxes
+// answer OK at once.
+const std::vector<std::wstring>& messageBoxes();
+
+std::uint32_t now();  // the virtual clock
+int framesPresented();
+
+}  // namespace headless

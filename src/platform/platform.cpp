@@ -1,0 +1,5 @@
+// The installed backend's entry points.
+
+#include "platform/platform.h"
+
+Platform platform;

@@ -1,0 +1,237 @@
+// The platform interface: the small subset of Win32 that the portable shell and
+// framework call. It keeps Win32's message numbers, virtual-key codes and
+// wParam/lParam packing, so the shell is written once, exactly in Win32 terms.
+//
+// The interface is one record of function pointers, `platform`. Each backend
+// (win32, sdl, headless) fills it at start; tests fill it with recording fakes.
+// On Windows every entry is a thin call of the real interface; elsewhere each is
+// emulated from what the shell expects of it. Results follow Win32: 0 or null is
+// failure unless an entry says otherwise.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+using Handle = std::uintptr_t;  // window, device context, thread, surface, resource
+using WParam = std::uintptr_t;
+using LParam = std::intptr_t;
+using LResult = std::intptr_t;
+
+// ---- Window messages (Win32 numbers) ---------------------------------------
+enum : std::uint32_t {
+  WM_CREATE = 0x0001,
+  WM_DESTROY = 0x0002,
+  WM_PAINT = 0x000F,
+  WM_CLOSE = 0x0010,
+  WM_QUIT = 0x0012,
+  WM_GETMINMAXINFO = 0x0024,
+  WM_DISPLAYCHANGE = 0x007E,
+  WM_KEYDOWN = 0x0100,
+  WM_KEYUP = 0x0101,
+  WM_TIMER = 0x0113,
+  WM_MOUSEMOVE = 0x0200,
+  WM_LBUTTONDOWN = 0x0201,
+  WM_LBUTTONUP = 0x0202,
+  WM_LBUTTONDBLCLK = 0x0203,
+  WM_RBUTTONDOWN = 0x0204,
+  WM_RBUTTONUP = 0x0205,
+  WM_RBUTTONDBLCLK = 0x0206,
+  WM_MBUTTONDOWN = 0x0207,
+  WM_MBUTTONUP = 0x0208,
+  WM_MBUTTONDBLCLK = 0x0209,
+  WM_MOUSEWHEEL = 0x020A,
+  WM_COPY = 0x0301,
+  WM_PASTE = 0x0302,
+  WM_DRAWCLIPBOARD = 0x0308,
+  WM_CHANGECBCHAIN = 0x030D,
+};
+
+// ---- Virtual-key codes used by the framework and the scene -----------------
+enum : int {
+  VK_BACK = 0x08,
+  VK_TAB = 0x09,
+  VK_RETURN = 0x0D,
+  VK_SHIFT = 0x10,
+  VK_CONTROL = 0x11,
+  VK_MENU = 0x12,
+  VK_PAUSE = 0x13,
+  VK_ESCAPE = 0x1B,
+  VK_SPACE = 0x20,
+  VK_PRIOR = 0x21,
+  VK_NEXT = 0x22,
+  VK_END = 0x23,
+  VK_HOME = 0x24,
+  VK_LEFT = 0x25,
+  VK_UP = 0x26,
+  VK_RIGHT = 0x27,
+  VK_DOWN = 0x28,
+  VK_INSERT = 0x2D,
+  VK_DELETE = 0x2E,
+  VK_F1 = 0x70,
+};
+
+// ---- Styles, message-box flags, stock objects, metrics ---------------------
+enum : std::uint32_t {
+  WS_POPUP = 0x80000000u,
+  WS_CHILD = 0x40000000u,
+  WS_VISIBLE = 0x10000000u,
+  WS_DISABLED = 0x08000000u,
+  WS_CAPTION = 0x00C00000u,
+  WS_SYSMENU = 0x00080000u,
+  CS_PARENTDC = 0x0080u,
+  MB_OK = 0x0000u,
+  MB_ICONERROR = 0x0010u,
+  SW_SHOWNORMAL = 1u,
+};
+enum : int { SM_CXSCREEN = 0, SM_CYSCREEN = 1 };
+enum : int { WHITE_BRUSH = 0, GRAY_BRUSH = 2, DKGRAY_BRUSH = 3, BLACK_BRUSH = 4 };
+enum : int { THREAD_PRIORITY_HIGHEST = 2, THREAD_PRIORITY_TIME_CRITICAL = 15 };
+enum : std::uint32_t { TA_CENTER = 6 };
+
+struct Rect {
+  int left, top, right, bottom;
+};
+
+// One message as the loop receives it.
+struct Message {
+  Handle window;
+  std::uint32_t message;
+  WParam wParam;
+  LParam lParam;
+};
+
+// What a window class carries. The window procedure is always the shell's.
+struct WindowClass {
+  const wchar_t* name;
+  std::uint32_t style;  // CS_PARENTDC for the preview child, 0 for the main window
+  int withIcon;         // "ICON_MAIN" from the resources, else the standard icon
+  int customCursor;     // "USER_CURSOR" from the resources, else the standard arrow
+  int blackBackground;  // stock black brush as the class background
+};
+
+using WindowProcedure = LResult (*)(Handle window, std::uint32_t message, WParam, LParam);
+using ThreadBody = std::uint32_t (*)(void* parameter);
+
+// A decoded picture: 32-bit ARGB, top row first, rows packed.
+struct PictureData {
+  int width = 0;
+  int height = 0;
+  std::vector<std::uint32_t> pixels;
+};
+
+struct Platform {
+  // ---- windows and messages ----
+  // Registers a window class whose procedure is `procedure`; 1 or 0.
+  int (*registerClass)(const WindowClass& windowClass, WindowProcedure procedure);
+  // CreateWindowExW with extended style 0; 0 on failure. WM_CREATE reaches the
+  // procedure before this returns.
+  Handle (*createWindow)(const wchar_t* className, const wchar_t* title, std::uint32_t style, int x,
+                         int y, int width, int height, Handle parent);
+  void (*showWindow)(Handle window, int showCommand);
+  void (*updateWindow)(Handle window);
+  int (*destroyWindow)(Handle window);
+  // GetMessageW for all windows: 0 once WM_QUIT is taken, else 1.
+  int (*getMessage)(Message& message);
+  // TranslateMessage then DispatchMessageW.
+  void (*dispatchMessage)(const Message& message);
+  LResult (*defWindowProc)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
+  void (*postQuitMessage)(int exitCode);
+  // Synchronous from any thread, as on Windows; from another thread it waits until
+  // the main thread has handled the message.
+  LResult (*sendMessage)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
+  int (*postMessage)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
+  // MessageBoxW; blocks until dismissed; returns the button pressed (IDOK = 1).
+  int (*messageBox)(Handle owner, const wchar_t* text, const wchar_t* caption,
+                    std::uint32_t type);
+  // ShowCursor: returns the new display count.
+  int (*showCursor)(int show);
+  // SetTimer without a timer procedure: WM_TIMER with wParam = id; 1 or 0.
+  int (*setTimer)(Handle window, std::uintptr_t id, std::uint32_t milliseconds);
+  int (*killTimer)(Handle window, std::uintptr_t id);
+  int (*getSystemMetrics)(int index);
+  // FindWindowW(NULL, title); 0 when no window has that title.
+  Handle (*findWindow)(const wchar_t* title);
+  int (*getClientRect)(Handle window, Rect& rect);
+  // SetWindowPos to the top of the z order, no move, no size.
+  int (*bringToTop)(Handle window);
+  int (*moveWindow)(Handle window, int x, int y, int width, int height, int repaint);
+  // SetClipboardViewer (returns the next viewer) and ChangeClipboardChain.
+  Handle (*setClipboardViewer)(Handle window);
+  int (*changeClipboardChain)(Handle window, Handle next);
+  // GetCommandLineW split by CommandLineToArgvW; argument 0 is the program path.
+  std::vector<std::wstring> (*commandLineArguments)();
+
+  // ---- device contexts, painting and GDI ----
+  Handle (*getDC)(Handle window);
+  int (*releaseDC)(Handle window, Handle dc);
+  Handle (*beginPaint)(Handle window);
+  void (*endPaint)(Handle window);
+  // FillRect with a stock brush (WHITE_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH).
+  int (*fillRectStock)(Handle dc, const Rect& rect, int stockBrush);
+  // SetBkColor, SetTextColor, SetTextAlign then TextOutW. Colours are 0x00BBGGRR.
+  int (*textOut)(Handle dc, int x, int y, const wchar_t* text, std::uint32_t backColour,
+                 std::uint32_t textColour, std::uint32_t align);
+
+  // ---- the back buffer ----
+  // A memory context compatible with `windowDC` holding a 32-bit bottom-up DIB
+  // section of width x height; *pixels receives its page-aligned memory. 0 on failure.
+  Handle (*createSurface)(Handle windowDC, int width, int height, void** pixels);
+  // Selects the previous bitmap back, deletes the DIB section and the context.
+  void (*releaseSurface)(Handle surface);
+  // BitBlt(dc, x, y, width, height, surface, sourceX, sourceY, SRCCOPY). The frame is
+  // on screen when it returns.
+  int (*bitBlt)(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
+                int sourceY);
+
+  // ---- threads and time ----
+  // CreateThread running `body(parameter)` at once; 0 on failure.
+  Handle (*createThread)(ThreadBody body, void* parameter);
+  // TerminateThread. Where a thread cannot be killed, the backend stops it at its
+  // next wait point (sleep, send, present) and returns once it has ended.
+  int (*terminateThread)(Handle thread);
+  int (*setThreadPriority)(Handle thread, int priority);
+  void (*sleep)(std::uint32_t milliseconds);
+  std::uint32_t (*timeGetTime)();
+  void (*timeBeginPeriod)(std::uint32_t milliseconds);
+  int (*queryPerformanceFrequency)(std::int64_t& frequency);
+  int (*queryPerformanceCounter)(std::int64_t& counter);
+  // Major version of the system (GetVersionExW).
+  int (*systemMajorVersion)();
+  // The vertical-blank object: create (1 or 0), wait for the end of the next blank
+  // (1 or 0), release. A backend without a blocking wait fails create.
+  int (*createVerticalBlank)();
+  int (*waitVerticalBlank)();
+  void (*releaseVerticalBlank)();
+
+  // ---- monitors ----
+  // Rectangles of the desktop's monitors in enumeration order; 0 on failure.
+  int (*enumMonitors)(std::vector<Rect>& monitors);
+  // Current display frequency (Hz) of monitor `index`, 0 when unknown.
+  int (*monitorFrequency)(int index);
+
+  // ---- resources ----
+  // The bytes of resource `name` of `type` (names and types without regard to case);
+  // type 2 (RT_BITMAP) is a bitmap resource. Null when missing.
+  const std::uint8_t* (*findResource)(const wchar_t* name, const wchar_t* type,
+                                      std::size_t& size);
+
+  // ---- pictures ----
+  // Decodes PNG, JPEG, GIF, TIFF or BMP bytes; 0 on any failure (picture empty).
+  int (*decodePicture)(const std::uint8_t* bytes, std::size_t size, PictureData& picture);
+  // Decodes a bitmap resource by name; 0 when missing or broken.
+  int (*decodeBitmapResource)(const wchar_t* name, PictureData& picture);
+  int (*decodePictureFile)(const wchar_t* path, PictureData& picture);
+  // High-quality bicubic resample with mirrored edges; 0 on failure.
+  int (*resamplePicture)(const PictureData& source, int width, int height, PictureData& result);
+  // Encodes `picture` to `path` as format 0 BMP, 1 JPEG, 2 GIF, 3 TIFF, 4 PNG with
+  // the JPEG quality given; 1 or 0. A failed save leaves no file behind.
+  int (*encodePictureFile)(const PictureData& picture, const wchar_t* path, int format,
+                           int quality);
+};
+
+// The installed backend. Zero until a backend or a test fills it.
+extern Platform platform;
+
+// Fills `platform` with the backend linked into this program.
+void installPlatform();

@@ -1,0 +1,475 @@
+// The SDL backend: windows, events, painting, time and monitors on SDL2.
+//
+// Every SDL video call runs on the main thread. A window's picture is a canvas in
+// memory; BitBlt and painting copy into it and then onto the window's surface.
+// BitBlt from the process thread is handed to the main thread and waited for, so
+// the frame is on screen when it returns.
+
+#include "platform/sdl/sdl.h"
+
+#include <SDL.h>
+#include <SDL_syswm.h>
+#include <X11/Xlib.h>
+
+#include <cstdio>
+#include <cstring>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <vector>
+
+#include "platform/common/resources.h"
+#include "platform/common/surface_memory.h"
+#include "platform/common/window_system.h"
+#include "platform/sdl/keys.h"
+
+namespace sdl {
+namespace {
+
+struct NativeWindow {
+  SDL_Window* window = nullptr;
+  unsigned long xChild = 0;  // the preview child made with Xlib
+  emu::Canvas canvas;
+};
+
+struct State {
+  std::vector<std::wstring> arguments;
+  Uint32 wakeEvent = 0;
+  Display* display = nullptr;  // our own Xlib connection, for the preview child
+  Handle previewChild = 0;
+  unsigned long previewHost = 0;
+  Uint32 lastHostCheck = 0;
+  int cursorCount = 0;
+};
+
+State& state() {
+  static State s;
+  return s;
+}
+
+NativeWindow* nativeOf(Handle handle) {
+  emu::Window* w = emu::findWindowRecord(handle);
+  return w ? static_cast<NativeWindow*>(w->native) : nullptr;
+}
+
+Handle handleOf(Uint32 windowId) {
+  SDL_Window* window = SDL_GetWindowFromID(windowId);
+  if (!window) return 0;
+  return reinterpret_cast<Handle>(SDL_GetWindowData(window, "handle"));
+}
+
+// Shows a rectangle of the canvas on the window.
+void showCanvas(NativeWindow& n, int x, int y, int width, int height) {
+  SDL_Surface* target = SDL_GetWindowSurface(n.window);
+  if (!target) return;
+  const emu::Canvas& c = n.canvas;
+  if (x < 0) { width += x; x = 0; }
+  if (y < 0) { height += y; y = 0; }
+  if (x + width > c.width) width = c.width - x;
+  if (y + height > c.height) height = c.height - y;
+  if (x + width > target->w) width = target->w - x;
+  if (y + height > target->h) height = target->h - y;
+  if (width <= 0 || height <= 0) return;
+  SDL_LockSurface(target);
+  SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888,
+                    c.pixels.data() + static_cast<std::size_t>(y) * c.width + x, c.width * 4,
+                    target->format->format,
+                    static_cast<Uint8*>(target->pixels) + y * target->pitch +
+                        x * target->format->BytesPerPixel,
+                    target->pitch);
+  SDL_UnlockSurface(target);
+  const SDL_Rect rect{x, y, width, height};
+  SDL_UpdateWindowSurfaceRects(n.window, &rect, 1);
+}
+
+// ---- X11 errors: a missing window must not end the program -------------------
+int lastXError = 0;
+int onXError(Display*, XErrorEvent* event) {
+  lastXError = event->error_code;
+  return 0;
+}
+
+int hostSize(unsigned long host, int& width, int& height) {
+  State& s = state();
+  if (!s.display || host == 0) return 0;
+  lastXError = 0;
+  XWindowAttributes attributes;
+  const Status ok = XGetWindowAttributes(s.display, host, &attributes);
+  XSync(s.display, False);
+  if (!ok || lastXError) return 0;
+  width = attributes.width;
+  height = attributes.height;
+  return 1;
+}
+
+// ---- the native half of the window system -------------------------------------
+
+void handleEvent(const SDL_Event& e);
+
+void nativeWait(int timeoutMs) {
+  State& s = state();
+  if (s.previewChild) {
+    // The host gives no notice when it goes away: look every 200 ms.
+    if (timeoutMs < 0 || timeoutMs > 200) timeoutMs = 200;
+    if (SDL_GetTicks() - s.lastHostCheck >= 200) {
+      s.lastHostCheck = SDL_GetTicks();
+      int w, h;
+      if (!hostSize(s.previewHost, w, h)) {
+        const Handle child = s.previewChild;
+        s.previewChild = 0;
+        platform.destroyWindow(child);
+        return;
+      }
+    }
+  }
+  SDL_Event e;
+  if (!SDL_WaitEventTimeout(&e, timeoutMs < 0 ? 1000 : timeoutMs)) return;
+  handleEvent(e);
+  while (SDL_PollEvent(&e)) handleEvent(e);
+}
+
+void nativeWake() {
+  SDL_Event e{};
+  e.type = state().wakeEvent;
+  SDL_PushEvent(&e);
+}
+
+std::uint64_t nativeNow() { return SDL_GetTicks64(); }
+
+std::string utf8(const std::wstring& text) {
+  std::string out;
+  for (wchar_t wc : text) {
+    const std::uint32_t c = static_cast<std::uint32_t>(wc);
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | c >> 6);
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | c >> 12);
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | c >> 18);
+      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
+      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return out;
+}
+
+std::wstring wide(const char* text) {
+  std::wstring out;
+  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
+  while (*p) {
+    std::uint32_t c = *p++;
+    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
+    if (extra) c &= 0x3F >> extra;
+    for (; extra > 0 && (*p & 0xC0) == 0x80; --extra) c = c << 6 | (*p++ & 0x3F);
+    out += static_cast<wchar_t>(c);
+  }
+  return out;
+}
+
+int nativeCreate(emu::Window& w) {
+  State& s = state();
+  auto* n = new NativeWindow;
+  if (w.style & WS_CHILD) {
+    // A child of a window that is not ours (the preview host): made with Xlib,
+    // then adopted by SDL so it can be painted like any other window.
+    if (!s.display) s.display = XOpenDisplay(nullptr);
+    if (!s.display) {
+      delete n;
+      return 0;
+    }
+    XSetErrorHandler(onXError);
+    lastXError = 0;
+    n->xChild = XCreateSimpleWindow(s.display, static_cast<Window>(w.parent), 0, 0,
+                                    w.width > 0 ? w.width : 1, w.height > 0 ? w.height : 1, 0,
+                                    0, 0);
+    XSync(s.display, False);
+    if (lastXError || !n->xChild) {
+      delete n;
+      return 0;
+    }
+    XMapWindow(s.display, n->xChild);
+    XSync(s.display, False);
+    n->window = SDL_CreateWindowFrom(reinterpret_cast<void*>(n->xChild));
+    s.previewChild = w.handle;
+    s.previewHost = w.parent;
+  } else {
+    n->window = SDL_CreateWindow(utf8(w.title).c_str(), w.x, w.y, w.width, w.height,
+                                 SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
+  }
+  if (!n->window) {
+    std::fprintf(stderr, "brinemere: cannot create a window: %s\n", SDL_GetError());
+    if (n->xChild) XDestroyWindow(s.display, n->xChild);
+    delete n;
+    return 0;
+  }
+  SDL_SetWindowData(n->window, "handle", reinterpret_cast<void*>(w.handle));
+  n->canvas.resize(w.width, w.height);
+  w.native = n;
+  return 1;
+}
+
+void nativeDestroy(emu::Window& w) {
+  State& s = state();
+  auto* n = static_cast<NativeWindow*>(w.native);
+  if (!n) return;
+  if (n->window) SDL_DestroyWindow(n->window);
+  if (n->xChild && s.display) {
+    lastXError = 0;
+    XDestroyWindow(s.display, n->xChild);
+    XSync(s.display, False);
+  }
+  if (s.previewChild == w.handle) s.previewChild = 0;
+  delete n;
+  w.native = nullptr;
+}
+
+int foreignClientRect(Handle window, Rect& rect) {
+  State& s = state();
+  if (!s.display) s.display = XOpenDisplay(nullptr);
+  XSetErrorHandler(onXError);
+  int width, height;
+  if (!hostSize(static_cast<unsigned long>(window), width, height)) return 0;
+  rect = Rect{0, 0, width, height};
+  return 1;
+}
+
+void nativeSleep(std::uint32_t milliseconds) {
+  emu::checkStop();
+  if (milliseconds == 0) {
+    std::this_thread::yield();
+  } else {
+    emu::waitForStop(milliseconds);
+  }
+  emu::checkStop();
+}
+
+// ---- events -------------------------------------------------------------------
+
+LParam keyLParam(const SDL_KeyboardEvent& key, bool up) {
+  std::uint32_t l = 1 | (static_cast<std::uint32_t>(key.keysym.scancode) & 0xFF) << 16;
+  if (up) l |= 0xC0000000u;
+  if (!up && key.repeat) l |= 0x40000000u;
+  return static_cast<LParam>(static_cast<std::int32_t>(l));
+}
+
+void handleEvent(const SDL_Event& e) {
+  switch (e.type) {
+    case SDL_KEYDOWN:
+    case SDL_KEYUP: {
+      const int vk = virtualKeyOf(e.key.keysym.sym);
+      const Handle h = handleOf(e.key.windowID);
+      if (vk && h) {
+        const bool up = e.type == SDL_KEYUP;
+        emu::post(h, up ? WM_KEYUP : WM_KEYDOWN, static_cast<WParam>(vk), keyLParam(e.key, up));
+      }
+      break;
+    }
+    case SDL_MOUSEMOTION: {
+      const Handle h = handleOf(e.motion.windowID);
+      if (h) {
+        emu::post(h, WM_MOUSEMOVE, 0,
+                  static_cast<LParam>((e.motion.x & 0xFFFF) | (e.motion.y & 0xFFFF) << 16));
+      }
+      break;
+    }
+    case SDL_MOUSEBUTTONDOWN:
+    case SDL_MOUSEBUTTONUP: {
+      const Handle h = handleOf(e.button.windowID);
+      std::uint32_t base = 0;
+      if (e.button.button == SDL_BUTTON_LEFT) base = WM_LBUTTONDOWN;
+      if (e.button.button == SDL_BUTTON_RIGHT) base = WM_RBUTTONDOWN;
+      if (e.button.button == SDL_BUTTON_MIDDLE) base = WM_MBUTTONDOWN;
+      if (h && base) {
+        // The main window's class asks for no double clicks, so none are made.
+        const std::uint32_t message = e.type == SDL_MOUSEBUTTONUP ? base + 1 : base;
+        emu::post(h, message, 0,
+                  static_cast<LParam>((e.button.x & 0xFFFF) | (e.button.y & 0xFFFF) << 16));
+      }
+      break;
+    }
+    case SDL_MOUSEWHEEL: {
+      const Handle h = handleOf(e.wheel.windowID);
+      if (h) {
+        const std::uint32_t delta = static_cast<std::uint16_t>(e.wheel.y * 120);
+        emu::post(h, WM_MOUSEWHEEL, static_cast<WParam>(delta << 16), 0);
+      }
+      break;
+    }
+    case SDL_WINDOWEVENT: {
+      const Handle h = handleOf(e.window.windowID);
+      if (!h) break;
+      if (e.window.event == SDL_WINDOWEVENT_EXPOSED) emu::invalidate(h);
+      if (e.window.event == SDL_WINDOWEVENT_CLOSE) emu::post(h, WM_CLOSE, 0, 0);
+      break;
+    }
+    case SDL_QUIT: {
+      // The last window was closed from outside; its own close event came first.
+      break;
+    }
+    default:
+      break;
+  }
+}
+
+// ---- painting -------------------------------------------------------------------
+
+int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
+           int sourceY) {
+  int result = 0;
+  emu::runOnMain([&] {
+    NativeWindow* n = nativeOf(dc);
+    emu::Surface* source = emu::surfaceOf(surface);
+    if (!n || !source) return;
+    emu::copyToCanvas(*source, sourceX, sourceY, width, height, n->canvas, x, y);
+    showCanvas(*n, x, y, width, height);
+    result = 1;
+  });
+  emu::checkStop();
+  return result;
+}
+
+int fillRectStock(Handle dc, const Rect& rect, int brush) {
+  NativeWindow* n = nativeOf(dc);
+  if (!n) return 0;
+  emu::fillCanvas(n->canvas, rect, brush);
+  return 1;
+}
+
+int textOut(Handle dc, int x, int y, const wchar_t* text, std::uint32_t back, std::uint32_t fore,
+            std::uint32_t align) {
+  NativeWindow* n = nativeOf(dc);
+  return n ? emu::drawText(n->canvas, x, y, text, back, fore, align) : 0;
+}
+
+void endPaint(Handle window) {
+  NativeWindow* n = nativeOf(window);
+  if (n) showCanvas(*n, 0, 0, n->canvas.width, n->canvas.height);
+}
+
+void showWindow(Handle window, int) {
+  NativeWindow* n = nativeOf(window);
+  if (n && n->window) SDL_ShowWindow(n->window);
+  emu::invalidate(window);
+}
+
+int messageBox(Handle, const wchar_t* text, const wchar_t* caption, std::uint32_t type) {
+  const Uint32 flags = (type & MB_ICONERROR) ? SDL_MESSAGEBOX_ERROR : SDL_MESSAGEBOX_INFORMATION;
+  const std::string t = utf8(text ? text : L""), c = utf8(caption ? caption : L"");
+  if (SDL_ShowSimpleMessageBox(flags, c.c_str(), t.c_str(), nullptr) != 0) {
+    // No way to show it: say it where a user of a terminal will see it.
+    std::fprintf(stderr, "%s\n%s\n", c.c_str(), t.c_str());
+  }
+  return 1;
+}
+
+int showCursor(int show) {
+  State& s = state();
+  s.cursorCount += show ? 1 : -1;
+  SDL_ShowCursor(s.cursorCount >= 0 ? SDL_ENABLE : SDL_DISABLE);
+  return s.cursorCount;
+}
+
+int getSystemMetrics(int index) {
+  SDL_DisplayMode mode;
+  if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
+  return index == SM_CXSCREEN ? mode.w : index == SM_CYSCREEN ? mode.h : 0;
+}
+
+int bringToTop(Handle window) {
+  int result = 0;
+  emu::runOnMain([&] {
+    NativeWindow* n = nativeOf(window);
+    if (n && n->window) {
+      SDL_RaiseWindow(n->window);
+      result = 1;
+    }
+  });
+  return result;
+}
+
+int enumMonitors(std::vector<Rect>& monitors) {
+  const int count = SDL_GetNumVideoDisplays();
+  if (count < 1) return 0;
+  monitors.clear();
+  for (int i = 0; i < count; ++i) {
+    SDL_Rect r;
+    if (SDL_GetDisplayBounds(i, &r) != 0) return 0;
+    monitors.push_back(Rect{r.x, r.y, r.x + r.w, r.y + r.h});
+  }
+  return 1;
+}
+
+int monitorFrequency(int index) {
+  SDL_DisplayMode mode;
+  if (SDL_GetCurrentDisplayMode(index, &mode) != 0) return 0;
+  return mode.refresh_rate;
+}
+
+}  // namespace
+
+int start(int argc, char** argv) {
+  State& s = state();
+  s.arguments.clear();
+  for (int i = 0; i < argc; ++i) s.arguments.push_back(wide(argv[i]));
+  if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+    std::fprintf(stderr, "brinemere: cannot open the display: %s\n", SDL_GetError());
+    return 0;
+  }
+  s.wakeEvent = SDL_RegisterEvents(1);
+  SDL_EventState(SDL_TEXTINPUT, SDL_DISABLE);
+
+  platform = Platform{};
+  emu::installWindowSystem(emu::Native{nativeWait, nativeWake, nativeNow, nativeCreate,
+                                       nativeDestroy, foreignClientRect, nativeSleep});
+  platform.showWindow = showWindow;
+  platform.endPaint = endPaint;
+  platform.messageBox = messageBox;
+  platform.showCursor = showCursor;
+  platform.getSystemMetrics = getSystemMetrics;
+  platform.bringToTop = bringToTop;
+  platform.setClipboardViewer = [](Handle) -> Handle { return 0; };
+  platform.changeClipboardChain = [](Handle, Handle) { return 1; };
+  platform.commandLineArguments = [] { return state().arguments; };
+  platform.fillRectStock = fillRectStock;
+  platform.textOut = textOut;
+  platform.createSurface = emu::createSurface;
+  platform.releaseSurface = emu::releaseSurface;
+  platform.bitBlt = bitBlt;
+  platform.timeGetTime = [] { return static_cast<std::uint32_t>(SDL_GetTicks64()); };
+  platform.timeBeginPeriod = [](std::uint32_t) {};
+  platform.queryPerformanceFrequency = [](std::int64_t& f) {
+    f = static_cast<std::int64_t>(SDL_GetPerformanceFrequency());
+    return 1;
+  };
+  platform.queryPerformanceCounter = [](std::int64_t& c) {
+    c = static_cast<std::int64_t>(SDL_GetPerformanceCounter());
+    return 1;
+  };
+  platform.systemMajorVersion = [] { return 6; };
+  // SDL has no wait that truly blocks on the vertical blank without a renderer.
+  platform.createVerticalBlank = [] { return 0; };
+  platform.waitVerticalBlank = [] { return 0; };
+  platform.releaseVerticalBlank = [] {};
+  platform.enumMonitors = enumMonitors;
+  platform.monitorFrequency = monitorFrequency;
+  emu::installResources(platform);
+  return 1;
+}
+
+void stop() {
+  State& s = state();
+  emu::resetWindowSystem();
+  if (s.display) {
+    XCloseDisplay(s.display);
+    s.display = nullptr;
+  }
+  SDL_Quit();
+}
+
+}  // namespace sdl

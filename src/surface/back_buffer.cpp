@@ -1,0 +1,214 @@
+// The back buffer: its size request, the view with its row table, creation with
+// the splash hand-over, presentation and release.
+//
+// Memory is bottom-up like a DIB with a positive height, so view row y of a
+// full view lies at pixels + (surfaceHeight - 1 - y) * pitch. Drawing code only
+// ever goes through rowTable and rowStep, never through bottomUp.
+
+#include <cstring>
+
+#include "shell/pacing.h"
+#include "shell/shell.h"
+#include "surface/surface.h"
+
+BackBuffer backBuffer;
+void (*onViewChange)() = nullptr;
+void (*splashPainter)() = nullptr;
+int splashTimerSlot = -1;
+
+namespace {
+
+bool viewChangeArmed = false;
+constexpr int maxShutdownHooks = 16;
+void (*shutdownHooks[maxShutdownHooks])() = {};
+int shutdownHookCount = 0;
+
+constexpr int fullScreenRequest = 7777777;
+
+}  // namespace
+
+void setScreenSize(int width, int height) {
+  BackBuffer& b = backBuffer;
+  if (width == fullScreenRequest) {
+    width = platform.getSystemMetrics(SM_CXSCREEN);
+    height = platform.getSystemMetrics(SM_CYSCREEN);
+    b.fullScreen = 1;
+  } else {
+    b.fullScreen = 0;
+  }
+  // A bad request must not reach the allocator as a negative or absurd size.
+  if (width < 1) width = 1;
+  if (height < 1) height = 1;
+  if (width > 32768) width = 32768;
+  if (height > 32768) height = 32768;
+  width = (width + 7) & ~7;
+  shellConfig.windowWidth = b.surfaceWidth = width;
+  shellConfig.windowHeight = b.surfaceHeight = height;
+  if (b.pixels) {
+    viewChangeArmed = false;
+    setView(b.viewLeft, b.viewTop, b.viewRight, b.viewBottom, 0, b.bottomUp);
+  }
+}
+
+void setView(int x1, int y1, int x2, int y2, int alignTo8, int bottomUp) {
+  BackBuffer& b = backBuffer;
+  int left, top, right, bottom;
+  if (x1 == -1) {
+    left = 0;
+    top = 0;
+    right = b.surfaceWidth - 1;
+    bottom = b.surfaceHeight - 1;
+  } else {
+    left = x1 < x2 ? x1 : x2;
+    right = x1 < x2 ? x2 : x1;
+    top = y1 < y2 ? y1 : y2;
+    bottom = y1 < y2 ? y2 : y1;
+    if (left < 0) left = 0;
+    if (top < 0) top = 0;
+    if (right > b.surfaceWidth - 1) right = b.surfaceWidth - 1;
+    if (bottom > b.surfaceHeight - 1) bottom = b.surfaceHeight - 1;
+    // A rectangle wholly outside the surface collapses onto its nearest edge.
+    if (left > right) left = right;
+    if (top > bottom) top = bottom;
+  }
+  if (alignTo8) {
+    left &= ~7;
+    top &= ~7;
+    right = ((right + 1) & ~7) - 1;
+    bottom = ((bottom + 1) & ~7) - 1;
+  }
+  b.viewLeft = left;
+  b.viewTop = top;
+  b.viewRight = right;
+  b.viewBottom = bottom;
+  b.bottomUp = bottomUp;
+  b.viewWidth = right - left + 1;
+  b.viewHeight = bottom - top + 1;
+  if (b.viewWidth < 0) b.viewWidth = 0;
+  if (b.viewHeight < 0) b.viewHeight = 0;
+  b.viewMaxX = b.viewWidth - 1;
+  b.viewMaxY = b.viewHeight - 1;
+  b.halfViewWidth = b.viewWidth / 2;
+  b.halfViewHeight = b.viewHeight / 2;
+  b.viewArea = b.viewWidth * b.viewHeight;
+  const int pitch = b.surfaceWidth * 4;
+  b.rowStep = (1 - 2 * bottomUp) * pitch;
+  b.clipMaxXf = static_cast<float>(b.viewMaxX) + 0.5f;
+  b.clipMaxYf = static_cast<float>(b.viewMaxY) + 0.5f;
+  b.viewIsFullWidth = b.viewWidth == b.surfaceWidth;
+  b.viewIsFullHeight = b.viewHeight == b.surfaceHeight;
+  b.surfaceMatchesWindow = b.surfaceWidth == shellConfig.windowWidth &&
+                           b.surfaceHeight == shellConfig.windowHeight;
+
+  b.rowTable.assign(b.viewHeight > 0 ? b.viewHeight : 0, nullptr);
+  if (b.pixels && b.viewHeight > 0 && b.viewWidth > 0) {
+    std::ptrdiff_t first;
+    if (bottomUp) {
+      first = (static_cast<std::ptrdiff_t>(b.surfaceHeight - top - 1) * b.surfaceWidth + left) * 4;
+    } else {
+      first = (static_cast<std::ptrdiff_t>(top) * b.surfaceWidth + left) * 4;
+    }
+    std::uint8_t* row = b.pixels + first;
+    for (int y = 0; y < b.viewHeight; ++y, row += b.rowStep) b.rowTable[y] = row;
+    if (bottomUp) {
+      b.firstPixelAddress = b.rowTable[b.viewMaxY];
+      b.lastPixelAddress = b.rowTable[0] + 4 * b.viewMaxX;
+    } else {
+      b.firstPixelAddress = b.rowTable[0];
+      b.lastPixelAddress = b.rowTable[b.viewMaxY] + 4 * b.viewMaxX;
+    }
+  } else {
+    b.firstPixelAddress = b.lastPixelAddress = nullptr;
+  }
+
+  if (viewChangeArmed && onViewChange) onViewChange();
+  viewChangeArmed = true;
+}
+
+int createDibSection() {
+  BackBuffer& b = backBuffer;
+  if (b.surface) {
+    platform.releaseSurface(b.surface);
+    b.surface = 0;
+    b.pixels = nullptr;
+  }
+  void* bits = nullptr;
+  Handle surface = platform.createSurface(shell.windowDC, shellConfig.windowWidth,
+                                          shellConfig.windowHeight, &bits);
+  if (!surface || !bits) {
+    if (surface) platform.releaseSurface(surface);
+    return 0;
+  }
+  b.surface = surface;
+  b.pixels = static_cast<std::uint8_t*>(bits);
+  return 1;
+}
+
+int createBackBuffer() {
+  BackBuffer& b = backBuffer;
+  releaseBackBuffer();
+  if (!createDibSection()) return 0;
+  setView(b.viewLeft, b.viewTop, b.viewRight, b.viewBottom, 0, b.bottomUp);
+  if (splashPainter) {
+    splashPainter();
+    if (splashTimerSlot >= 0) {
+      // Started by hand rather than through setUserTimer so the callback stays.
+      platform.setTimer(shell.mainWindow, timerIdBase + splashTimerSlot, splashMinimumMs);
+      timerSlots[splashTimerSlot].timerActive = 1;
+      timerSlots[splashTimerSlot].timerAutoKill = 1;
+    }
+  } else {
+    // Whole 16-byte blocks: the DIB is page-aligned and the pitch a multiple of 32.
+    const std::size_t bytes =
+        static_cast<std::size_t>(shellConfig.windowWidth) * shellConfig.windowHeight * 4 & ~15u;
+    Color* p = reinterpret_cast<Color*>(b.pixels);
+    for (std::size_t i = 0; i < bytes / 4; ++i) p[i] = b.clearColour;
+  }
+  return 1;
+}
+
+void releaseBackBuffer() {
+  BackBuffer& b = backBuffer;
+  if (b.surface) {
+    platform.releaseSurface(b.surface);
+    b.surface = 0;
+  }
+  b.pixels = nullptr;
+}
+
+void present() {
+  BackBuffer& b = backBuffer;
+  if (b.pacingEnabled) {
+    adaptRate();
+    startFrameClock();
+  }
+  if (!b.surface) return;
+  if (b.fullPresentPending) {
+    if (b.surfaceMatchesWindow) {
+      platform.bitBlt(shell.windowDC, 0, 0, b.surfaceWidth, b.surfaceHeight, b.surface, 0, 0);
+      b.fullPresentPending = 0;
+    }
+  } else if (b.surfaceMatchesWindow) {
+    platform.bitBlt(shell.windowDC, b.viewLeft, b.viewTop, b.viewWidth, b.viewHeight, b.surface,
+                    b.viewLeft, b.viewTop);
+  }
+}
+
+void waitForSplash() {
+  if (!splashPainter || splashTimerSlot < 0) return;
+  while (timerSlots[splashTimerSlot].timerActive) platform.sleep(100);
+}
+
+void addDrawingShutdownHook(void (*hook)()) {
+  for (int i = 0; i < shutdownHookCount; ++i) {
+    if (shutdownHooks[i] == hook) return;
+  }
+  if (shutdownHookCount < maxShutdownHooks) shutdownHooks[shutdownHookCount++] = hook;
+}
+
+void shutdownDrawing() {
+  for (int i = 0; i < shutdownHookCount; ++i) shutdownHooks[i]();
+  releaseBackBuffer();
+  backBuffer.pixels = nullptr;
+  releasePacing();
+}
