@@ -63,10 +63,14 @@ struct Shape {
 
 Shape shape(float f, int type, float amplitude) {
   switch (type) {
-    case 1: return {(3.0f - 2.0f * f) * f * f, 0.0f};
-    case 4: return {f, -(amplitude * hump(f))};
-    case 5: return {f, amplitude * hump(f)};
-    default: return {f, 0.0f};
+    case 1:
+      return {(3.0f - 2.0f * f) * f * f, 0.0f};
+    case 4:
+      return {f, -(amplitude * hump(f))};
+    case 5:
+      return {f, amplitude * hump(f)};
+    default:
+      return {f, 0.0f};
   }
 }
 
@@ -168,7 +172,8 @@ int init2D(NoiseGrid2D& g, int lastX, int lastY, float scale) {
   g.values.resize(static_cast<std::size_t>(nx * ny));
   // x outermost: with a given seed this order fixes the whole lattice.
   for (int i = 0; i < g.nx; ++i)
-    for (int j = 0; j < g.ny; ++j) g.values[i + static_cast<std::size_t>(j) * g.stride] = nextRandom();
+    for (int j = 0; j < g.ny; ++j)
+      g.values[i + static_cast<std::size_t>(j) * g.stride] = nextRandom();
   return 1;
 }
 

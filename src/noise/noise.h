@@ -21,8 +21,8 @@
 
 #include <vector>
 
-constexpr int maxNoiseValues = 1 << 24;  // largest lattice or table, in floats (64 MB)
-constexpr double octaveFactor = 1.7773;  // coordinate growth per octave (1D and 2D)
+constexpr int maxNoiseValues = 1 << 24;    // largest lattice or table, in floats (64 MB)
+constexpr double octaveFactor = 1.7773;    // coordinate growth per octave (1D and 2D)
 constexpr float octaveFactor3D = 1.7773f;  // the same, rounded to float, for 3D
 
 struct NoiseGrid1D {
@@ -38,13 +38,13 @@ struct NoiseGrid2D {
   std::vector<float> values;  // nx * ny values, (i, j) at i + j * stride
   float scale = 1.0f;
   int lastX = -1, lastY = -1;
-  int stride = 0;             // = nx
+  int stride = 0;  // = nx
   int nx = 0, ny = 0;
   float periodX = 0.0f, periodY = 0.0f;
 };
 
 struct NoiseGrid3D {
-  NoiseGrid3D();  // initialised with (10, 10, 10, 10.0): draws 1331 random values
+  NoiseGrid3D();              // initialised with (10, 10, 10, 10.0): draws 1331 random values
   std::vector<float> values;  // (i, j, k) at i + j * nx + k * nx * ny
   float scale = 1.0f;
   int lastX = -1, lastY = -1, lastZ = -1;
@@ -57,11 +57,12 @@ extern NoiseGrid2D noiseGrid;
 
 // ---- one dimension -------------------------------------------------------
 int init1D(NoiseGrid1D& g, int last, float scale);  // 1, or 0 when refused
-float value1D(const NoiseGrid1D& g, int index);    // any index, wrapped by n
+float value1D(const NoiseGrid1D& g, int index);     // any index, wrapped by n
 float sample1D(const NoiseGrid1D& g, float x, int type, float amplitude);
 float octaves1D(const NoiseGrid1D& g, float x, int count, int type, float amplitude);
 // trunc(scale * n + 0.5) samples over one period, mapped to centre +- spread;
-// 1, or 0 (table left empty) when that length is not finite or above maxNoiseValues.
+// 1, or 0 (table left empty) when that length is negative, not finite or above
+// maxNoiseValues.
 int buildTable1D(NoiseGrid1D& g, float centre, float spread, int type, float amplitude);
 void clear(NoiseGrid1D& g);  // zeroes the values, keeps the size
 

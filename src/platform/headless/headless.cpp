@@ -14,6 +14,11 @@
 #include <mutex>
 
 #include "platform/common/resources.h"
+#ifdef _WIN32
+#include "platform/win32/pictures.h"
+#else
+#include "platform/common/codecs.h"
+#endif
 #include "platform/common/window_system.h"
 
 namespace headless {
@@ -220,6 +225,11 @@ void configure(const Options& options) {
     return index == 0 ? state().options.refreshRate : 0;
   };
   emu::installResources(platform);
+#ifdef _WIN32
+  installGdiplusPictures(platform);  // the tests under Wine decode with the real library
+#else
+  emu::installCodecs(platform);
+#endif
 }
 
 void postKey(int virtualKey, bool down) {

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/common/codecs.h"
 #include "platform/common/resources.h"
 #include "platform/common/surface_memory.h"
 #include "platform/common/window_system.h"
@@ -465,6 +466,7 @@ int start(int argc, char** argv) {
   platform.enumMonitors = enumMonitors;
   platform.monitorFrequency = monitorFrequency;
   emu::installResources(platform);
+  emu::installCodecs(platform);
   return 1;
 }
 
