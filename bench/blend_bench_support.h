@@ -52,8 +52,8 @@ inline double fastest(const std::vector<double>& v) {
 // the median iterations ("x_memset") and from the fastest ones ("best_x_memset"):
 // on a shared machine other processes slow some iterations of either side.
 template <class Work, class Floor>
-void measureAgainstFloor(benchmark::State& state, double pixelsPerIteration, Work work,
-                         Floor floor, const char* ratioName = "x_memset") {
+void measureAgainstFloor(benchmark::State& state, double pixelsPerIteration, Work work, Floor floor,
+                         const char* ratioName = "x_memset") {
   using Clock = std::chrono::steady_clock;
   std::vector<double> workTimes, floorTimes;
   for (auto _ : state) {
@@ -77,8 +77,9 @@ void measureAgainstFloor(benchmark::State& state, double pixelsPerIteration, Wor
 }
 
 inline const char* modeName(int mode) {
-  static const char* const names[] = {"",        "copy",  "alpha", "add",   "subtract", "multiply",
-                                      "average", "mix75", "mix25", "lighten", "screen"};
+  static const char* const names[] = {"",         "copy",     "alpha",   "add",
+                                      "subtract", "multiply", "average", "mix75",
+                                      "mix25",    "lighten",  "screen"};
   return mode >= 1 && mode <= 10 ? names[mode] : "?";
 }
 

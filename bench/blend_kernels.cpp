@@ -44,9 +44,7 @@ void spans(benchmark::State& state) {
       });
   state.SetLabel(std::string(modeName(mode)) + " " + activeKernels->name);
 }
-BENCHMARK(spans)
-    ->ArgsProduct({{1, 7, 28, 100, 1920}, {1, 2, 3, 5}})
-    ->UseManualTime();
+BENCHMARK(spans)->ArgsProduct({{1, 7, 28, 100, 1920}, {1, 2, 3, 5}})->UseManualTime();
 
 // The splash picture's size, drawn at an odd column so the rows start unaligned.
 void blitPicture(benchmark::State& state) {
@@ -57,7 +55,8 @@ void blitPicture(benchmark::State& state) {
   for (std::size_t i = 0; i < picture.size(); ++i)
     picture[i] = static_cast<Color>(i * 2654435761u) | 0x40000000u;
   measureAgainstFloor(
-      state, double(w) * h, [&] { blit_image(x, y, x + w - 1, y + h - 1, picture.data(), mode, w); },
+      state, double(w) * h,
+      [&] { blit_image(x, y, x + w - 1, y + h - 1, picture.data(), mode, w); },
       [&] {
         for (int row = y; row < y + h; ++row)
           std::memset(viewPixel(x, row), 0x40, static_cast<std::size_t>(w) * 4);
@@ -83,7 +82,8 @@ void largeDisc(benchmark::State& state) {
       [&] {
         for (int dy = -r; dy < r; ++dy) {
           const int half = halfWidths[dy + r];
-          std::memset(viewPixel(cx - half, cy + dy), 0x40, static_cast<std::size_t>(2 * half + 1) * 4);
+          std::memset(viewPixel(cx - half, cy + dy), 0x40,
+                      static_cast<std::size_t>(2 * half + 1) * 4);
         }
       });
   state.SetLabel(std::string(modeName(mode)) + " " + activeKernels->name);
