@@ -32,7 +32,8 @@ std::int64_t readClock() {
 }
 
 // Truncation that saturates: slack comes from a 32-bit elapsed time and a rate the
-// caller chose, and a wrapped elapsed time must not overflow the int.
+// caller chose, and an elapsed time that wrapped to negative must not overflow the
+// int.
 int truncToInt(double value) {
   if (value >= static_cast<double>(INT_MAX)) return INT_MAX;
   if (value <= static_cast<double>(INT_MIN)) return INT_MIN;
@@ -151,7 +152,7 @@ int paceFrame(int rate) {
   if (rate <= 0) rate = 30;
 
   if (p.useVerticalBlank) {
-    p.frameSlack = p.blankPeriodMs - p.frameElapsed;
+    p.frameSlack = truncToInt(static_cast<double>(p.blankPeriodMs) - p.frameElapsed);
     p.frameLoad = static_cast<float>(1.0 - static_cast<double>(p.frameSlack) / p.blankPeriodMs);
     if (p.frameSlack < 0) return 1;
     platform.sleep(static_cast<std::uint32_t>(sleepBefore(p.frameSlack)));

@@ -6,9 +6,9 @@
 
 namespace {
 
-using fake::display;
+using scripted::display;
 
-class MonitorRates : public fake::FakeDisplayTest {};
+class MonitorRates : public scripted::DisplayTest {};
 
 TEST_F(MonitorRates, OneMonitor) {
   display.rates = {75};
@@ -55,7 +55,7 @@ TEST_F(MonitorRates, PacingAsksTheRightmostMonitorOnceTheWindowMoved) {
   EXPECT_EQ(pacing.frameRate, 25);
 }
 
-class RightmostMonitor : public fake::FakeDisplayTest {};
+class RightmostMonitor : public scripted::DisplayTest {};
 
 TEST_F(RightmostMonitor, MovesOntoTheMonitorWithTheGreatestLeftEdge) {
   display.monitors = {Rect{0, 0, 1920, 1080}, Rect{1920, 0, 3200, 1024}};

@@ -8,10 +8,10 @@
 
 namespace {
 
-using fake::Blank;
-using fake::display;
+using scripted::Blank;
+using scripted::display;
 
-class BlankMeasure : public fake::FakeDisplayTest {};
+class BlankMeasure : public scripted::DisplayTest {};
 
 struct Measured {
   double hz;
@@ -138,7 +138,7 @@ TEST_F(BlankMeasure, EachResetReleasesThePreviousObjectAndShutdownReleasesTheLas
   EXPECT_EQ(pacing.verticalBlankCreated, 0);
 }
 
-class RateChoice : public fake::FakeDisplayTest {};
+class RateChoice : public scripted::DisplayTest {};
 
 TEST_F(RateChoice, WithoutABlankMultiplesOf25Give25) {
   const int monitorHz[] = {75, 60, 50, 100, 144, 0, 125};

@@ -9,9 +9,9 @@
 
 namespace {
 
-using fake::display;
+using scripted::display;
 
-class FrameClock : public fake::FakeDisplayTest {
+class FrameClock : public scripted::DisplayTest {
  protected:
   // The sleeps since the last call.
   static std::vector<std::uint32_t> takeSleeps() {

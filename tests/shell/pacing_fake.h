@@ -1,6 +1,6 @@
 // A scripted clock, vertical blank and monitor list for the pacing and monitor
 // tests. Time is kept in microseconds; sleeps and blank waits move it forward.
-// FakeDisplayTest saves the platform record and the pacing and monitor state, fills
+// DisplayTest saves the platform record and the pacing and monitor state, fills
 // the entries these tests need and restores everything afterwards.
 #pragma once
 
@@ -15,7 +15,7 @@
 #include "shell/pacing.h"
 #include "shell/shell.h"
 
-namespace fake {
+namespace scripted {
 
 enum class Blank {
   none,     // createVerticalBlank fails
@@ -114,9 +114,9 @@ inline int moveWindow(Handle, int x, int y, int width, int height, int) {
 }
 
 // Every test starts from the program's initial state on a fresh fake display.
-class FakeDisplayTest : public ::testing::Test {
+class DisplayTest : public ::testing::Test {
  protected:
-  FakeDisplayTest() : savedPlatform(platform), savedConfig(shellConfig) {}
+  DisplayTest() : savedPlatform(platform), savedConfig(shellConfig) {}
   void SetUp() override { resetDisplay(); }
   void TearDown() override {
     platform = savedPlatform;
@@ -166,4 +166,4 @@ class FakeDisplayTest : public ::testing::Test {
   const ShellConfig savedConfig;
 };
 
-}  // namespace fake
+}  // namespace scripted

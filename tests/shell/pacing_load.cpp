@@ -5,15 +5,15 @@
 
 namespace {
 
-using fake::display;
+using scripted::display;
 
 std::vector<int> overloadCalls;
 void recordOverload(int state) { overloadCalls.push_back(state); }
 
-class LoadAverage : public fake::FakeDisplayTest {
+class LoadAverage : public scripted::DisplayTest {
  protected:
   void SetUp() override {
-    FakeDisplayTest::SetUp();
+    DisplayTest::SetUp();
     overloadCalls.clear();
     initPacing(-1, recordOverload);
     frame(0);  // starts the clock
