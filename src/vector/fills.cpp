@@ -139,6 +139,7 @@ void drawDotMosaic(int x, int y, int mode, int width, int height, const Color* p
   // Centres further out than this cannot reach any view and would not fit an int.
   constexpr double farCentre = 16777216.0;  // 2^24
   if (!pixels || width < 1 || height < 1 || dotSize < 0 || dotSize > maxDotSize) return;
+  if (!viewHasPixels()) return;
   const float r = static_cast<float>(dotSize * 0.5);
   // Wide enough that no pitch or offset below can overflow; exact below 2^53.
   const double pitch = static_cast<double>(dotSize) + gap;
