@@ -1,0 +1,8 @@
+// The picture entries of the platform record on Windows: the system's picture
+// library (GDI+ flat interface) decodes, resamples and encodes.
+#pragma once
+
+#include "platform/platform.h"
+
+// Fills startPictures ... encodeSurfaceFile of `platform`.
+void installGdiplusPictures(Platform& platform);
