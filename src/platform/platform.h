@@ -145,8 +145,7 @@ struct Platform {
   LResult (*sendMessage)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
   int (*postMessage)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
   // MessageBoxW; blocks until dismissed; returns the button pressed (IDOK = 1).
-  int (*messageBox)(Handle owner, const wchar_t* text, const wchar_t* caption,
-                    std::uint32_t type);
+  int (*messageBox)(Handle owner, const wchar_t* text, const wchar_t* caption, std::uint32_t type);
   // ShowCursor: returns the new display count.
   int (*showCursor)(int show);
   // SetTimer without a timer procedure: WM_TIMER with wParam = id; 1 or 0.
@@ -216,8 +215,7 @@ struct Platform {
   // ---- resources ----
   // The bytes of resource `name` of `type` (names and types without regard to case);
   // type 2 (RT_BITMAP) is a bitmap resource. Null when missing.
-  const std::uint8_t* (*findResource)(const wchar_t* name, const wchar_t* type,
-                                      std::size_t& size);
+  const std::uint8_t* (*findResource)(const wchar_t* name, const wchar_t* type, std::size_t& size);
 
   // ---- pictures ----
   // GdiplusStartup / GdiplusShutdown: the picture entries below work between them.

@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "blend/dispatch.h"
 #include "input/input_state.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
@@ -59,6 +60,7 @@ void resetShellState() {
 void registerFramework() {
   splashTimerSlot = allocateTimerSlot();
   backBuffer.viewLeft = backBuffer.viewTop = backBuffer.viewRight = backBuffer.viewBottom = -1;
+  installDefaultCoverageRoutines();
   initInput();
   shell.cursorTimerSlot = allocateTimerSlot();
   platform.timeBeginPeriod(1);
@@ -130,9 +132,9 @@ int runWindow(int showCommand) {
   if (userCallbacks.beforeWindow) userCallbacks.beforeWindow();
   const int x = platform.getSystemMetrics(SM_CXSCREEN) / 2 - shellConfig.windowWidth / 2;
   const int y = platform.getSystemMetrics(SM_CYSCREEN) / 2 - shellConfig.windowHeight / 2;
-  const Handle window = platform.createWindow(shellConfig.title, shellConfig.title,
-                                              shellConfig.windowStyle, x, y,
-                                              shellConfig.windowWidth, shellConfig.windowHeight, 0);
+  const Handle window =
+      platform.createWindow(shellConfig.title, shellConfig.title, shellConfig.windowStyle, x, y,
+                            shellConfig.windowWidth, shellConfig.windowHeight, 0);
   if (!window) return 0;
   shell.mainWindow = window;
   platform.showWindow(window, showCommand);

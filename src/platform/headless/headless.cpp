@@ -28,9 +28,9 @@ struct State {
   std::mutex mutex;
   std::condition_variable changed;
   std::uint64_t now = 0;
-  std::uint64_t seenNow = 0;      // the time the main thread last looked at
-  std::uint64_t idleAt = 0;       // the main thread was idle with this time handled
-  bool mainIdle = false;          // the main thread waits with nothing left to do
+  std::uint64_t seenNow = 0;  // the time the main thread last looked at
+  std::uint64_t idleAt = 0;   // the main thread was idle with this time handled
+  bool mainIdle = false;      // the main thread waits with nothing left to do
   bool woken = false;
   int frames = 0;
   int cursorCount = 0;
@@ -49,9 +49,8 @@ State& state() {
 void waitForMainIdle(std::unique_lock<std::mutex>& lock, std::uint64_t at) {
   if (emu::onMainThread()) return;
   State& s = state();
-  s.changed.wait(lock, [&] {
-    return (s.mainIdle && !s.woken && s.idleAt >= at) || emu::stopRequested();
-  });
+  s.changed.wait(
+      lock, [&] { return (s.mainIdle && !s.woken && s.idleAt >= at) || emu::stopRequested(); });
 }
 
 void nativeWait(int) {
@@ -221,7 +220,9 @@ void configure(const Options& options) {
     monitors.assign(1, Rect{0, 0, o.screenWidth, o.screenHeight});
     return 1;
   };
-  platform.monitorFrequency = [](int index) { return index == 0 ? state().options.refreshRate : 0; };
+  platform.monitorFrequency = [](int index) {
+    return index == 0 ? state().options.refreshRate : 0;
+  };
   emu::installResources(platform);
 #ifdef _WIN32
   installGdiplusPictures(platform);  // the tests under Wine decode with the real library
