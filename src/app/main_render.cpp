@@ -155,8 +155,8 @@ int main(int argc, char** argv) {
     } else if (arg == "--size" && hasValue) {
       int w = 0, h = 0;
       char extra = 0;
-      if (std::sscanf(argv[++i], "%dx%d%c", &w, &h, &extra) != 2 || w < 8 || h < 8 ||
-          w > 16384 || h > 16384) {
+      if (std::sscanf(argv[++i], "%dx%d%c", &w, &h, &extra) != 2 || w < 8 || h < 8 || w > 16384 ||
+          h > 16384) {
         return usage("--size wants WxH, each 8 .. 16384");
       }
       options.screenWidth = w;
@@ -189,8 +189,8 @@ int main(int argc, char** argv) {
   std::printf("%d frames at %dx%d, seed %ld: %.3f ms per frame\n", frames, options.screenWidth,
               options.screenHeight, seed, frames ? ms / frames : 0.0);
   if (writeFailures) {
-    std::fprintf(stderr, "brinemere-render: %d frames could not be written to %s\n",
-                 writeFailures, settings.outDir.c_str());
+    std::fprintf(stderr, "brinemere-render: %d frames could not be written to %s\n", writeFailures,
+                 settings.outDir.c_str());
     return 1;
   }
   return code;

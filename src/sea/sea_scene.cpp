@@ -101,6 +101,7 @@ void seaKeyHandler() {
 }
 
 void registerSea() {
+  resetScene();
   shellConfig.title = L"Tarn : Brinemere";
   backBuffer.clearColour = 0xFF000000;
   setScreenSize(7777777, 1024);

@@ -67,9 +67,8 @@ void sampleWaveEdge(float depth, float level, float stretch, float amplitude, fl
   const float x0 = static_cast<float>(2500.0 - 2000.0 * stretch + shift);
   const float span = static_cast<float>(
       static_cast<double>(static_cast<float>(2500.0 + 2000.0 * stretch + shift)) - x0);
-  edge.base = static_cast<float>((force * 0.05 * amplitude + (1.0 - depth)) *
-                                     backBuffer.viewHeight +
-                                 0.5);
+  edge.base =
+      static_cast<float>((force * 0.05 * amplitude + (1.0 - depth)) * backBuffer.viewHeight + 0.5);
   const float y1 = static_cast<float>(static_cast<double>(timeY) * 1.35 + 1347.0);
   const float y3 = static_cast<float>(static_cast<double>(timeY) + 2347.0);
   const float rippleAmplitude = static_cast<float>(force * amplitude * 0.1);
@@ -93,11 +92,10 @@ void sampleWaveEdge(float depth, float level, float stretch, float amplitude, fl
     const float u = static_cast<float>(static_cast<double>(span) * x / width + x0);
     const float ripple =
         sample2D(noiseGrid, static_cast<float>(u * 2.5 / force), y1, 1, rippleAmplitude, 4);
-    const float swell = sample2D(noiseGrid, static_cast<float>(u / force), timeY, 1,
-                                 swellAmplitude, 4);
+    const float swell =
+        sample2D(noiseGrid, static_cast<float>(u / force), timeY, 1, swellAmplitude, 4);
     const float p = static_cast<float>((swell + 0.25 * ripple) * swellScale);
-    const float ground =
-        sample2D(noiseGrid, static_cast<float>(u * 0.5 / force), y3, 1, 0.0f, -1);
+    const float ground = sample2D(noiseGrid, static_cast<float>(u * 0.5 / force), y3, 1, 0.0f, -1);
     const float y = static_cast<float>(ground * groundScale + (static_cast<double>(p) + level));
     edge.xs[k] = x;
     edge.ys[k] = static_cast<float>(bottom - static_cast<double>(y) * bottom);
@@ -133,8 +131,7 @@ void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs
         runs.starts.push_back(static_cast<int>(runs.points.size() / 2));
       }
       runs.points.push_back(static_cast<float>(3.0 * j));
-      runs.points.push_back(
-          static_cast<float>(bottom - edge.heights[j] * bottom - excess * 200.0));
+      runs.points.push_back(static_cast<float>(bottom - edge.heights[j] * bottom - excess * 200.0));
     } else if (start >= 0) {
       // Back along the water, including this first sample below the limit.
       closeRun(j, start);
