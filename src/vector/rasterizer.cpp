@@ -79,11 +79,14 @@ constexpr std::int32_t wrap_add(std::int32_t a, std::int32_t b) {
 
 // Floor division: quotient rounded toward -inf and a remainder 0 <= rem < divisor.
 // The edge walk carries the remainder from cell to cell, so it must not go negative.
+// 32-bit where the operands allow: a 64-bit division costs several times more.
+template <typename T>
 struct FloorDiv {
-  std::int64_t quotient, remainder;
+  T quotient, remainder;
 };
-constexpr FloorDiv floor_div(std::int64_t dividend, std::int64_t divisor) {
-  std::int64_t q = dividend / divisor, r = dividend % divisor;
+template <typename T>
+constexpr FloorDiv<T> floor_div(T dividend, T divisor) {
+  T q = dividend / divisor, r = dividend % divisor;
   if (r < 0) {
     q -= 1;
     r += divisor;
@@ -303,18 +306,18 @@ void render_row_piece(int ey, int xa, int ya, int xb, int yb) {
     incr = -1;
     dxAbs = xa - xb;
   }
-  const FloorDiv head = floor_div(p, dxAbs);
-  int delta = static_cast<int>(head.quotient);
-  int mod = static_cast<int>(head.remainder);
+  const FloorDiv<int> head = floor_div(p, dxAbs);
+  int delta = head.quotient;
+  int mod = head.remainder;
   accumulate(delta, (fx1 + first) * delta);
   ya += delta;
   ex1 += incr;
   select_cell(ex1, ey);
 
   if (ex1 != ex2) {
-    const FloorDiv step = floor_div(pixelOne * (yb - ya + delta), dxAbs);
-    const int lift = static_cast<int>(step.quotient);
-    const int rem = static_cast<int>(step.remainder);
+    const FloorDiv<int> step = floor_div(pixelOne * (yb - ya + delta), dxAbs);
+    const int lift = step.quotient;
+    const int rem = step.remainder;
     mod -= dxAbs;
     while (ex1 != ex2) {
       delta = lift;
@@ -400,21 +403,27 @@ void render_edge(int x1, int y1, int x2, int y2) {
     return;
   }
 
-  // General edge. Products are 64-bit: dx may reach 2^24 with 16-bit columns.
+  // General edge. x moves by `head` over the first row and `step` per further row;
+  // with 16-bit columns dx may reach 2^24, so the products may need 64 bits.
   const int dx = x2 - x1;
   const int dy = down ? y2 - y1 : y1 - y2;
-  const std::int64_t p = static_cast<std::int64_t>(down ? pixelOne - fy1 : fy1) * dx;
-  const FloorDiv head = floor_div(p, dy);
-  int xFrom = x1 + static_cast<int>(head.quotient);
-  int mod = static_cast<int>(head.remainder);
+  const bool narrow = dx > -(1 << 22) && dx < (1 << 22);
+  const auto divide = [narrow, dx, dy](int factor) {  // floor(factor * dx / dy)
+    if (narrow) return floor_div(factor * dx, dy);
+    const FloorDiv<std::int64_t> d = floor_div(std::int64_t{factor} * dx, std::int64_t{dy});
+    return FloorDiv<int>{static_cast<int>(d.quotient), static_cast<int>(d.remainder)};
+  };
+  const FloorDiv<int> head = divide(down ? pixelOne - fy1 : fy1);
+  int xFrom = x1 + head.quotient;
+  int mod = head.remainder;
   render_row_piece(ey1, x1, fy1, xFrom, first);
 
   int row = ey1 + incr;
   select_cell(cell_of(xFrom), row);
   if (row != ey2) {
-    const FloorDiv step = floor_div(static_cast<std::int64_t>(pixelOne) * dx, dy);
-    const int lift = static_cast<int>(step.quotient);
-    const int rem = static_cast<int>(step.remainder);
+    const FloorDiv<int> step = divide(pixelOne);
+    const int lift = step.quotient;
+    const int rem = step.remainder;
     mod -= dy;
     while (row != ey2) {
       int delta = lift;
@@ -583,20 +592,22 @@ void convert_pending_points() {
 
 // ---- sorting --------------------------------------------------------------------
 
-// Orders the cells of one row by column. Rows usually hold a few cells, nearly in
-// order (edges are walked left to right or cross a row once): insertion sort; a row
-// crowded by a busy outline goes to the library sort.
+// Orders the cells of one row by column. Rows are usually nearly in order (edges
+// are walked left to right, or cross a row once): insertion sort, until it has moved
+// cells more than a few times the row's length; then the library sort takes over.
 void sort_row(CoverageCell* cells, int count) {
-  if (count > 32) {
-    std::sort(cells, cells + count,
-              [](const CoverageCell& a, const CoverageCell& b) { return a.x < b.x; });
-    return;
-  }
+  int budget = 4 * count + 16;
   for (int i = 1; i < count; ++i) {
     const CoverageCell c = cells[i];
     int j = i;
     for (; j > 0 && cells[j - 1].x > c.x; --j) cells[j] = cells[j - 1];
     cells[j] = c;
+    budget -= i - j;
+    if (budget < 0) {
+      std::sort(cells, cells + count,
+                [](const CoverageCell& a, const CoverageCell& b) { return a.x < b.x; });
+      return;
+    }
   }
 }
 
@@ -662,15 +673,20 @@ inline int coverage_of(std::int64_t v) {
   return c > 255 ? 255 : static_cast<int>(c);
 }
 
+// The coverage routines of the fill, read once.
+struct Plotter {
+  Color color;
+  CoveragePixelRoutine pixel;
+  CoverageRunRoutine run;
+};
+
 // Plots the held runs of one row through the coverage routines, cut to the view.
-void draw_coverage_row(Color color) {
+void draw_coverage_row(const Plotter& plot) {
   const CoverageRow& row = ras.row;
   const int y = row.row + row.rowOffset;
   if (y < 0 || y > backBuffer.viewMaxY) return;
   Color* line = reinterpret_cast<Color*>(backBuffer.rowTable[y]);
   const int maxX = backBuffer.viewMaxX;
-  const CoveragePixelRoutine pixel = coverageRoutines.pixel;
-  const CoverageRunRoutine run = coverageRoutines.run;
   for (int i = 0; i < row.count; ++i) {
     int x = row.runs[i].x;
     const std::uint32_t word = row.runs[i].word;
@@ -680,48 +696,11 @@ void draw_coverage_row(Color color) {
     if (x < 0) x = 0;
     if (last > maxX) last = maxX;
     if (last == x) {
-      pixel(line + x, color, alpha);
+      plot.pixel(line + x, plot.color, alpha);
     } else {
-      run(line + x, color, last - x + 1, alpha);
+      plot.run(line + x, plot.color, last - x + 1, alpha);
     }
   }
-}
-
-// Plots the held row and starts holding row y.
-void start_row(int y, Color color) {
-  draw_coverage_row(color);
-  ras.row.count = 0;
-  ras.row.row = y;
-}
-
-// Holds runs of at most 4095 pixels (the run word's 12 bits) for a longer run, and
-// plots the held runs early should the row ever fill up.
-[[gnu::noinline]] void add_long_run(int x, int length, int alpha, Color color) {
-  CoverageRow& row = ras.row;
-  while (length > 0) {
-    if (row.count == row.capacity) {  // cannot happen within the cell box; stays safe
-      draw_coverage_row(color);
-      row.count = 0;
-    }
-    const int piece = std::min(length, maxRunLength);
-    row.runs[row.count++] = {x, static_cast<std::uint32_t>(piece << 8 | alpha)};
-    x += piece;
-    length -= piece;
-  }
-  row.lastX = x;
-}
-
-// Holds a run of `length` pixels from column x in row y, plotting the held row
-// first when y is another row.
-inline void add_run(int y, int x, int length, int alpha, Color color) {
-  CoverageRow& row = ras.row;
-  if (y != row.row) start_row(y, color);
-  if (length > maxRunLength || row.count == row.capacity) {
-    add_long_run(x, length, alpha, color);
-    return;
-  }
-  row.runs[row.count++] = {x, static_cast<std::uint32_t>(length << 8 | alpha)};
-  row.lastX = x + length;
 }
 
 // Room for the runs of one row of the fill's box.
@@ -729,14 +708,61 @@ bool reserve_row() {
   return grow_array(ras.row.runs, ras.row.capacity, ras.maxCellX - ras.minCellX + 2, 1280);
 }
 
+// The row being collected, kept in locals while the sweep runs.
+class RowCollector {
+ public:
+  explicit RowCollector(const Plotter& plot)
+      : plot_(plot), first_(ras.row.runs), limit_(first_ + ras.row.capacity), out_(first_) {}
+
+  // Holds a run of `length` pixels from column x of row y, plotting the held row
+  // first when y is another row.
+  void add(int y, int x, int length, int alpha) {
+    if (y != y_) {
+      flush();
+      y_ = y;
+    }
+    // Runs longer than the word's 12 bits are split. The row cannot fill up within
+    // the cell box; should it, the held runs are plotted early.
+    while (length > maxRunLength) {
+      hold(x, maxRunLength, alpha);
+      x += maxRunLength;
+      length -= maxRunLength;
+    }
+    hold(x, length, alpha);
+  }
+
+  // Plots the held runs.
+  void flush() {
+    CoverageRow& row = ras.row;
+    row.count = static_cast<int>(out_ - first_);
+    row.row = y_;
+    row.lastX = row.count ? out_[-1].x + static_cast<int>(out_[-1].word >> 8) : emptyRow;
+    draw_coverage_row(plot_);
+    row.count = 0;
+    out_ = first_;
+  }
+
+ private:
+  void hold(int x, int length, int alpha) {
+    if (out_ == limit_) flush();
+    *out_++ = {x, static_cast<std::uint32_t>(length << 8 | alpha)};
+  }
+
+  const Plotter& plot_;
+  CoverageRun* const first_;
+  CoverageRun* const limit_;
+  CoverageRun* out_;
+  int y_ = emptyRow;
+};
+
 // One pass over the sorted cells: equal keys are summed, each touched pixel gets a
 // run of one, and the gap up to the next cell a run with the running cover.
 template <bool evenOdd>
-void sweep_cells(Color color) {
-  CellRasterizer& r = ras;
-  const int* curve = r.curve;
-  const CoverageCell* cell = r.sorted;
-  const CoverageCell* const end = cell + r.numCells;
+void sweep_cells(const Plotter& plot) {
+  const int* curve = ras.curve;
+  const CoverageCell* cell = ras.sorted;
+  const CoverageCell* const end = cell + ras.numCells;
+  RowCollector row(plot);
   std::int32_t cover = 0;
   while (cell != end) {
     const int x = cell->x;
@@ -751,15 +777,15 @@ void sweep_cells(Color color) {
     int nextFree = x;
     if (area != 0) {
       const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
-      if (raw != 0) add_run(y, x, 1, curve[raw], color);
+      if (raw != 0) row.add(y, x, 1, curve[raw]);
       nextFree = x + 1;
     }
     if (cell != end && cell->x > nextFree) {
       const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512);
-      if (raw != 0) add_run(y, nextFree, cell->x - nextFree, curve[raw], color);
+      if (raw != 0) row.add(y, nextFree, cell->x - nextFree, curve[raw]);
     }
   }
-  draw_coverage_row(color);
+  row.flush();
 }
 
 // Raw coverage of pixel (x, y) under the sorted cells.
@@ -828,10 +854,11 @@ void fillPath(Color color, int mode) {
       CoverageRow& row = ras.row;
       row.count = 0;
       row.row = row.lastX = emptyRow;
+      const Plotter plot{color, coverageRoutines.pixel, coverageRoutines.run};
       if (ras.fillRule == 1) {
-        sweep_cells<true>(color);
+        sweep_cells<true>(plot);
       } else {
-        sweep_cells<false>(color);
+        sweep_cells<false>(plot);
       }
       row.count = 0;
       row.row = row.lastX = emptyRow;
