@@ -15,6 +15,9 @@
 
 #include "platform/common/resources.h"
 #include "platform/common/window_system.h"
+#ifdef _WIN32
+#include "platform/win32/pictures.h"
+#endif
 
 namespace headless {
 namespace {
@@ -219,6 +222,9 @@ void configure(const Options& options) {
   };
   platform.monitorFrequency = [](int index) { return index == 0 ? state().options.refreshRate : 0; };
   emu::installResources(platform);
+#ifdef _WIN32
+  installGdiplusPictures(platform);
+#endif
 }
 
 void postKey(int virtualKey, bool down) {
