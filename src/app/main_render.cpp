@@ -97,8 +97,8 @@ int main(int argc, char** argv) {
   std::printf("%d frames at %dx%d, %.3f ms per frame\n", frames, options.screenWidth,
               options.screenHeight, frames ? ms / frames : 0.0);
   if (writeFailures) {
-    std::fprintf(stderr, "brinemere-render: %d frames could not be written to %s\n",
-                 writeFailures, outDir.c_str());
+    std::fprintf(stderr, "brinemere-render: %d frames could not be written to %s\n", writeFailures,
+                 outDir.c_str());
     return 1;
   }
   return code;

@@ -40,5 +40,8 @@ void registerApplication() {
 int runProgram(Handle instance, int showCommand) {
   registerFramework();
   registerApplication();
-  return shellMain(instance, showCommand);
+  const int code = shellMain(instance, showCommand);
+  // A run closed from outside stopped the process before it released the surface.
+  releaseBackBuffer();
+  return code;
 }

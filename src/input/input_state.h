@@ -20,21 +20,21 @@ struct QueuedKey {
 // Every field is a 32-bit word: the process thread reads them without locks.
 struct InputState {
   volatile int buttonDown, buttonUp, doubleClick;  // mouse events
-  volatile int moved;                               // the last move changed the position
+  volatile int moved;                              // the last move changed the position
   volatile int leftButton, middleButton, rightButton;
-  volatile std::uint32_t wheel;                     // whole wParam of the last wheel message
+  volatile std::uint32_t wheel;  // whole wParam of the last wheel message
   volatile int x, y, dx, dy;
-  TrailEntry trail[trailLength];                    // the last 256 moves, a ring
-  volatile int trailIndex;                          // newest entry; -1 after a reset
+  TrailEntry trail[trailLength];  // the last 256 moves, a ring
+  volatile int trailIndex;        // newest entry; -1 after a reset
   int trailEnabled;
   volatile int lastKey;
-  volatile int keyReleased[keyCount];               // released since the last reset
-  volatile int keyHeld[keyCount];                   // down now
+  volatile int keyReleased[keyCount];  // released since the last reset
+  volatile int keyHeld[keyCount];      // down now
   volatile int keyUpEvent, keyDownEvent;
-  volatile int forcedCount;                         // + forced on up, - forced on down
+  volatile int forcedCount;  // + forced on up, - forced on down
   volatile int onScreenKeyUp;
   volatile int keyEvent;
-  int keyLocked[keyCount];                          // keyboard events ignored, forced pass
+  int keyLocked[keyCount];  // keyboard events ignored, forced pass
   int resetReleasesModifiers;
   int queueing, queueEnabled;
   QueuedKey queue[keyQueueLength];

@@ -142,8 +142,7 @@ struct Platform {
   LResult (*sendMessage)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
   int (*postMessage)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
   // MessageBoxW; blocks until dismissed; returns the button pressed (IDOK = 1).
-  int (*messageBox)(Handle owner, const wchar_t* text, const wchar_t* caption,
-                    std::uint32_t type);
+  int (*messageBox)(Handle owner, const wchar_t* text, const wchar_t* caption, std::uint32_t type);
   // ShowCursor: returns the new display count.
   int (*showCursor)(int show);
   // SetTimer without a timer procedure: WM_TIMER with wParam = id; 1 or 0.
@@ -213,21 +212,31 @@ struct Platform {
   // ---- resources ----
   // The bytes of resource `name` of `type` (names and types without regard to case);
   // type 2 (RT_BITMAP) is a bitmap resource. Null when missing.
-  const std::uint8_t* (*findResource)(const wchar_t* name, const wchar_t* type,
-                                      std::size_t& size);
+  const std::uint8_t* (*findResource)(const wchar_t* name, const wchar_t* type, std::size_t& size);
 
   // ---- pictures ----
+  // GdiplusStartup / GdiplusShutdown: the picture entries below work between them.
+  // 1 or 0.
+  int (*startPictures)();
+  void (*stopPictures)();
   // Decodes PNG, JPEG, GIF, TIFF or BMP bytes; 0 on any failure (picture empty).
   int (*decodePicture)(const std::uint8_t* bytes, std::size_t size, PictureData& picture);
   // Decodes a bitmap resource by name; 0 when missing or broken.
   int (*decodeBitmapResource)(const wchar_t* name, PictureData& picture);
+  // Decodes an existing file; 0 when missing or broken.
   int (*decodePictureFile)(const wchar_t* path, PictureData& picture);
   // High-quality bicubic resample with mirrored edges; 0 on failure.
   int (*resamplePicture)(const PictureData& source, int width, int height, PictureData& result);
-  // Encodes `picture` to `path` as format 0 BMP, 1 JPEG, 2 GIF, 3 TIFF, 4 PNG with
-  // the JPEG quality given; 1 or 0. A failed save leaves no file behind.
+  // Index of the encoder for a MIME type ("image/png"; exact, case-sensitive), -1
+  // when there is none.
+  int (*findEncoder)(const wchar_t* mimeType);
+  // Encodes `picture` to `path` as format 0 BMP, 1 JPEG, 2 GIF, 3 TIFF, 4 PNG; JPEG
+  // quality 0..100, or -1 for the encoder's default. 1 or 0. A failed save leaves no
+  // file behind.
   int (*encodePictureFile)(const PictureData& picture, const wchar_t* path, int format,
                            int quality);
+  // The same for a whole surface of createSurface, alpha ignored (a screen shot).
+  int (*encodeSurfaceFile)(Handle surface, const wchar_t* path, int format, int quality);
 };
 
 // The installed backend. Zero until a backend or a test fills it.

@@ -130,9 +130,9 @@ int runWindow(int showCommand) {
   if (userCallbacks.beforeWindow) userCallbacks.beforeWindow();
   const int x = platform.getSystemMetrics(SM_CXSCREEN) / 2 - shellConfig.windowWidth / 2;
   const int y = platform.getSystemMetrics(SM_CYSCREEN) / 2 - shellConfig.windowHeight / 2;
-  const Handle window = platform.createWindow(shellConfig.title, shellConfig.title,
-                                              shellConfig.windowStyle, x, y,
-                                              shellConfig.windowWidth, shellConfig.windowHeight, 0);
+  const Handle window =
+      platform.createWindow(shellConfig.title, shellConfig.title, shellConfig.windowStyle, x, y,
+                            shellConfig.windowWidth, shellConfig.windowHeight, 0);
   if (!window) return 0;
   shell.mainWindow = window;
   platform.showWindow(window, showCommand);

@@ -113,8 +113,8 @@ LResult windowProc(Handle window, std::uint32_t message, WParam wParam, LParam l
         if (shell.settingsMode) {
           call(userCallbacks.settingsPainter);
         } else if (backBuffer.surface) {
-          platform.bitBlt(shell.windowDC, 0, 0, shellConfig.windowWidth,
-                          shellConfig.windowHeight, backBuffer.surface, 0, 0);
+          platform.bitBlt(shell.windowDC, 0, 0, shellConfig.windowWidth, shellConfig.windowHeight,
+                          backBuffer.surface, 0, 0);
         }
         platform.endPaint(shell.mainWindow);
       }

@@ -97,8 +97,8 @@ void setView(int x1, int y1, int x2, int y2, int alignTo8, int bottomUp) {
   b.clipMaxYf = static_cast<float>(b.viewMaxY) + 0.5f;
   b.viewIsFullWidth = b.viewWidth == b.surfaceWidth;
   b.viewIsFullHeight = b.viewHeight == b.surfaceHeight;
-  b.surfaceMatchesWindow = b.surfaceWidth == shellConfig.windowWidth &&
-                           b.surfaceHeight == shellConfig.windowHeight;
+  b.surfaceMatchesWindow =
+      b.surfaceWidth == shellConfig.windowWidth && b.surfaceHeight == shellConfig.windowHeight;
 
   b.rowTable.assign(b.viewHeight > 0 ? b.viewHeight : 0, nullptr);
   if (b.pixels && b.viewHeight > 0 && b.viewWidth > 0) {

@@ -10,15 +10,15 @@
 
 struct BackBuffer {
   // ---- surface ----
-  int surfaceWidth = 0;          // pixels per row, also the pitch; a multiple of 8
-  int surfaceHeight = 0;         // rows
+  int surfaceWidth = 0;            // pixels per row, also the pitch; a multiple of 8
+  int surfaceHeight = 0;           // rows
   std::uint8_t* pixels = nullptr;  // first byte of pixel memory (page-aligned DIB)
-  int bottomUp = 1;              // 1: the bottom row comes first in memory
-  Color clearColour = 0;         // colour of a cleared surface
-  int fullScreen = 0;            // the last setScreenSize asked for the whole screen
-  int surfaceMatchesWindow = 0;  // presentation happens only while set
-  int fullPresentPending = 0;    // the next present copies the whole surface
-  int pacingEnabled = 1;         // present paces the frame first
+  int bottomUp = 1;                // 1: the bottom row comes first in memory
+  Color clearColour = 0;           // colour of a cleared surface
+  int fullScreen = 0;              // the last setScreenSize asked for the whole screen
+  int surfaceMatchesWindow = 0;    // presentation happens only while set
+  int fullPresentPending = 0;      // the next present copies the whole surface
+  int pacingEnabled = 1;           // present paces the frame first
 
   // ---- view (inclusive surface rectangle, y from the top; -1 = whole surface) ----
   int viewLeft = -1, viewTop = -1, viewRight = -1, viewBottom = -1;
@@ -26,10 +26,10 @@ struct BackBuffer {
   int viewMaxX = -1, viewMaxY = -1;
   int halfViewWidth = 0, halfViewHeight = 0;
   int viewArea = 0;
-  int rowStep = 0;                       // bytes from one view row to the one below
-  std::vector<std::uint8_t*> rowTable;   // entry y: address of view pixel (0, y)
-  std::uint8_t* firstPixelAddress = nullptr;  // lowest address of a view pixel
-  std::uint8_t* lastPixelAddress = nullptr;   // highest address of a view pixel
+  int rowStep = 0;                             // bytes from one view row to the one below
+  std::vector<std::uint8_t*> rowTable;         // entry y: address of view pixel (0, y)
+  std::uint8_t* firstPixelAddress = nullptr;   // lowest address of a view pixel
+  std::uint8_t* lastPixelAddress = nullptr;    // highest address of a view pixel
   float clipMaxXf = -0.5f, clipMaxYf = -0.5f;  // vector culling limits
   int viewIsFullWidth = 0, viewIsFullHeight = 0;
 
@@ -50,12 +50,12 @@ constexpr int splashMinimumMs = 1000;
 // ---- size, view, life cycle ----------------------------------------------
 void setScreenSize(int width, int height);  // width 7777777 asks for the whole screen
 void setView(int x1, int y1, int x2, int y2, int alignTo8, int bottomUp);
-int createDibSection();                     // 1 or 0
-int createBackBuffer();                     // 1 or 0; draws the splash if one is set
+int createDibSection();  // 1 or 0
+int createBackBuffer();  // 1 or 0; draws the splash if one is set
 void releaseBackBuffer();
-void present();                             // paces, then copies the view to the window
-void waitForSplash();                       // until the splash's minimum time is over
-void shutdownDrawing();                     // releases the surface and drawing buffers
+void present();          // paces, then copies the view to the window
+void waitForSplash();    // until the splash's minimum time is over
+void shutdownDrawing();  // releases the surface and drawing buffers
 
 // Registers a routine that shutdownDrawing calls to free a drawing subsystem's work
 // buffers (at most 16; the rest are ignored).

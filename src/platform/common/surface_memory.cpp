@@ -63,8 +63,16 @@ void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, i
                   Canvas& canvas, int x, int y) {
   // Clip against the source, then against the canvas, moving both origins together.
   auto clip = [](int& src, int& dst, int& size, int srcLimit, int dstLimit) {
-    if (src < 0) { dst -= src; size += src; src = 0; }
-    if (dst < 0) { src -= dst; size += dst; dst = 0; }
+    if (src < 0) {
+      dst -= src;
+      size += src;
+      src = 0;
+    }
+    if (dst < 0) {
+      src -= dst;
+      size += dst;
+      dst = 0;
+    }
     size = std::min({size, srcLimit - src, dstLimit - dst});
   };
   clip(sourceX, x, width, surface.width, canvas.width);
@@ -73,9 +81,9 @@ void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, i
   const std::size_t pitch = static_cast<std::size_t>(surface.width) * 4;
   for (int row = 0; row < height; ++row) {
     const int sy = sourceY + row;
-    const std::uint32_t* from = reinterpret_cast<const std::uint32_t*>(
-                                    surface.pixels + (surface.height - 1 - sy) * pitch) +
-                                sourceX;
+    const std::uint32_t* from =
+        reinterpret_cast<const std::uint32_t*>(surface.pixels + (surface.height - 1 - sy) * pitch) +
+        sourceX;
     std::uint32_t* to = canvas.pixels.data() + static_cast<std::size_t>(y + row) * canvas.width + x;
     for (int i = 0; i < width; ++i) to[i] = from[i] | 0xFF000000u;
   }
@@ -83,7 +91,8 @@ void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, i
 
 void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush) {
   const int left = std::max(rect.left, 0), top = std::max(rect.top, 0);
-  const int right = std::min(rect.right, canvas.width), bottom = std::min(rect.bottom, canvas.height);
+  const int right = std::min(rect.right, canvas.width),
+            bottom = std::min(rect.bottom, canvas.height);
   const std::uint32_t colour = stockColour(stockBrush);
   for (int y = top; y < bottom; ++y) {
     std::fill_n(canvas.pixels.data() + static_cast<std::size_t>(y) * canvas.width + left,

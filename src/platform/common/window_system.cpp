@@ -252,7 +252,8 @@ int getMessage(Message& message) {
         return 1;
       }
       const std::uint64_t left = t.due - now;
-      if (timeout < 0 || left < static_cast<std::uint64_t>(timeout)) timeout = static_cast<int>(left);
+      if (timeout < 0 || left < static_cast<std::uint64_t>(timeout))
+        timeout = static_cast<int>(left);
     }
     lock.unlock();
     s.native.wait(timeout);
@@ -316,8 +317,7 @@ int killTimer(Handle window, std::uintptr_t id) {
   State& s = state();
   std::lock_guard lock(s.mutex);
   const std::size_t before = s.timers.size();
-  std::erase_if(s.timers,
-                [&](const TimerRecord& t) { return t.window == window && t.id == id; });
+  std::erase_if(s.timers, [&](const TimerRecord& t) { return t.window == window && t.id == id; });
   return s.timers.size() != before ? 1 : 0;
 }
 

@@ -20,7 +20,7 @@ struct Window {
   std::wstring className, title;
   std::uint32_t style = 0;
   int x = 0, y = 0, width = 0, height = 0;
-  Handle parent = 0;   // ours or a foreign native window
+  Handle parent = 0;  // ours or a foreign native window
   bool alive = false;
   WindowProcedure procedure = nullptr;
   void* native = nullptr;  // the backend's object

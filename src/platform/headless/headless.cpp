@@ -14,10 +14,12 @@
 #include <mutex>
 
 #include "platform/common/resources.h"
-#include "platform/common/window_system.h"
 #ifdef _WIN32
 #include "platform/win32/pictures.h"
+#else
+#include "platform/common/codecs.h"
 #endif
+#include "platform/common/window_system.h"
 
 namespace headless {
 namespace {
@@ -27,9 +29,9 @@ struct State {
   std::mutex mutex;
   std::condition_variable changed;
   std::uint64_t now = 0;
-  std::uint64_t seenNow = 0;      // the time the main thread last looked at
-  std::uint64_t idleAt = 0;       // the main thread was idle with this time handled
-  bool mainIdle = false;          // the main thread waits with nothing left to do
+  std::uint64_t seenNow = 0;  // the time the main thread last looked at
+  std::uint64_t idleAt = 0;   // the main thread was idle with this time handled
+  bool mainIdle = false;      // the main thread waits with nothing left to do
   bool woken = false;
   int frames = 0;
   int cursorCount = 0;
@@ -48,9 +50,8 @@ State& state() {
 void waitForMainIdle(std::unique_lock<std::mutex>& lock, std::uint64_t at) {
   if (emu::onMainThread()) return;
   State& s = state();
-  s.changed.wait(lock, [&] {
-    return (s.mainIdle && !s.woken && s.idleAt >= at) || emu::stopRequested();
-  });
+  s.changed.wait(
+      lock, [&] { return (s.mainIdle && !s.woken && s.idleAt >= at) || emu::stopRequested(); });
 }
 
 void nativeWait(int) {
@@ -220,10 +221,14 @@ void configure(const Options& options) {
     monitors.assign(1, Rect{0, 0, o.screenWidth, o.screenHeight});
     return 1;
   };
-  platform.monitorFrequency = [](int index) { return index == 0 ? state().options.refreshRate : 0; };
+  platform.monitorFrequency = [](int index) {
+    return index == 0 ? state().options.refreshRate : 0;
+  };
   emu::installResources(platform);
 #ifdef _WIN32
-  installGdiplusPictures(platform);
+  installGdiplusPictures(platform);  // the tests under Wine decode with the real library
+#else
+  emu::installCodecs(platform);
 #endif
 }
 

@@ -18,6 +18,7 @@
 #include <thread>
 #include <vector>
 
+#include "platform/common/codecs.h"
 #include "platform/common/resources.h"
 #include "platform/common/surface_memory.h"
 #include "platform/common/window_system.h"
@@ -63,20 +64,26 @@ void showCanvas(NativeWindow& n, int x, int y, int width, int height) {
   SDL_Surface* target = SDL_GetWindowSurface(n.window);
   if (!target) return;
   const emu::Canvas& c = n.canvas;
-  if (x < 0) { width += x; x = 0; }
-  if (y < 0) { height += y; y = 0; }
+  if (x < 0) {
+    width += x;
+    x = 0;
+  }
+  if (y < 0) {
+    height += y;
+    y = 0;
+  }
   if (x + width > c.width) width = c.width - x;
   if (y + height > c.height) height = c.height - y;
   if (x + width > target->w) width = target->w - x;
   if (y + height > target->h) height = target->h - y;
   if (width <= 0 || height <= 0) return;
   SDL_LockSurface(target);
-  SDL_ConvertPixels(width, height, SDL_PIXELFORMAT_ARGB8888,
-                    c.pixels.data() + static_cast<std::size_t>(y) * c.width + x, c.width * 4,
-                    target->format->format,
-                    static_cast<Uint8*>(target->pixels) + y * target->pitch +
-                        x * target->format->BytesPerPixel,
-                    target->pitch);
+  SDL_ConvertPixels(
+      width, height, SDL_PIXELFORMAT_ARGB8888,
+      c.pixels.data() + static_cast<std::size_t>(y) * c.width + x, c.width * 4,
+      target->format->format,
+      static_cast<Uint8*>(target->pixels) + y * target->pitch + x * target->format->BytesPerPixel,
+      target->pitch);
   SDL_UnlockSurface(target);
   const SDL_Rect rect{x, y, width, height};
   SDL_UpdateWindowSurfaceRects(n.window, &rect, 1);
@@ -185,9 +192,9 @@ int nativeCreate(emu::Window& w) {
     }
     XSetErrorHandler(onXError);
     lastXError = 0;
-    n->xChild = XCreateSimpleWindow(s.display, static_cast<Window>(w.parent), 0, 0,
-                                    w.width > 0 ? w.width : 1, w.height > 0 ? w.height : 1, 0,
-                                    0, 0);
+    n->xChild =
+        XCreateSimpleWindow(s.display, static_cast<Window>(w.parent), 0, 0,
+                            w.width > 0 ? w.width : 1, w.height > 0 ? w.height : 1, 0, 0, 0);
     XSync(s.display, False);
     if (lastXError || !n->xChild) {
       delete n;
@@ -459,6 +466,7 @@ int start(int argc, char** argv) {
   platform.enumMonitors = enumMonitors;
   platform.monitorFrequency = monitorFrequency;
   emu::installResources(platform);
+  emu::installCodecs(platform);
   return 1;
 }
 

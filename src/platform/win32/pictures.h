@@ -1,9 +1,8 @@
-// Pictures on Windows through GDI+: decoding from bytes, bitmap resources and files,
-// resampling and encoding. Serves both backends built for Windows (the real one
-// and headless for the tests).
+// The picture entries of the platform record on Windows: the system's picture
+// library (GDI+ flat interface) decodes, resamples and encodes.
 #pragma once
 
-struct Platform;
+#include "platform/platform.h"
 
-// Fills the picture entries of `platform`.
+// Fills startPictures ... encodeSurfaceFile of `platform`.
 void installGdiplusPictures(Platform& platform);

@@ -1,0 +1,227 @@
+// The picture entries of the platform record for SDL and headless: file access,
+// format choice by signature and the safe save (a temporary file renamed into place
+// only once the encoder has written every byte).
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <atomic>
+#include <cstring>
+#include <new>
+#include <string>
+#include <vector>
+
+#include "platform/common/codecs.h"
+#include "platform/common/resources.h"
+#include "platform/common/surface_memory.h"
+
+namespace emu {
+
+bool allocatePicture(PictureData& picture, std::int64_t width, std::int64_t height) {
+  picture = PictureData{};
+  if (width < 1 || height < 1 || width > maxPictureSide || height > maxPictureSide ||
+      width * height > maxPicturePixels) {
+    return false;
+  }
+  try {
+    picture.pixels.assign(static_cast<std::size_t>(width * height), 0u);
+  } catch (const std::bad_alloc&) {
+    return false;
+  }
+  picture.width = static_cast<int>(width);
+  picture.height = static_cast<int>(height);
+  return true;
+}
+
+bool decodeAny(const std::uint8_t* bytes, std::size_t size, PictureData& picture) {
+  picture = PictureData{};
+  if (!bytes || size < 8) return false;
+  const auto starts = [&](const char* magic, std::size_t n) {
+    return std::memcmp(bytes, magic, n) == 0;
+  };
+  if (starts("\x89PNG\r\n\x1a\n", 8)) return decodePng(bytes, size, picture);
+  if (starts("BM", 2)) return decodeBmp(bytes, size, picture);
+  return false;
+}
+
+namespace {
+
+// ---- paths ----------------------------------------------------------------------
+
+// UTF-8 of a wide path; false for a code point no file name can hold.
+bool toUtf8(const wchar_t* path, std::string& out) {
+  out.clear();
+  if (!path || !*path) return false;
+  for (; *path; ++path) {
+    const auto c = static_cast<std::uint32_t>(*path);
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    if (c < 0x80) {
+      out += static_cast<char>(c);
+    } else if (c < 0x800) {
+      out += static_cast<char>(0xC0 | (c >> 6));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+      out += static_cast<char>(0xE0 | (c >> 12));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+      out += static_cast<char>(0xF0 | (c >> 18));
+      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+      out += static_cast<char>(0x80 | (c & 0x3F));
+    }
+  }
+  return true;
+}
+
+// The whole of a regular file, at most maxPictureFileBytes.
+bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
+  const int fd = ::open(path.c_str(), O_RDONLY | O_CLOEXEC);
+  if (fd < 0) return false;
+  struct stat info {};
+  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode) && info.st_size > 0 &&
+            info.st_size <= maxPictureFileBytes;
+  if (ok) {
+    try {
+      bytes.resize(static_cast<std::size_t>(info.st_size));
+    } catch (const std::bad_alloc&) {
+      ok = false;
+    }
+  }
+  std::size_t done = 0;
+  while (ok && done < bytes.size()) {
+    const ssize_t n = ::read(fd, bytes.data() + done, bytes.size() - done);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0)
+      ok = false;
+    else
+      done += static_cast<std::size_t>(n);
+  }
+  ::close(fd);
+  return ok;
+}
+
+// ---- saving ---------------------------------------------------------------------
+
+bool encodeFormat(const PictureData& picture, std::FILE* file, int format, int quality) {
+  (void)quality;
+  switch (format) {
+    case 4:
+      return encodePng(picture, file);
+    case 0:
+      return encodeBmp(picture, file);
+    default:
+      return false;  // JPEG, GIF and TIFF come next
+  }
+}
+
+// Writes to "<path>.<pid>-<n>.part" beside the target, then renames it over the
+// target, so a failed save never leaves a file that looks complete.
+int saveSafely(const PictureData& picture, const wchar_t* path, int format, int quality) {
+  static std::atomic<unsigned> serial{0};
+  std::string target;
+  if (picture.width < 1 || picture.height < 1 ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height ||
+      !toUtf8(path, target)) {
+    return 0;
+  }
+  std::string temporary;
+  int fd = -1;
+  for (int attempt = 0; attempt < 16 && fd < 0; ++attempt) {
+    temporary =
+        target + "." + std::to_string(::getpid()) + "-" + std::to_string(serial++) + ".part";
+    fd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC, 0666);
+    if (fd < 0 && errno != EEXIST) return 0;
+  }
+  if (fd < 0) return 0;
+  std::FILE* file = ::fdopen(fd, "wb");
+  if (!file) {
+    ::close(fd);
+    ::unlink(temporary.c_str());
+    return 0;
+  }
+  bool ok = encodeFormat(picture, file, format, quality);
+  ok = std::fflush(file) == 0 && ok && !std::ferror(file);
+  ok = std::fclose(file) == 0 && ok;
+  if (ok) ok = std::rename(temporary.c_str(), target.c_str()) == 0;
+  if (!ok) ::unlink(temporary.c_str());
+  return ok ? 1 : 0;
+}
+
+// ---- platform entries -----------------------------------------------------------
+
+int startPictures() { return 1; }
+void stopPictures() {}
+
+int decodePicture(const std::uint8_t* bytes, std::size_t size, PictureData& picture) {
+  return decodeAny(bytes, size, picture) ? 1 : 0;
+}
+
+// A bitmap resource holds a packed DIB on Windows; the embedded table may hold the
+// whole .bmp file instead. Both are accepted.
+int decodeBitmapResource(const wchar_t* name, PictureData& picture) {
+  picture = PictureData{};
+  if (!platform.findResource) return 0;
+  std::size_t size = 0;
+  const auto* bitmapType = reinterpret_cast<const wchar_t*>(std::uintptr_t{2});
+  const std::uint8_t* bytes = platform.findResource(name, bitmapType, size);
+  if (!bytes) return 0;
+  if (size >= 2 && bytes[0] == 'B' && bytes[1] == 'M')
+    return decodeBmp(bytes, size, picture) ? 1 : 0;
+  return decodeDib(bytes, size, picture) ? 1 : 0;
+}
+
+int decodePictureFile(const wchar_t* path, PictureData& picture) {
+  picture = PictureData{};
+  std::string narrow;
+  std::vector<std::uint8_t> bytes;
+  if (!toUtf8(path, narrow) || !readWholeFile(narrow, bytes)) return 0;
+  return decodeAny(bytes.data(), bytes.size(), picture) ? 1 : 0;
+}
+
+// The encoders in the order the Windows picture library lists its own.
+const wchar_t* const encoderTypes[] = {L"image/bmp", L"image/jpeg", L"image/gif", L"image/tiff",
+                                       L"image/png"};
+
+int findEncoder(const wchar_t* mimeType) {
+  if (!mimeType) return -1;
+  for (int i = 0; i < 5; ++i) {
+    if (std::wcscmp(encoderTypes[i], mimeType) == 0) return i;
+  }
+  return -1;
+}
+
+int encodePictureFile(const PictureData& picture, const wchar_t* path, int format, int quality) {
+  return saveSafely(picture, path, format, quality);
+}
+
+// The surface is bottom-up; its alpha bytes mean nothing on screen.
+int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quality) {
+  const Surface* s = surfaceOf(surface);
+  if (!s || !s->pixels) return 0;
+  PictureData picture;
+  if (!allocatePicture(picture, s->width, s->height)) return 0;
+  for (int y = 0; y < s->height; ++y) {
+    const auto* row = reinterpret_cast<const std::uint32_t*>(s->pixels) +
+                      static_cast<std::size_t>(s->height - 1 - y) * s->width;
+    std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * s->width;
+    for (int x = 0; x < s->width; ++x) out[x] = row[x] | 0xFF000000u;
+  }
+  return saveSafely(picture, path, format, quality);
+}
+
+}  // namespace
+
+void installCodecs(Platform& p) {
+  p.startPictures = startPictures;
+  p.stopPictures = stopPictures;
+  p.decodePicture = decodePicture;
+  p.decodeBitmapResource = decodeBitmapResource;
+  p.decodePictureFile = decodePictureFile;
+  p.findEncoder = findEncoder;
+  p.encodePictureFile = encodePictureFile;
+  p.encodeSurfaceFile = encodeSurfaceFile;
+}
+
+}  // namespace emu

@@ -1,0 +1,143 @@
+// Whole runs of the program on the headless backend: the run modes, the end of a
+// run by Esc or from outside, the preview child.
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <thread>
+
+#include "app/program.h"
+#include "input/input_state.h"
+#include "platform/common/window_system.h"
+#include "platform/headless/headless.h"
+#include "shell/shell.h"
+#include "surface/surface.h"
+
+namespace {
+
+struct Run : ::testing::Test {
+  Platform saved = platform;
+  headless::Options options;
+  void SetUp() override {
+    resetShellState();
+    backBuffer = BackBuffer{};
+    options.screenWidth = 1366;
+    options.screenHeight = 768;
+  }
+  void TearDown() override {
+    resetShellState();
+    backBuffer = BackBuffer{};
+    platform = saved;
+  }
+  int run(std::vector<std::wstring> arguments) {
+    arguments.insert(arguments.begin(), L"C:\\x\\brinemere.scr");
+    options.arguments = arguments;
+    headless::configure(options);
+    return runProgram(0, SW_SHOWNORMAL);
+  }
+};
+
+// Presses Esc at frame 2, releases it at frame 8.
+void escHeldThenReleased(int frame) {
+  if (frame == 2) headless::postKey(VK_ESCAPE, true);
+  if (frame == 5) {
+    EXPECT_EQ(input.keyHeld[VK_ESCAPE], 1);
+  }
+  if (frame == 8) headless::postKey(VK_ESCAPE, false);
+}
+
+}  // namespace
+
+TEST_F(Run, FullScreenWindowRunsUntilEscIsReleased) {
+  options.onPresent = escHeldThenReleased;
+  EXPECT_EQ(run({}), 0);
+  // Held from frame 2 to 8; the release ends the run after the frame being drawn.
+  EXPECT_GE(headless::framesPresented(), 9);
+  EXPECT_LE(headless::framesPresented(), 10);
+  EXPECT_EQ(shellConfig.windowWidth, 1368);
+  EXPECT_EQ(shellConfig.windowHeight, 768);
+  EXPECT_EQ(shell.processFinished, 1);
+  EXPECT_EQ(backBuffer.pixels, nullptr);  // shutdownDrawing ran
+}
+
+TEST_F(Run, SlashSRunsLikeNoArgument) {
+  options.onPresent = escHeldThenReleased;
+  EXPECT_EQ(run({L"/S"}), 0);
+  EXPECT_EQ(shell.saverMode, 1);
+  EXPECT_GE(headless::framesPresented(), 9);
+}
+
+TEST_F(Run, PreviewWithHandleZeroOrTextEndsWithoutAWindow) {
+  EXPECT_EQ(run({L"/p", L"0"}), 0);
+  EXPECT_EQ(shell.mainWindow, 0u);
+  EXPECT_EQ(run({L"/p", L"abc"}), 0);
+  EXPECT_EQ(shell.mainWindow, 0u);
+  EXPECT_TRUE(headless::messageBoxes().empty());
+}
+
+TEST_F(Run, PreviewOfAWindowThatDoesNotExistEndsAtOnce) {
+  EXPECT_EQ(run({L"/p", L"424242"}), 0);
+  EXPECT_EQ(shell.mainWindow, 0u);
+}
+
+TEST_F(Run, OtherArgumentsShowTheHelpBox) {
+  EXPECT_EQ(run({L"/c:1234"}), 0);
+  ASSERT_EQ(headless::messageBoxes().size(), 1u);
+  EXPECT_EQ(headless::messageBoxes()[0],
+            L"    Quillmark|\nExit - key Esc  \n\nHelp - key F1  \n\n");
+  EXPECT_EQ(run({L"/p"}), 0);
+  EXPECT_EQ(headless::messageBoxes().size(), 1u);  // a new configure starts a new list
+  EXPECT_EQ(headless::framesPresented(), 0);
+}
+
+TEST_F(Run, ClosingTheWindowFromOutsideEndsTheRun) {
+  options.onPresent = [](int frame) {
+    if (frame == 4) emu::post(shell.mainWindow, WM_CLOSE, 0, 0);
+  };
+  EXPECT_EQ(run({}), 0);
+  EXPECT_EQ(shell.processFinished, 0);  // the process was stopped, not finished
+  EXPECT_EQ(headless::framesPresented(), 5);
+}
+
+TEST_F(Run, PreviewPaintsAChildOfTheHostsClientSize) {
+  options.arguments = {L"brinemere.scr"};
+  headless::configure(options);
+  // The host: a window of some other program, made before the run.
+  ASSERT_EQ(platform.registerClass(WindowClass{L"host", 0, 0, 0, 0},
+                                   [](Handle w, std::uint32_t m, WParam wp, LParam lp) {
+                                     return platform.defWindowProc(w, m, wp, lp);
+                                   }),
+            1);
+  const Handle host = platform.createWindow(L"host", L"host", WS_POPUP, 0, 0, 200, 150, 0);
+  ASSERT_NE(host, 0u);
+  // Closing the child ends the preview run, as when the host destroys it.
+  std::atomic<bool> stop{false};
+  std::atomic<int> childWidth{0}, childHeight{0}, cardPixel{0};
+  std::thread closer([&] {
+    while (!stop && !shell.mainWindow) std::this_thread::yield();
+    while (!stop && !headless::windowCanvas(shell.mainWindow)) std::this_thread::yield();
+    // Let the first WM_PAINT happen before closing.
+    std::this_thread::sleep_for(std::chrono::milliseconds(50));
+    if (const headless::Canvas* c = headless::windowCanvas(shell.mainWindow)) {
+      childWidth = c->width;
+      childHeight = c->height;
+      cardPixel = static_cast<int>(c->pixels[10 * c->width + 10]);
+    }
+    emu::post(shell.mainWindow, WM_CLOSE, 0, 0);
+  });
+  // configure() would forget the host: set the arguments on the installed backend.
+  const std::wstring handle = std::to_wstring(host);
+  static std::vector<std::wstring> arguments;
+  arguments = {L"brinemere.scr", L"/p", handle};
+  platform.commandLineArguments = [] { return arguments; };
+  EXPECT_EQ(runProgram(0, SW_SHOWNORMAL), 0);
+  stop = true;
+  closer.join();
+  EXPECT_EQ(shell.previewMode, 1);
+  EXPECT_EQ(childWidth, 200);
+  EXPECT_EQ(childHeight, 150);
+  EXPECT_EQ(static_cast<std::uint32_t>(cardPixel.load()), 0xFF808080u);  // the grey card
+  EXPECT_EQ(shell.previewRect.right, 147);    // the default painter's card was drawn
+  EXPECT_EQ(headless::framesPresented(), 0);  // no process thread
+  EXPECT_EQ(shell.processThread, 0u);
+}
