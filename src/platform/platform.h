@@ -113,7 +113,10 @@ struct WindowClass {
 using WindowProcedure = LResult (*)(Handle window, std::uint32_t message, WParam, LParam);
 using ThreadBody = std::uint32_t (*)(void* parameter);
 
-// A decoded picture: 32-bit ARGB, top row first, rows packed.
+// A decoded picture: 32-bit ARGB, top row first, rows packed. Decoders refuse
+// pictures beyond the limits, which bound what a user's file can make us allocate.
+constexpr int pictureSideLimit = 16384;                    // pixels, either side
+constexpr long long picturePixelLimit = 1LL << 26;         // 64 M pixels, 256 MiB
 struct PictureData {
   int width = 0;
   int height = 0;

@@ -1,7 +1,9 @@
-// Display monitors over the platform's enumeration.
+// Display monitors over the platform's enumeration. bestMonitor lives in ShellConfig
+// and is never reset, so a second search keeps the first result.
 
 #include "shell/monitors.h"
 
+#include <cstdint>
 #include <vector>
 
 #include "shell/shell.h"
@@ -11,6 +13,17 @@ int monitorRates[maxMonitorRates];
 int monitorCount = 0;
 int onRightmostMonitor = 0;
 
+namespace {
+
+// A rectangle a window can take: not empty, its size within an int.
+bool usableRect(const Rect& r) {
+  const std::int64_t width = static_cast<std::int64_t>(r.right) - r.left;
+  const std::int64_t height = static_cast<std::int64_t>(r.bottom) - r.top;
+  return width > 0 && height > 0 && width <= INT32_MAX && height <= INT32_MAX;
+}
+
+}  // namespace
+
 int monitorRate(int index) {
   monitorCount = 0;
   if (index < 0 || index >= maxMonitorRates) return 0;
@@ -18,13 +31,12 @@ int monitorRate(int index) {
   std::vector<Rect> monitors;
   if (!platform.enumMonitors(monitors)) return 0;
   for (std::size_t i = 0; i < monitors.size(); ++i) {
-    // Only 16 rates fit; further monitors are counted but not recorded.
+    // Only 16 rates fit; further monitors are counted, not recorded.
     if (monitorCount < maxMonitorRates) {
       monitorRates[monitorCount] = platform.monitorFrequency(monitorCount);
     }
     ++monitorCount;
   }
-  if (index >= monitorCount) return 0;
   return monitorRates[index];
 }
 
@@ -34,7 +46,8 @@ int moveToRightmostMonitor() {
   if (!platform.enumMonitors(monitors)) return 0;
   int* best = shellConfig.bestMonitor;
   for (const Rect& m : monitors) {
-    if (m.left > best[0]) {
+    // Strictly greater: of two monitors with the same left edge the first stays.
+    if (m.left > best[0] && usableRect(m)) {
       best[0] = m.left;
       best[1] = m.top;
       best[2] = m.right;

@@ -3,10 +3,11 @@
 #pragma once
 
 constexpr int maxMonitorRates = 16;
-extern int monitorRates[maxMonitorRates];
-extern int monitorCount;
-extern int onRightmostMonitor;
+extern int monitorRates[maxMonitorRates];  // Hz by enumeration index, from monitorRate
+extern int monitorCount;                   // monitors seen by the last enumeration
+extern int onRightmostMonitor;             // the window was moved onto the rightmost one
 
-int monitorRate(int index);     // Hz, 0 when no such monitor or none reported
-int moveToRightmostMonitor();   // 1 or 0
-int useRightmostMonitor();      // 1 when moved and the screen size set
+int monitorRate(int index);    // Hz; 0 when there is no such monitor, none is reported or
+                               // index lies outside 0..15
+int moveToRightmostMonitor();  // 1 or 0; monitors with an empty rectangle are passed over
+int useRightmostMonitor();     // 1 when moved and the screen size set, else 0

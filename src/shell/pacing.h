@@ -7,29 +7,34 @@
 
 struct PacingState {
   int clockStopped = 1;           // the frame clock is not started while set
-  int useVerticalBlank = 1;       // pace on the vertical blank
-  int usePerformanceCounter = 1;  // pace on the performance counter
-  std::int64_t counterFrequency = 0;
-  int frameRate = 30;
-  int blankPeriodMs = 0;          // measured period in vertical-blank mode
-  std::int64_t frameStart = 0;    // clock value at the start of the frame
-  int clockRunning = 0;           // frameStart is valid
-  int frameElapsed = 0;           // clock units, low 32 bits
-  int frameSlack = 0;             // ms the last pacing step planned to wait
-  float frameLoad = 0.0f;         // 1 - slack / period
-  float loadAverage = 0.7f;
-  float overloadThreshold = 0.75f;
-  int overloadCooldown = 0;
-  int overloaded = 0;
-  void (*overloadCallback)(int) = nullptr;
-  int effectiveRate = 0;
-  int verticalBlankCreated = 0;   // the platform's vertical-blank object exists
+  int useVerticalBlank = 1;       // pace on the vertical blank; cleared for good when unusable
+  int usePerformanceCounter = 1;  // pace on the performance counter; cleared for good without one
+  std::int64_t counterFrequency = 0;        // counter ticks per second
+  int frameRate = 30;                       // target frames per second
+  int blankPeriodMs = 0;                    // measured period in vertical-blank mode
+  std::int64_t frameStart = 0;              // clock value at the start of the frame
+  int clockRunning = 0;                     // frameStart is valid
+  int frameElapsed = 0;                     // clock units, low 32 bits
+  int frameSlack = 0;                       // ms the last pacing step planned to wait
+  float frameLoad = 0.0f;                   // 1 - slack / period
+  float loadAverage = 0.7f;                 // smoothed frameLoad
+  float overloadThreshold = 0.75f;          // loadAverage below which an overload ends
+  int overloadCooldown = 0;                 // frames before the threshold may rise again
+  int overloaded = 0;                       // the application was told frames do not fit
+  void (*overloadCallback)(int) = nullptr;  // 1 when an overload starts, 0 when it ends
+  int effectiveRate = 0;                    // the rate the frames really reach
+  int verticalBlankCreated = 0;             // the platform's vertical-blank object exists
 };
 extern PacingState pacing;
 
-void initPacing(int rate, void (*callback)(int));  // rate -1: the display decides
-void resetPacing();
-void startFrameClock();
-int paceFrame(int rate);  // 0 when the clock was not running
-void adaptRate();
-void releasePacing();  // releases the vertical-blank object
+// ---- set-up ----------------------------------------------------------------
+void initPacing(int rate, void (*callback)(int));  // rate -1: the display decides; 0 or
+                                                   // below: 30; callback may be null
+void resetPacing();    // measures the vertical blank; falls back to the counter when the
+                       // waits do not block like a display's
+void releasePacing();  // releases the vertical-blank object (shutdownDrawing)
+
+// ---- per frame, from present() --------------------------------------------
+void adaptRate();         // paces the frame, then updates the load figures
+void startFrameClock();   // the next frame's time starts now
+int paceFrame(int rate);  // 0 when the clock was not running, else 1; rate 0 or below: 30

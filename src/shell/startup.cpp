@@ -10,6 +10,7 @@
 #include <string>
 #include <vector>
 
+#include "blend/dispatch.h"
 #include "input/input_state.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
@@ -59,6 +60,7 @@ void resetShellState() {
 void registerFramework() {
   splashTimerSlot = allocateTimerSlot();
   backBuffer.viewLeft = backBuffer.viewTop = backBuffer.viewRight = backBuffer.viewBottom = -1;
+  installDefaultCoverageRoutines();
   initInput();
   shell.cursorTimerSlot = allocateTimerSlot();
   platform.timeBeginPeriod(1);

@@ -1,12 +1,14 @@
 // BMP by our own code: the file (14-byte header, then a DIB) and the packed DIB that
-// a bitmap resource holds. Decodes 1, 4 and 8-bit palette pictures, 16 and 32-bit
-// pictures with or without bit masks, and 24-bit ones, uncompressed, bottom-up or
-// top-down. Encodes opaque pictures as 24-bit and others as 32-bit with an alpha mask.
+// a bitmap resource holds. Decodes 1, 4 and 8-bit palette pictures (4 and 8-bit also
+// run-length encoded), 16 and 32-bit pictures with or without bit masks, and 24-bit
+// ones, bottom-up or top-down. Encodes opaque pictures as 24-bit and others as 32-bit
+// with an alpha mask.
 //
 //   file:  "BM" size reserved offset | header (12, 40, 52, 56, 108 or 124 bytes)
 //          [masks after a 40-byte header] [palette] ... bits at offset
 //   rows:  bottom row first unless the height is negative; each padded to 4 bytes
 
+#include <algorithm>
 #include <bit>
 #include <cstring>
 #include <vector>
@@ -16,7 +18,8 @@
 namespace emu {
 namespace {
 
-constexpr std::uint32_t compressionRgb = 0, compressionBitfields = 3, compressionAlphaBitfields = 6;
+constexpr std::uint32_t compressionRgb = 0, compressionRle8 = 1, compressionRle4 = 2,
+                        compressionBitfields = 3, compressionAlphaBitfields = 6;
 
 std::uint32_t read16(const std::uint8_t* p) { return p[0] | (p[1] << 8); }
 std::uint32_t read32(const std::uint8_t* p) {
@@ -105,8 +108,10 @@ bool readLayout(const std::uint8_t* dib, std::size_t size, DibLayout& layout) {
         !layout.alpha.set(withAlpha ? read32(masks + 12) : 0)) {
       return false;
     }
+  } else if (c == compressionRle8 || c == compressionRle4) {
+    if (bpp != (c == compressionRle8 ? 8 : 4) || layout.topDown) return false;
   } else if (c != compressionRgb) {
-    return false;  // run-length and embedded JPEG or PNG bits are not ours to read
+    return false;  // embedded JPEG or PNG bits are not ours to read
   } else if (bpp == 16) {
     layout.red.set(0x7C00);
     layout.green.set(0x03E0);
@@ -120,7 +125,8 @@ bool readLayout(const std::uint8_t* dib, std::size_t size, DibLayout& layout) {
 
   if (bpp <= 8) {
     std::int64_t count = core ? 0 : read32(dib + 32);
-    if (count == 0 || count > (1 << bpp)) count = 1 << bpp;
+    if (count > (1 << bpp)) return false;
+    if (count == 0) count = 1 << bpp;
     const int entry = core ? 3 : 4;
     if (static_cast<std::int64_t>(size - end) < count * entry) return false;
     for (int i = 0; i < count; ++i) {
@@ -134,12 +140,72 @@ bool readLayout(const std::uint8_t* dib, std::size_t size, DibLayout& layout) {
   return end <= size;
 }
 
+// Run-length bits, bottom row first. A pair (n, v) repeats v n times (for 4 bits,
+// v's two halves alternate); n = 0 escapes: 0 ends the row, 1 ends the picture, 2
+// moves right and up by the next two bytes, 3 or more is a literal run of that many
+// indices padded to an even byte count. Pixels the runs skip keep palette entry 0.
+bool readRunLength(const std::uint8_t* bits, std::size_t size, const DibLayout& layout,
+                   PictureData& picture) {
+  const bool four = layout.compression == compressionRle4;
+  const std::uint32_t ground = layout.paletteSize ? layout.palette[0] : 0xFF000000u;
+  std::fill(picture.pixels.begin(), picture.pixels.end(), ground);
+  const auto colour = [&](std::uint32_t index) {
+    return index < static_cast<std::uint32_t>(layout.paletteSize) ? layout.palette[index]
+                                                                  : 0xFF000000u;
+  };
+  const int width = picture.width, height = picture.height;
+  int x = 0, row = 0;  // row counts up from the bottom
+  const auto put = [&](std::uint32_t index) {
+    if (x < width && row < height) {
+      picture.pixels[static_cast<std::size_t>(height - 1 - row) * width + x] = colour(index);
+    }
+    ++x;
+  };
+  std::size_t i = 0;
+  while (i + 1 < size) {
+    const std::uint32_t count = bits[i], value = bits[i + 1];
+    i += 2;
+    if (count > 0) {
+      for (std::uint32_t k = 0; k < count; ++k) {
+        put(four ? (k % 2 ? value & 0xF : value >> 4) : value);
+      }
+    } else if (value == 0) {
+      x = 0;
+      ++row;
+    } else if (value == 1) {
+      return true;
+    } else if (value == 2) {
+      if (i + 1 >= size) return false;
+      x += bits[i];
+      row += bits[i + 1];
+      i += 2;
+    } else {
+      const std::size_t bytes = four ? (value + 1) / 2 : value;
+      if (i + bytes > size) return false;
+      for (std::uint32_t k = 0; k < value; ++k) {
+        put(four ? (k % 2 ? bits[i + k / 2] & 0xF : bits[i + k / 2] >> 4) : bits[i + k]);
+      }
+      i += bytes + (bytes & 1);
+    }
+    if (row >= height) return true;  // past the top: the rest is nothing to draw
+  }
+  return false;  // the stream ended without its end mark
+}
+
 // Decodes the bits after a checked layout. Refuses before allocating when the bits
 // are shorter than the rows the header claims.
 bool readBits(const std::uint8_t* dib, std::size_t size, const DibLayout& layout,
               PictureData& picture) {
   if (layout.width < 1 || layout.height < 1 || layout.width > maxPictureSide ||
       layout.height > maxPictureSide) {
+    return false;
+  }
+  if (layout.compression == compressionRle8 || layout.compression == compressionRle4) {
+    if (!allocatePicture(picture, layout.width, layout.height)) return false;
+    if (readRunLength(dib + layout.bitsOffset, size - layout.bitsOffset, layout, picture)) {
+      return true;
+    }
+    picture = PictureData{};
     return false;
   }
   const std::int64_t stride = (layout.width * layout.bitCount + 31) / 32 * 4;

@@ -14,7 +14,6 @@
 
 #include "platform/common/codecs.h"
 #include "platform/common/resources.h"
-#include "platform/common/surface_memory.h"
 
 namespace emu {
 
@@ -34,15 +33,33 @@ bool allocatePicture(PictureData& picture, std::int64_t width, std::int64_t heig
   return true;
 }
 
-bool decodeAny(const std::uint8_t* bytes, std::size_t size, PictureData& picture) {
-  picture = PictureData{};
-  if (!bytes || size < 8) return false;
+namespace {
+
+bool decodeBySignature(const std::uint8_t* bytes, std::size_t size, PictureData& picture) {
   const auto starts = [&](const char* magic, std::size_t n) {
     return std::memcmp(bytes, magic, n) == 0;
   };
   if (starts("\x89PNG\r\n\x1a\n", 8)) return decodePng(bytes, size, picture);
+  if (starts("\xFF\xD8\xFF", 3)) return decodeJpeg(bytes, size, picture);
+  if (starts("GIF87a", 6) || starts("GIF89a", 6)) return decodeGif(bytes, size, picture);
+  if (starts("II*\0", 4) || starts("MM\0*", 4)) return decodeTiff(bytes, size, picture);
   if (starts("BM", 2)) return decodeBmp(bytes, size, picture);
   return false;
+}
+
+}  // namespace
+
+// Memory running out inside a decoder fails the picture like any other error; the
+// decoders' own handles close their libraries on the way out.
+bool decodeAny(const std::uint8_t* bytes, std::size_t size, PictureData& picture) {
+  picture = PictureData{};
+  if (!bytes || size < 8) return false;
+  try {
+    return decodeBySignature(bytes, size, picture);
+  } catch (const std::bad_alloc&) {
+    picture = PictureData{};
+    return false;
+  }
 }
 
 namespace {
@@ -104,15 +121,23 @@ bool readWholeFile(const std::string& path, std::vector<std::uint8_t>& bytes) {
 
 // ---- saving ---------------------------------------------------------------------
 
+// Memory running out inside an encoder fails the save like any other error.
 bool encodeFormat(const PictureData& picture, std::FILE* file, int format, int quality) {
-  (void)quality;
-  switch (format) {
-    case 4:
-      return encodePng(picture, file);
-    case 0:
-      return encodeBmp(picture, file);
-    default:
-      return false;  // JPEG, GIF and TIFF come next
+  try {
+    switch (format) {
+      case 1:
+        return encodeJpeg(picture, file, quality < 0 ? 75 : quality);
+      case 2:
+        return encodeGif(picture, file);
+      case 3:
+        return encodeTiff(picture, file);
+      case 4:
+        return encodePng(picture, file);
+      default:
+        return encodeBmp(picture, file);
+    }
+  } catch (const std::bad_alloc&) {
+    return false;
   }
 }
 
@@ -180,6 +205,10 @@ int decodePictureFile(const wchar_t* path, PictureData& picture) {
   return decodeAny(bytes.data(), bytes.size(), picture) ? 1 : 0;
 }
 
+int resamplePicture(const PictureData& source, int width, int height, PictureData& result) {
+  return resampleBicubic(source, width, height, result) ? 1 : 0;
+}
+
 // The encoders in the order the Windows picture library lists its own.
 const wchar_t* const encoderTypes[] = {L"image/bmp", L"image/jpeg", L"image/gif", L"image/tiff",
                                        L"image/png"};
@@ -196,21 +225,6 @@ int encodePictureFile(const PictureData& picture, const wchar_t* path, int forma
   return saveSafely(picture, path, format, quality);
 }
 
-// The surface is bottom-up; its alpha bytes mean nothing on screen.
-int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quality) {
-  const Surface* s = surfaceOf(surface);
-  if (!s || !s->pixels) return 0;
-  PictureData picture;
-  if (!allocatePicture(picture, s->width, s->height)) return 0;
-  for (int y = 0; y < s->height; ++y) {
-    const auto* row = reinterpret_cast<const std::uint32_t*>(s->pixels) +
-                      static_cast<std::size_t>(s->height - 1 - y) * s->width;
-    std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * s->width;
-    for (int x = 0; x < s->width; ++x) out[x] = row[x] | 0xFF000000u;
-  }
-  return saveSafely(picture, path, format, quality);
-}
-
 }  // namespace
 
 void installCodecs(Platform& p) {
@@ -219,9 +233,10 @@ void installCodecs(Platform& p) {
   p.decodePicture = decodePicture;
   p.decodeBitmapResource = decodeBitmapResource;
   p.decodePictureFile = decodePictureFile;
+  p.resamplePicture = resamplePicture;
   p.findEncoder = findEncoder;
   p.encodePictureFile = encodePictureFile;
-  p.encodeSurfaceFile = encodeSurfaceFile;
+  p.encodeSurfaceFile = emu::encodeSurfaceFile;
 }
 
 }  // namespace emu

@@ -18,9 +18,14 @@ namespace emu {
 // Fills the picture entries of `platform` with the codecs below.
 void installCodecs(Platform& platform);
 
+// platform.encodeSurfaceFile for surfaces that are memory blocks (surface_memory.h):
+// the surface turned top row first, alpha 0xFF, through platform.encodePictureFile.
+// Also used by the headless backend on Windows, whose pictures come from GDI+.
+int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quality);
+
 // ---- limits -------------------------------------------------------------------
-constexpr int maxPictureSide = 16384;                    // pixels, either side
-constexpr std::int64_t maxPicturePixels = 1LL << 26;     // 64 M pixels, 256 MiB
+constexpr int maxPictureSide = pictureSideLimit;
+constexpr std::int64_t maxPicturePixels = picturePixelLimit;
 constexpr std::int64_t maxPictureFileBytes = 1LL << 29;  // 512 MiB read at most
 
 // Sizes the picture to width x height pixels (all zero); false, with the picture

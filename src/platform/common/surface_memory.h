@@ -38,7 +38,9 @@ void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush);
 
 namespace emu {
 // TextOutW in opaque mode with the given colours (0x00BBGGRR) and alignment
-// (TA_CENTER centres on x); draws with the backends' small built-in font. 1 or 0.
+// (TA_CENTER centres on x, else x is the left edge; y is the top): a box of 6 * n + 1
+// by 8 pixels with 5x7 glyphs of the backends' built-in font, clipped to the canvas.
+// Characters outside printable ASCII are empty cells. 0 for a null text, else 1.
 int drawText(Canvas& canvas, int x, int y, const wchar_t* text, std::uint32_t backColour,
              std::uint32_t textColour, std::uint32_t align);
 }  // namespace emu

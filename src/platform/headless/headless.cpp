@@ -13,11 +13,10 @@
 #include <memory>
 #include <mutex>
 
+#include "platform/common/codecs.h"
 #include "platform/common/resources.h"
 #ifdef _WIN32
 #include "platform/win32/pictures.h"
-#else
-#include "platform/common/codecs.h"
 #endif
 #include "platform/common/window_system.h"
 
@@ -227,6 +226,7 @@ void configure(const Options& options) {
   emu::installResources(platform);
 #ifdef _WIN32
   installGdiplusPictures(platform);  // the tests under Wine decode with the real library
+  platform.encodeSurfaceFile = emu::encodeSurfaceFile;  // our surfaces are not DIB sections
 #else
   emu::installCodecs(platform);
 #endif

@@ -1,0 +1,195 @@
+// The loops shared by the vector kernel sets. A set supplies its memory access
+// (a record with the vector type, its width in pixels and loads and stores of one,
+// two, four and a whole vector of pixels) and one record per mode; these templates
+// walk spans, rectangles, columns and image rows with them.
+//
+// A long span first writes one, two (and, for eight-pixel vectors, four) pixels
+// so that the rest starts on a vector boundary, then goes four vectors per step,
+// then two, one, four pixels, two, one. Short spans go four, two, one. Every
+// partial step runs the mode's full-vector arithmetic on a partly filled register;
+// lanes never mix, so each pixel gets exactly the result it would get in a vector.
+#pragma once
+
+#include <cstdint>
+
+#include "blend/kernels.h"
+
+namespace simd {
+
+// Runs at least this long are worth aligning first.
+constexpr int alignFrom = 28;
+
+template <class M>
+struct Loops {
+  using V = typename M::Vector;
+  static constexpr int L = M::lanes;
+
+  // ---- one step of a given width: blend d (and s) into d ----
+  template <class Mode, V (*Load)(const Color*), void (*Store)(Color*, V)>
+  static void solidStep(Color* d, const Mode& m) {
+    if constexpr (Mode::readsDestination) {
+      Store(d, m.solid(Load(d)));
+    } else {
+      Store(d, m.solid(V()));
+    }
+  }
+  template <class Mode, V (*Load)(const Color*), void (*Store)(Color*, V)>
+  static void imageStep(Color* d, const Color* s) {
+    if constexpr (Mode::readsDestination) {
+      Store(d, Mode::image(Load(d), Load(s)));
+    } else {
+      Store(d, Mode::image(V(), Load(s)));
+    }
+  }
+
+  // ---- spans of one colour ----
+  template <class Mode>
+  static void span(Color* d, const Mode& m, int n) {
+    if (n >= alignFrom) {
+      // Head: single pixels until the destination sits on a vector boundary.
+      if (reinterpret_cast<std::uintptr_t>(d) & 4) {
+        solidStep<Mode, M::loadOne, M::storeOne>(d, m);
+        d += 1;
+        n -= 1;
+      }
+      if (reinterpret_cast<std::uintptr_t>(d) & 8) {
+        solidStep<Mode, M::loadTwo, M::storeTwo>(d, m);
+        d += 2;
+        n -= 2;
+      }
+      if constexpr (L == 8) {
+        if (reinterpret_cast<std::uintptr_t>(d) & 16) {
+          solidStep<Mode, M::loadFour, M::storeFour>(d, m);
+          d += 4;
+          n -= 4;
+        }
+      }
+      // Body: four aligned vectors per step, then two, then one.
+      for (; n >= 4 * L; n -= 4 * L, d += 4 * L) {
+        solidStep<Mode, M::loadAligned, M::storeAligned>(d, m);
+        solidStep<Mode, M::loadAligned, M::storeAligned>(d + L, m);
+        solidStep<Mode, M::loadAligned, M::storeAligned>(d + 2 * L, m);
+        solidStep<Mode, M::loadAligned, M::storeAligned>(d + 3 * L, m);
+      }
+      if (n & 2 * L) {
+        solidStep<Mode, M::loadAligned, M::storeAligned>(d, m);
+        solidStep<Mode, M::loadAligned, M::storeAligned>(d + L, m);
+        d += 2 * L;
+      }
+      if (n & L) {
+        solidStep<Mode, M::loadAligned, M::storeAligned>(d, m);
+        d += L;
+      }
+      n &= L - 1;
+    }
+    // Tail (and short runs): four, two, one.
+    for (; n >= 4; n -= 4, d += 4) solidStep<Mode, M::loadFour, M::storeFour>(d, m);
+    if (n & 2) {
+      solidStep<Mode, M::loadTwo, M::storeTwo>(d, m);
+      d += 2;
+    }
+    if (n & 1) solidStep<Mode, M::loadOne, M::storeOne>(d, m);
+  }
+
+  // ---- rows of source pixels: the destination is aligned, the source read as it lies ----
+  template <class Mode>
+  static void imageRow(Color* d, const Color* s, int n) {
+    if (n >= alignFrom) {
+      if (reinterpret_cast<std::uintptr_t>(d) & 4) {
+        imageStep<Mode, M::loadOne, M::storeOne>(d, s);
+        d += 1, s += 1, n -= 1;
+      }
+      if (reinterpret_cast<std::uintptr_t>(d) & 8) {
+        imageStep<Mode, M::loadTwo, M::storeTwo>(d, s);
+        d += 2, s += 2, n -= 2;
+      }
+      if constexpr (L == 8) {
+        if (reinterpret_cast<std::uintptr_t>(d) & 16) {
+          imageStep<Mode, M::loadFour, M::storeFour>(d, s);
+          d += 4, s += 4, n -= 4;
+        }
+      }
+      for (; n >= 2 * L; n -= 2 * L, d += 2 * L, s += 2 * L) {
+        imageStep<Mode, M::load, M::storeAligned>(d, s);
+        imageStep<Mode, M::load, M::storeAligned>(d + L, s + L);
+      }
+      if (n & L) {
+        imageStep<Mode, M::load, M::storeAligned>(d, s);
+        d += L, s += L;
+      }
+      n &= L - 1;
+    }
+    for (; n >= 4; n -= 4, d += 4, s += 4) imageStep<Mode, M::loadFour, M::storeFour>(d, s);
+    if (n & 2) {
+      imageStep<Mode, M::loadTwo, M::storeTwo>(d, s);
+      d += 2, s += 2;
+    }
+    if (n & 1) imageStep<Mode, M::loadOne, M::storeOne>(d, s);
+  }
+
+  // ---- the kernel families ----
+  template <class Mode>
+  static void imageRowsKernel(Color* d, const Color* s, int sourceRowLength, int width, int height,
+                              int rowStep) {
+    for (int y = 0; y < height; ++y, d = stepRow(d, rowStep), s += sourceRowLength)
+      imageRow<Mode>(d, s, width);
+  }
+  template <class Mode>
+  static void rectKernel(Color* d, Color colour, int width, int height, int rowStep) {
+    const Mode m(colour);
+    for (int y = 0; y < height; ++y, d = stepRow(d, rowStep)) span(d, m, width);
+  }
+  template <class Mode>
+  static void spanKernel(Color* d, Color colour, int count) {
+    span(d, Mode(colour), count);
+  }
+  template <class Mode>
+  static void columnKernel(Color* d, Color colour, int count, int rowStep) {
+    const Mode m(colour);
+    for (int y = 0; y < count; ++y, d = stepRow(d, rowStep))
+      solidStep<Mode, M::loadOne, M::storeOne>(d, m);
+  }
+  template <class Mode>
+  static void pixelKernel(Color* d, Color colour) {
+    solidStep<Mode, M::loadOne, M::storeOne>(d, Mode(colour));
+  }
+};
+
+// One set from the ten mode records, in mode order. Slot 0 and the image family's
+// slot 10 are Copy.
+template <class Lp, class Copy, class Alpha, class Add, class Subtract, class Multiply,
+          class Average, class Mix75, class Mix25, class Lighten, class Screen>
+constexpr BlendKernels makeKernelSet(const char* name) {
+  return BlendKernels{
+      name,
+      {Lp::template imageRowsKernel<Copy>, Lp::template imageRowsKernel<Copy>,
+       Lp::template imageRowsKernel<Alpha>, Lp::template imageRowsKernel<Add>,
+       Lp::template imageRowsKernel<Subtract>, Lp::template imageRowsKernel<Multiply>,
+       Lp::template imageRowsKernel<Average>, Lp::template imageRowsKernel<Mix75>,
+       Lp::template imageRowsKernel<Mix25>, Lp::template imageRowsKernel<Lighten>,
+       Lp::template imageRowsKernel<Copy>},
+      {Lp::template rectKernel<Copy>, Lp::template rectKernel<Copy>, Lp::template rectKernel<Alpha>,
+       Lp::template rectKernel<Add>, Lp::template rectKernel<Subtract>,
+       Lp::template rectKernel<Multiply>, Lp::template rectKernel<Average>,
+       Lp::template rectKernel<Mix75>, Lp::template rectKernel<Mix25>,
+       Lp::template rectKernel<Lighten>, Lp::template rectKernel<Screen>},
+      {Lp::template spanKernel<Copy>, Lp::template spanKernel<Copy>, Lp::template spanKernel<Alpha>,
+       Lp::template spanKernel<Add>, Lp::template spanKernel<Subtract>,
+       Lp::template spanKernel<Multiply>, Lp::template spanKernel<Average>,
+       Lp::template spanKernel<Mix75>, Lp::template spanKernel<Mix25>,
+       Lp::template spanKernel<Lighten>, Lp::template spanKernel<Screen>},
+      {Lp::template columnKernel<Copy>, Lp::template columnKernel<Copy>,
+       Lp::template columnKernel<Alpha>, Lp::template columnKernel<Add>,
+       Lp::template columnKernel<Subtract>, Lp::template columnKernel<Multiply>,
+       Lp::template columnKernel<Average>, Lp::template columnKernel<Mix75>,
+       Lp::template columnKernel<Mix25>, Lp::template columnKernel<Lighten>,
+       Lp::template columnKernel<Screen>},
+      {Lp::template pixelKernel<Copy>, Lp::template pixelKernel<Copy>,
+       Lp::template pixelKernel<Alpha>, Lp::template pixelKernel<Add>,
+       Lp::template pixelKernel<Subtract>, Lp::template pixelKernel<Multiply>,
+       Lp::template pixelKernel<Average>, Lp::template pixelKernel<Mix75>,
+       Lp::template pixelKernel<Mix25>, Lp::template pixelKernel<Lighten>,
+       Lp::template pixelKernel<Screen>}};
+}
+
+}  // namespace simd

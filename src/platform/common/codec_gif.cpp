@@ -1,0 +1,179 @@
+// GIF through giflib. Decoding reads the first picture record by record (never the
+// library's read-everything call, which sizes its buffers from untrusted headers)
+// onto the logical screen: pixels outside the picture are transparent black, the
+// transparent index keeps its palette colour with alpha 0. Encoding writes one
+// picture with a median-cut palette (codec_quantize.cpp).
+
+#include <gif_lib.h>
+
+#include <algorithm>
+#include <cstring>
+#include <vector>
+
+#include "platform/common/codecs.h"
+
+namespace emu {
+namespace {
+
+struct MemoryReader {
+  const std::uint8_t* bytes;
+  std::size_t size;
+  std::size_t position;
+};
+
+int readMemory(GifFileType* gif, GifByteType* out, int wanted) {
+  auto* reader = static_cast<MemoryReader*>(gif->UserData);
+  const std::size_t left = reader->size - reader->position;
+  const std::size_t n = std::min(left, static_cast<std::size_t>(wanted < 0 ? 0 : wanted));
+  std::memcpy(out, reader->bytes + reader->position, n);
+  reader->position += n;
+  return static_cast<int>(n);
+}
+
+int writeFile(GifFileType* gif, const GifByteType* bytes, int count) {
+  auto* file = static_cast<std::FILE*>(gif->UserData);
+  return static_cast<int>(std::fwrite(bytes, 1, static_cast<std::size_t>(count), file));
+}
+
+// Closes a decoder on every way out.
+struct DecoderHandle {
+  GifFileType* gif;
+  ~DecoderHandle() {
+    int error = 0;
+    if (gif) DGifCloseFile(gif, &error);
+  }
+};
+
+// Skips the data sub-blocks of an extension, keeping the transparent index of a
+// graphic control block.
+bool readExtension(GifFileType* gif, int& transparent) {
+  int code = 0;
+  GifByteType* block = nullptr;
+  if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) return false;
+  if (code == GRAPHICS_EXT_FUNC_CODE && block && block[0] >= 4) {
+    transparent = (block[1] & 1) ? block[4] : -1;
+  }
+  while (block) {
+    if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) return false;
+  }
+  return true;
+}
+
+// Reads the rows of the current picture into `picture` at its place on the screen.
+bool readImage(GifFileType* gif, int transparent, PictureData& picture) {
+  const GifImageDesc& desc = gif->Image;
+  const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
+  if (!map || desc.Width < 1 || desc.Height < 1 || desc.Width > maxPictureSide ||
+      desc.Height > maxPictureSide) {
+    return false;
+  }
+  std::uint32_t colours[256];
+  for (int i = 0; i < 256; ++i) {
+    if (i < map->ColorCount) {
+      const GifColorType& c = map->Colors[i];
+      colours[i] = 0xFF000000u | (c.Red << 16) | (c.Green << 8) | c.Blue;
+    } else {
+      colours[i] = 0xFF000000u;  // an index past the palette reads black
+    }
+  }
+  if (transparent >= 0) colours[transparent] &= 0x00FFFFFFu;
+
+  std::vector<GifPixelType> line(static_cast<std::size_t>(desc.Width));
+  // Interlaced rows come in four passes: every 8th from 0, every 8th from 4, every
+  // 4th from 2, every 2nd from 1.
+  static const int passStart[] = {0, 4, 2, 1}, passStep[] = {8, 8, 4, 2};
+  const int passes = desc.Interlace ? 4 : 1;
+  for (int pass = 0; pass < passes; ++pass) {
+    const int start = desc.Interlace ? passStart[pass] : 0;
+    const int step = desc.Interlace ? passStep[pass] : 1;
+    for (int row = start; row < desc.Height; row += step) {
+      if (DGifGetLine(gif, line.data(), desc.Width) == GIF_ERROR) return false;
+      const int y = desc.Top + row;
+      if (y >= picture.height) continue;
+      std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * picture.width;
+      const int count = std::min(desc.Width, picture.width - desc.Left);
+      for (int x = 0; x < count; ++x) out[desc.Left + x] = colours[line[x]];
+    }
+  }
+  return true;
+}
+
+}  // namespace
+
+bool decodeGif(const std::uint8_t* bytes, std::size_t size, PictureData& picture) {
+  picture = PictureData{};
+  MemoryReader reader{bytes, bytes ? size : 0, 0};
+  int error = 0;
+  DecoderHandle handle{DGifOpen(&reader, readMemory, &error)};
+  GifFileType* gif = handle.gif;
+  if (!gif) return false;
+  int transparent = -1;
+  for (;;) {
+    GifRecordType type;
+    if (DGifGetRecordType(gif, &type) == GIF_ERROR) return false;
+    if (type == EXTENSION_RECORD_TYPE) {
+      if (!readExtension(gif, transparent)) return false;
+    } else if (type == IMAGE_DESC_RECORD_TYPE) {
+      if (DGifGetImageDesc(gif) == GIF_ERROR) return false;
+      const GifImageDesc& desc = gif->Image;
+      // The logical screen, or the picture's own extent when the screen is empty.
+      std::int64_t width = gif->SWidth, height = gif->SHeight;
+      if (width < 1 || height < 1) {
+        width = std::int64_t{desc.Left} + desc.Width;
+        height = std::int64_t{desc.Top} + desc.Height;
+      }
+      if (desc.Left < 0 || desc.Top < 0 || desc.Left >= width || desc.Top >= height ||
+          !allocatePicture(picture, width, height)) {
+        picture = PictureData{};
+        return false;
+      }
+      if (!readImage(gif, transparent, picture)) {
+        picture = PictureData{};
+        return false;
+      }
+      return true;
+    } else {
+      return false;  // the end came before any picture
+    }
+  }
+}
+
+bool encodeGif(const PictureData& picture, std::FILE* file) {
+  if (picture.width > 0xFFFF || picture.height > 0xFFFF) return false;
+  std::uint32_t palette[256];
+  int paletteSize = 0, transparent = -1;
+  std::vector<std::uint8_t> indices(picture.pixels.size());
+  quantize(picture, 256, palette, paletteSize, indices.data(), transparent);
+
+  // The colour table holds a power of two entries, at least two.
+  int bits = 1;
+  while ((1 << bits) < paletteSize) ++bits;
+  GifColorType colours[256] = {};
+  for (int i = 0; i < paletteSize; ++i) {
+    colours[i] = GifColorType{static_cast<GifByteType>(palette[i] >> 16),
+                              static_cast<GifByteType>(palette[i] >> 8),
+                              static_cast<GifByteType>(palette[i])};
+  }
+  int error = 0;
+  GifFileType* gif = EGifOpen(file, writeFile, &error);
+  if (!gif) return false;
+  ColorMapObject* map = GifMakeMapObject(1 << bits, colours);
+  bool ok = map != nullptr;
+  EGifSetGifVersion(gif, true);
+  ok = ok && EGifPutScreenDesc(gif, picture.width, picture.height, bits, 0, map) == GIF_OK;
+  if (ok && transparent >= 0) {
+    // Graphic control: no disposal, no delay, this index transparent.
+    const GifByteType control[4] = {1, 0, 0, static_cast<GifByteType>(transparent)};
+    ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control) == GIF_OK;
+  }
+  ok = ok && EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr) == GIF_OK;
+  for (int y = 0; ok && y < picture.height; ++y) {
+    ok = EGifPutLine(gif, indices.data() + static_cast<std::size_t>(y) * picture.width,
+                     picture.width) == GIF_OK;
+  }
+  ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
+  GifFreeMapObject(map);
+  return ok;
+}
+
+}  // namespace emu

@@ -1,0 +1,115 @@
+// Path points and the anti-aliased polygon fill.
+//
+// A polygon is drawn in three steps: beginPath, any number of addPoint, fillPath.
+// Coordinates are float view pixels, x to the right, y downwards, integer values at
+// pixel centres. Several sub-paths may share one fill: each beginPath closes the
+// previous one, and the fill rule decides how they combine.
+#pragma once
+
+#include <cstdint>
+
+#include "blend/color.h"
+
+// ---- state records (one global instance each) -------------------------------
+struct PathPoint {
+  float x, y;
+};
+
+// The pending point list.
+struct PathBuffer {
+  PathPoint* points = nullptr;  // grows in 4096-byte steps, never shrinks
+  int count = 0;                // points in the list
+  int capacity = 0;             // in points
+  // Box of the points added since the last conversion; reset to +-100000 after each.
+  float minX = 0, minY = 0, maxX = 0, maxY = 0;
+};
+
+// Optional rotation applied to every point as it is added.
+struct PathRotation {
+  float centreX = 0, centreY = 0;
+  float angle = 0;  // radians
+  int enabled = 0;
+  float cosAngle = 1, sinAngle = 0;  // of angle, kept with it so addPoint needs no call
+};
+
+struct FillRuleState {
+  int fillRule = 1;          // 0 non-zero winding, 1 even-odd
+  int previousRule = 1;      // the rule before the last change
+  int restoreAfterFill = 0;  // set by setFillRuleOnce: shapes leave the fill to fillPath
+  int cellsPending = 0;      // a sub-path has become cells that are not yet swept
+};
+
+// One pixel cell touched by the outline.
+struct CoverageCell {
+  std::int16_t x, y;   // pixel column and row
+  std::int32_t key;    // x + y * 65536: sorts rows first, then columns
+  std::int32_t cover;  // signed height of the edge pieces inside, in 1/256 pixel
+  std::int32_t area;   // sum of (twice the piece's mean x inside, 0..512) * its height
+};
+
+// Runs of one pixel row waiting to be plotted.
+struct CoverageRun {
+  std::int32_t x;
+  std::uint32_t word;  // bits 0-7 alpha, bits 8-19 length
+};
+struct CoverageRow {
+  CoverageRun* runs = nullptr;
+  int capacity = 0;  // grows in steps of 1280 runs
+  int count = 0;
+  int row = 0x7FFF;    // row of the held runs, 0x7FFF when empty
+  int lastX = 0x7FFF;  // column after the last held run, 0x7FFF when empty
+  int rowOffset = 0;   // added to the row when plotting
+};
+
+// The outline store of the rasterizer.
+constexpr int cellsPerBlock = 4096;
+constexpr int maxCellBlocks = 1024;  // per fill; cells beyond are dropped
+struct CellRasterizer {
+  CoverageCell** blocks = nullptr;  // allocated blocks stay for later fills
+  int blockSlots = 0;               // entries of `blocks`, grows by 512
+  int blocksAllocated = 0;
+  int numCells = 0;       // cells stored for the current fill
+  int blockIndex = -1;    // block being written, -1 before the first cell
+  int blockPosition = 0;  // next free cell in it
+  CoverageCell current{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};  // cell being accumulated
+  int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;       // maxima hold the last index + 1
+  int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;
+  int startX = 0, startY = 0;       // first point of the sub-path, 24.8
+  int curX = 0, curY = 0;           // current point, 24.8
+  int flags = 2;                    // bit 0 sub-path open, bit 1 accumulating
+  CoverageCell** sorted = nullptr;  // all cells by ascending key, then a null entry
+  CoverageCell** sortScratch = nullptr;
+  int sortedCapacity = 0;  // grows in steps of 16384 entries
+  int fillRule = 1;        // mirror of FillRuleState::fillRule
+  int curve[256];          // raw coverage -> alpha handed to the coverage routines
+  CoverageRow row;
+};
+
+extern PathBuffer pathBuffer;
+extern PathRotation pathRotation;
+extern FillRuleState fillRuleState;
+extern CellRasterizer cellRasterizer;
+
+// ---- building and filling ---------------------------------------------------
+void beginPath();                      // the pending points become a sub-path
+void beginPathAt(float x, float y);    // beginPath, then addPoint
+void addPoint(float x, float y);       // non-finite points are dropped
+void fillPath(Color color, int mode);  // fills every pending sub-path, mode & 0xF
+
+// ---- fill rule --------------------------------------------------------------
+void setFillRule(int rule);  // 0 non-zero, 1 even-odd
+void setFillRuleNonZero();
+void setFillRuleEvenOdd();
+void restoreFillRule();          // back to the rule before the last change
+void setFillRuleOnce(int rule);  // for the next fillPath; shapes only add outlines
+
+// ---- point rotation ---------------------------------------------------------
+void setPathRotation(float centreX, float centreY, float angle);  // |angle| <= 1e-5: off
+void clearPathRotation();
+
+// ---- coverage curve ---------------------------------------------------------
+void setCoverageGamma(float g);           // entry i = 255 * (i / 255)^g; non-finite g refused
+void setCoverageTable(const int* table);  // 256 entries, each clamped to 0..255
+
+// ---- queries ----------------------------------------------------------------
+int isPixelCovered(int x, int y);  // 1 when the pending cells cover the pixel

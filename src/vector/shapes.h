@@ -1,0 +1,44 @@
+// Filled shapes: each computes its outline points and fills them with the polygon
+// fill, so every shape is anti-aliased, clipped and blended like a hand-built path.
+//
+// Common frame: shapes with a box are skipped when it lies wholly outside the view
+// (unless the point rotation is on); the pending points become a sub-path of their
+// own; the outline is added; and the shape is filled unless the one-shot fill rule
+// is pending, in which case it stays a sub-path of the next fillPath. A shape with a
+// non-finite coordinate or size is skipped.
+#pragma once
+
+#include "blend/color.h"
+
+// ---- shared quantities ------------------------------------------------------
+int arcSegmentCount(float r);     // points on a full circle of radius r: 12 .. 360, a multiple of 4
+float angleOf(float x, float y);  // direction of (x, y) with y down, in [0, 2 pi); 0 for ~(0, 0)
+
+// ---- rectangles and lines ---------------------------------------------------
+void fillPolyRect(float x1, float y1, float x2, float y2, Color color, int mode);
+void fillThickLine(float x1, float y1, float x2, float y2, float width, Color color, int mode);
+void fillTaperedLine(float x1, float y1, float x2, float y2, float width1, float width2,
+                     Color color, int mode);
+void fillCappedLine(float x1, float y1, float x2, float y2, float width, Color color, int mode,
+                    int capEnd, int capStart);  // semicircular ends where the flag is set
+
+// ---- round shapes -----------------------------------------------------------
+void fillCircle(float cx, float cy, float r, Color color, int mode);
+void fillEllipse(float cx, float cy, float rx, float ry, Color color, int mode);
+void fillRoundRect(float x1, float y1, float x2, float y2, float radius, Color color, int mode);
+void fillDiscHull(float x1, float y1, float x2, float y2, float diameter1, float diameter2,
+                  Color color, int mode);  // both ends round
+void fillDiscHull(float x1, float y1, float x2, float y2, float diameter1, float diameter2,
+                  Color color, int mode, int arcAtFirst, int arcAtSecond);
+
+// ---- free-form shapes (no visibility test) ----------------------------------
+// Corners on four rays from the centre; side i bows out by r * b_i. A negative start
+// angle stands for pi / 4. At most 4096 points per side.
+void fillBulgedQuad(float cx, float cy, float r, Color color, int mode, float k0, float k1,
+                    float k2, float k3, float b0, float b1, float b2, float b3, float startAngle);
+// A star or blob of `corners` corners (1 .. 65536, others draw nothing), radii and
+// bulges alternating between the A and B values, jittered by the random source:
+// 2 * corners draws per call. At most 4096 points per side.
+void fillRandomStar(float cx, float cy, float r, int corners, Color color, int mode, float kA,
+                    float kB, float bA, float bB, float radiusJitter, float bulgeJitter,
+                    float startAngle);
