@@ -7,7 +7,8 @@
 // Reported per target: the rate the pacing chose and its clock, the median and the
 // 95th percentile of the frame-to-frame interval on the platform's millisecond clock
 // (virtual time on headless) and on the wall clock, and the process CPU time per
-// frame against the period.
+// frame against the period; and the pacing's own view: its load average and the
+// effective rate it derives.
 //
 //   bench_frame_pacing --benchmark_filter=Headless
 //   xvfb-run -s "-screen 0 1920x1080x24" bench_frame_pacing --benchmark_filter=Sdl
@@ -119,12 +120,14 @@ void runAndReport(benchmark::State& state, const char* target) {
   state.counters["wall_p95_ms"] = onWall.p95;
   state.counters["cpu_ms"] = cpuMs;
   state.counters["cpu_share"] = cpuMs / periodMs;
+  state.counters["effective_rate"] = pacing.effectiveRate;
   std::printf(
       "%s: %d frames at %d/s on the %s (period %.2f ms): interval median %.2f ms, "
       "95%% %.2f ms (wall: median %.2f ms, 95%% %.2f ms); CPU %.3f ms per frame, %.1f%% "
-      "of the period\n",
+      "of the period; load average %.2f, effective rate %d/s\n",
       target, measuredFrames, pacing.frameRate, clockName(), periodMs, onPlatform.median,
-      onPlatform.p95, onWall.median, onWall.p95, cpuMs, 100.0 * cpuMs / periodMs);
+      onPlatform.p95, onWall.median, onWall.p95, cpuMs, 100.0 * cpuMs / periodMs,
+      pacing.loadAverage, pacing.effectiveRate);
 }
 
 void Headless(benchmark::State& state) {

@@ -1,0 +1,24 @@
+// The sea scene: the application the shell runs. Its process function draws
+// frames until Esc is released; its key handler steers the waves.
+#pragma once
+
+#include "blend/color.h"
+
+extern volatile int schemeIndex;    // 0 .. 3
+extern volatile int helpFrames;     // frames the help panel is still shown
+extern volatile int exitRequested;  // ends the frame loop
+
+// The two colours of each scheme: deep, light.
+constexpr Color schemeColours[4][2] = {{0xFF460000, 0xFFFF4600},
+                                       {0xFF002355, 0xFF00AFFF},
+                                       {0xFF460023, 0xFFFF8700},
+                                       {0xFF003219, 0xFF00E19B}};
+
+void registerSea();  // the application's registration values
+void seaProcess();   // the process hook
+void initScene();
+void drawFrame();
+void nextScheme();
+void seaKeyHandler();  // the onKeyUp hook
+// The scene state at its start values (tests run the scene more than once).
+void resetScene();

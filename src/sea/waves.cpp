@@ -1,0 +1,183 @@
+// The wave layers. Every value the design rounds to float is stored in a float;
+// the rest is computed in double, so the frame is the same on every target.
+//
+//   row 0      sky
+//   ...        layer 0 (far, thin, light) ... layer 19 (near, dark)
+//   viewMaxY   a height Y maps to row viewMaxY - Y * viewMaxY
+
+#include "sea/waves.h"
+
+#include <cmath>
+
+#include "noise/noise.h"
+#include "surface/surface.h"
+#include "vector/fills.h"
+#include "vector/path.h"
+
+volatile float waveForce = 1.5f;
+volatile float waveDirection = -1.0f;
+float wavePhase = 347.347f;
+volatile int whiteHorses = 1;
+int layerCount = 19;
+volatile Color deepColour = 0;
+volatile Color lightColour = 0;
+Color foamWhite = 0xFFFFFFFF;
+float discX = 0.0f;
+float discRadius = 0.0f;
+
+namespace {
+
+constexpr int minimumWaveSamples = 2000;  // covers views up to 5994 pixels wide
+constexpr double phaseLimit = 3.47e8;
+
+WaveEdge layerEdge;  // scratch reused by every layer and frame
+FoamRuns layerFoam;
+
+}  // namespace
+
+float bias(float t, float k) {
+  const float d = static_cast<float>(1.0 - static_cast<double>(k) * t);
+  if (d == 0.0f) return 1.0f;
+  return static_cast<float>(1.0 - (1.0 - static_cast<double>(t)) / d);
+}
+
+LayerParameters layerParameters(int i, int n) {
+  LayerParameters p;
+  const float e = n > 0 ? static_cast<float>(i) / static_cast<float>(n) : 1.0f;
+  if (i == n) {
+    p.depth = 0.0f;
+  } else {
+    const float s = static_cast<float>(i + 1) / static_cast<float>(n);
+    p.depth = static_cast<float>(0.4 - 0.3 * bias(s, 0.7f));
+  }
+  p.level = static_cast<float>(0.4 - 0.3 * bias(e, 0.7f));
+  const double denominator = 0.5 * (1.0 - e) + e;
+  const double h = denominator == 0.0 ? 0.0 : e / denominator;
+  p.stretch = static_cast<float>(1.7 - 1.5 * h);
+  p.amplitude = static_cast<float>(0.8 * bias(e, 0.5f) + 0.1);
+  p.weight = static_cast<int>(static_cast<double>(e) * 240.0 + 15.0);
+  return p;
+}
+
+void sampleWaveEdge(float depth, float level, float stretch, float amplitude, float timeY,
+                    float shift, WaveEdge& edge) {
+  const double force = waveForce;
+  const float width = static_cast<float>(backBuffer.viewWidth);
+  const float bottom = static_cast<float>(backBuffer.viewMaxY);
+  const float x0 = static_cast<float>(2500.0 - 2000.0 * stretch + shift);
+  const float span = static_cast<float>(
+      static_cast<double>(static_cast<float>(2500.0 + 2000.0 * stretch + shift)) - x0);
+  edge.base =
+      static_cast<float>((force * 0.05 * amplitude + (1.0 - depth)) * backBuffer.viewHeight + 0.5);
+  const float y1 = static_cast<float>(static_cast<double>(timeY) * 1.35 + 1347.0);
+  const float y3 = static_cast<float>(static_cast<double>(timeY) + 2347.0);
+  const float rippleAmplitude = static_cast<float>(force * amplitude * 0.1);
+  const float swellAmplitude = static_cast<float>(force * amplitude * 0.15);
+  const double swellScale = force * 0.05 * amplitude;
+  const double groundScale = force * 0.075 * amplitude;
+
+  // floor(width / 3) + 2 samples; never fewer slots than a 5994-wide view needs.
+  const std::size_t samples = static_cast<std::size_t>(backBuffer.viewWidth) / 3 + 2;
+  const std::size_t slots = samples > minimumWaveSamples ? samples : minimumWaveSamples;
+  if (edge.heights.size() < slots) {
+    edge.heights.resize(slots);
+    edge.xs.resize(slots);
+    edge.ys.resize(slots);
+  }
+
+  float x = 0.0f;
+  int k = 0;
+  for (;;) {
+    const bool last = x > width;
+    const float u = static_cast<float>(static_cast<double>(span) * x / width + x0);
+    const float ripple =
+        sample2D(noiseGrid, static_cast<float>(u * 2.5 / force), y1, 1, rippleAmplitude, 4);
+    const float swell =
+        sample2D(noiseGrid, static_cast<float>(u / force), timeY, 1, swellAmplitude, 4);
+    const float p = static_cast<float>((swell + 0.25 * ripple) * swellScale);
+    const float ground = sample2D(noiseGrid, static_cast<float>(u * 0.5 / force), y3, 1, 0.0f, -1);
+    const float y = static_cast<float>(ground * groundScale + (static_cast<double>(p) + level));
+    edge.xs[k] = x;
+    edge.ys[k] = static_cast<float>(bottom - static_cast<double>(y) * bottom);
+    edge.heights[k] = y;
+    x = static_cast<float>(x + 3.0);
+    ++k;
+    if (last) break;
+  }
+  edge.count = k;
+}
+
+void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs) {
+  runs.points.clear();
+  runs.starts.clear();
+  if (edge.count < 2) return;
+  const double bottom = backBuffer.viewMaxY;
+  const double limit = level + (waveForce + 0.1) * (amplitude * 0.075);
+  auto surface = [&](int m) {
+    runs.points.push_back(static_cast<float>(3.0 * m));
+    runs.points.push_back(static_cast<float>(bottom - edge.heights[m] * bottom));
+  };
+  auto closeRun = [&](int from, int start) {
+    for (int m = from; m >= start; --m) surface(m);
+  };
+  int start = -1;
+  const int lastFoamPoint = edge.count - 2;  // the last sample is never a foam point
+  for (int j = 0; j <= lastFoamPoint; ++j) {
+    const double over = edge.heights[j] - limit;
+    const float excess = static_cast<float>(over > 0.0 ? over : 0.0);
+    if (excess > 0.0001) {
+      if (start < 0) {
+        start = j;
+        runs.starts.push_back(static_cast<int>(runs.points.size() / 2));
+      }
+      runs.points.push_back(static_cast<float>(3.0 * j));
+      runs.points.push_back(static_cast<float>(bottom - edge.heights[j] * bottom - excess * 200.0));
+    } else if (start >= 0) {
+      // Back along the water, including this first sample below the limit.
+      closeRun(j, start);
+      start = -1;
+    }
+  }
+  if (start >= 0) closeRun(lastFoamPoint, start);
+  if (!runs.starts.empty()) runs.starts.push_back(static_cast<int>(runs.points.size() / 2));
+}
+
+void drawWaveLayer(float depth, float level, float stretch, float amplitude, float timeY,
+                   float shift, Color fillColour, Color foamColour) {
+  WaveEdge& edge = layerEdge;
+  sampleWaveEdge(depth, level, stretch, amplitude, timeY, shift, edge);
+  beginPath();
+  addPoint(0.0f, edge.base);
+  for (int k = 0; k < edge.count; ++k) addPoint(edge.xs[k], edge.ys[k]);
+  addPoint(static_cast<float>(backBuffer.viewWidth), edge.base);
+  fillPath(fillColour, BLEND_COPY);
+
+  if (!whiteHorses || edge.count < 2) return;
+  findFoam(edge, level, amplitude, layerFoam);
+  for (int p = 0; p < layerFoam.polygons(); ++p) {
+    beginPath();
+    for (int i = layerFoam.starts[p]; i < layerFoam.starts[p + 1]; ++i) {
+      addPoint(layerFoam.points[2 * i], layerFoam.points[2 * i + 1]);
+    }
+    fillPath(foamColour, BLEND_COPY);
+  }
+}
+
+void drawWaveLayers() {
+  const double direction = waveDirection;
+  wavePhase = static_cast<float>(wavePhase + 1.25 * direction);
+  if (std::fabs(static_cast<double>(wavePhase)) > phaseLimit) wavePhase = 347.347f;
+  discX = static_cast<float>(discX + 0.333 * direction);
+  if (-discRadius > discX) {
+    discX = static_cast<float>(static_cast<float>(backBuffer.viewWidth) + discRadius);
+  }
+  for (int i = 0; i <= layerCount; ++i) {
+    const LayerParameters p = layerParameters(i, layerCount);
+    const float e = layerCount > 0 ? static_cast<float>(i) / static_cast<float>(layerCount) : 1.0f;
+    const float timeY = static_cast<float>(1.5 * wavePhase + 700.0 * e);
+    const float shift = -wavePhase;
+    const Color fill = lerpColor(lightColour, deepColour, p.weight);
+    const Color foam = lerpColor(lightColour, foamWhite, p.weight);
+    drawWaveLayer(p.depth, p.level, p.stretch, p.amplitude, timeY, shift, fill, foam);
+  }
+}

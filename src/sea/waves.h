@@ -1,0 +1,55 @@
+// The sea's wave layers: twenty filled polygons whose top edges are sums of
+// noise curves sampled every 3 pixels, with optional foam on the crests.
+#pragma once
+
+#include <vector>
+
+#include "blend/color.h"
+
+// ---- scene state read here (written by the key handler on the main thread) ----
+extern volatile float waveForce;      // 1.0 .. 3.0: wave height and frequency
+extern volatile float waveDirection;  // +1 or -1: sign of the phase and disc drift
+extern float wavePhase;               // advanced by 1.25 * direction per frame
+extern volatile int whiteHorses;      // foam on (1) or off (0)
+extern int layerCount;                // layers 0 .. layerCount are drawn
+extern volatile Color deepColour;     // near water
+extern volatile Color lightColour;    // far water and sky
+extern Color foamWhite;               // what the foam mixes towards
+extern float discX;                   // the disc's centre, drifted here
+extern float discRadius;
+
+// 1 - (1 - t) / (1 - k t); 1 where the float value of 1 - k t is exactly 0.
+float bias(float t, float k);
+
+// The parameters of layer i of n + 1 (i = 0 farthest).
+struct LayerParameters {
+  float depth, level, stretch, amplitude;
+  int weight;  // 15 for the farthest layer, 255 for the nearest
+};
+LayerParameters layerParameters(int i, int n);
+
+// One layer's top edge: sample points and their heights (fractions of the view
+// height from the bottom row).
+struct WaveEdge {
+  std::vector<float> xs, ys;
+  std::vector<float> heights;  // grows past 2000 samples for views over 5994 wide
+  int count = 0;               // samples taken
+  float base = 0.0f;           // the baseline row of the layer polygon
+};
+
+// Samples the edge of one layer into `edge` (reusing its storage).
+void sampleWaveEdge(float depth, float level, float stretch, float amplitude, float timeY,
+                    float shift, WaveEdge& edge);
+
+// The foam polygons of one sampled edge: points as x, y pairs one after another;
+// polygon p has the points from starts[p] to starts[p + 1] (exclusive, in pairs).
+struct FoamRuns {
+  std::vector<float> points;
+  std::vector<int> starts;  // one more entry than polygons
+  int polygons() const { return starts.empty() ? 0 : static_cast<int>(starts.size()) - 1; }
+};
+void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs);
+
+void drawWaveLayer(float depth, float level, float stretch, float amplitude, float timeY,
+                   float shift, Color fillColour, Color foamColour);
+void drawWaveLayers();  // one frame: advances the phase and the disc, draws every layer

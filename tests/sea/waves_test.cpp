@@ -1,0 +1,178 @@
+// The wave layers: the layer table, the sampled edge, the foam runs, the drift.
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <vector>
+
+#include "noise/noise.h"
+#include "noise/random.h"
+#include "sea/sea_scene.h"
+#include "sea/waves.h"
+#include "surface/surface.h"
+
+namespace {
+
+// A view of the given size over memory of the test's own, and the scene's grid.
+struct Waves : ::testing::Test {
+  std::vector<std::uint32_t> memory;
+  void SetUp() override {
+    resetScene();
+    RandomSeed = 347347347u;
+    init2D(noiseGrid, 50, 50, 100.0f);
+    makeView(1024, 768);
+  }
+  void TearDown() override {
+    backBuffer = BackBuffer{};
+    resetScene();
+  }
+  void makeView(int width, int height) {
+    backBuffer = BackBuffer{};
+    backBuffer.surfaceWidth = width;
+    backBuffer.surfaceHeight = height;
+    memory.assign(static_cast<std::size_t>(width) * height, 0);
+    backBuffer.pixels = reinterpret_cast<std::uint8_t*>(memory.data());
+    setView(-1, -1, -1, -1, 0, 1);
+  }
+};
+
+}  // namespace
+
+TEST(Bias, MapsZeroToZeroAndOneToOne) {
+  EXPECT_EQ(bias(0.0f, 0.7f), 0.0f);
+  EXPECT_EQ(bias(1.0f, 0.7f), 1.0f);
+  EXPECT_EQ(bias(0.5f, 2.0f), 1.0f);  // 1 - k t is exactly 0
+  EXPECT_NEAR(bias(0.5f, 0.5f), 1.0 - 0.5 / 0.75, 1e-6);
+}
+
+TEST(LayerTable, MatchesTheReferenceRowsToFourPlaces) {
+  struct Row {
+    int i;
+    double depth, level, amplitude, stretch;
+    int weight;
+    double baseline;  // fraction of the view height at force 1.5
+  };
+  const Row rows[] = {{0, 0.3951, 0.4000, 0.1000, 1.7000, 15, 0.6124},
+                      {1, 0.3898, 0.3951, 0.1216, 1.5500, 27, 0.6193},
+                      {9, 0.3250, 0.3362, 0.3483, 0.7357, 128, 0.7011},
+                      {18, 0.1000, 0.1469, 0.8200, 0.2405, 242, 0.9615},
+                      {19, 0.0, 0.1000, 0.9000, 0.2000, 255, 1.0675}};
+  for (const Row& r : rows) {
+    const LayerParameters p = layerParameters(r.i, 19);
+    EXPECT_NEAR(p.depth, r.depth, 5e-5) << r.i;
+    EXPECT_NEAR(p.level, r.level, 5e-5) << r.i;
+    EXPECT_NEAR(p.amplitude, r.amplitude, 5e-5) << r.i;
+    EXPECT_NEAR(p.stretch, r.stretch, 5e-5) << r.i;
+    EXPECT_EQ(p.weight, r.weight) << r.i;
+    EXPECT_NEAR(1.5 * 0.05 * p.amplitude + (1.0 - p.depth), r.baseline, 5e-5) << r.i;
+  }
+}
+
+TEST_F(Waves, EdgeHas343SamplesAt1024WideEndingPastTheRightEdge) {
+  WaveEdge edge;
+  const LayerParameters p = layerParameters(0, 19);
+  sampleWaveEdge(p.depth, p.level, p.stretch, p.amplitude, 521.0f, -347.347f, edge);
+  EXPECT_EQ(edge.count, 343);  // plus the two baseline points: 345 polygon points
+  EXPECT_EQ(edge.xs[0], 0.0f);
+  EXPECT_EQ(edge.xs[342], 1026.0f);
+  EXPECT_EQ(edge.xs[341], 1023.0f);
+  // base = (1.5 * 0.05 * 0.1 + (1 - depth)) * 768 + 0.5
+  EXPECT_NEAR(edge.base, (1.5 * 0.05 * 0.1 + (1.0 - p.depth)) * 768 + 0.5, 1e-3);
+  for (int k = 0; k < edge.count; ++k) {
+    // Every point sits where its height says: row viewMaxY - Y * viewMaxY.
+    ASSERT_FLOAT_EQ(edge.ys[k], 767.0f - edge.heights[k] * 767.0f);
+    ASSERT_GT(edge.heights[k], 0.2f);
+    ASSERT_LT(edge.heights[k], 0.6f);
+  }
+}
+
+TEST_F(Waves, WideViewsGrowTheHeightStorage) {
+  makeView(6144, 8);
+  WaveEdge edge;
+  sampleWaveEdge(0.3f, 0.3f, 1.0f, 0.5f, 100.0f, 0.0f, edge);
+  EXPECT_EQ(edge.count, 6144 / 3 + 2);
+  EXPECT_GE(edge.heights.size(), static_cast<std::size_t>(edge.count));
+  EXPECT_EQ(edge.xs[edge.count - 1], 6147.0f);
+}
+
+namespace {
+
+// An edge with the given heights at x = 0, 3, 6, ...
+WaveEdge edgeOf(const std::vector<float>& heights) {
+  WaveEdge edge;
+  edge.heights = heights;
+  edge.count = static_cast<int>(heights.size());
+  for (int k = 0; k < edge.count; ++k) {
+    edge.xs.push_back(3.0f * k);
+    edge.ys.push_back(767.0f - heights[k] * 767.0f);
+  }
+  return edge;
+}
+
+std::vector<float> polygonXs(const FoamRuns& runs, int p) {
+  std::vector<float> xs;
+  for (int i = runs.starts[p]; i < runs.starts[p + 1]; ++i) xs.push_back(runs.points[2 * i]);
+  return xs;
+}
+
+}  // namespace
+
+TEST_F(Waves, FoamRunClosedInTheMiddleIncludesTheFirstSampleBelow) {
+  // Limit at force 1.5, level 0.3, amplitude 0.4: 0.3 + 1.6 * 0.03 = 0.348.
+  const float hi = 0.36f, lo = 0.30f;
+  const WaveEdge edge = edgeOf({lo, hi, hi, lo, lo, hi, lo});
+  FoamRuns runs;
+  findFoam(edge, 0.3f, 0.4f, runs);
+  ASSERT_EQ(runs.polygons(), 2);
+  EXPECT_EQ(polygonXs(runs, 0), (std::vector<float>{3, 6, 9, 6, 3}));
+  // The last sample is never visited: the run opened at 15 closes after the loop.
+  EXPECT_EQ(polygonXs(runs, 1), (std::vector<float>{15, 15}));
+  // Crest points are lifted by 200 pixels per unit of excess.
+  const double excess = static_cast<double>(hi) - (0.3 + 1.6 * (0.4 * 0.075));
+  EXPECT_NEAR(runs.points[1], 767.0 - hi * 767.0 - excess * 200.0, 1e-3);
+  EXPECT_FLOAT_EQ(runs.points[2 * 4 + 1], 767.0f - hi * 767.0f);  // back along the water
+}
+
+TEST_F(Waves, FoamRunOpenAtTheEndIsClosedAfterTheLoop) {
+  const float hi = 0.36f, lo = 0.30f;
+  // The last sample is never a foam point: the run ends at the second-to-last.
+  const WaveEdge edge = edgeOf({lo, lo, hi, hi, hi});
+  FoamRuns runs;
+  findFoam(edge, 0.3f, 0.4f, runs);
+  ASSERT_EQ(runs.polygons(), 1);
+  EXPECT_EQ(polygonXs(runs, 0), (std::vector<float>{6, 9, 9, 6}));
+}
+
+TEST_F(Waves, NoFoamBelowTheLimitOrOnTooFewSamples) {
+  FoamRuns runs;
+  findFoam(edgeOf({0.30f, 0.31f, 0.32f}), 0.3f, 0.4f, runs);
+  EXPECT_EQ(runs.polygons(), 0);
+  findFoam(edgeOf({0.9f}), 0.3f, 0.4f, runs);
+  EXPECT_EQ(runs.polygons(), 0);
+}
+
+TEST_F(Waves, DiscWrapsOnlyWhenDriftingLeft) {
+  discRadius = 100.0f;
+  discX = -100.2f;
+  waveDirection = -1.0f;
+  drawWaveLayers();
+  EXPECT_EQ(discX, 1124.0f);  // viewWidth + radius
+  discX = 2000.0f;
+  waveDirection = 1.0f;
+  drawWaveLayers();
+  EXPECT_FLOAT_EQ(discX, 2000.333f);
+}
+
+TEST_F(Waves, PhaseAdvancesAndResetsBeyondItsLimit) {
+  wavePhase = 347.347f;
+  waveDirection = -1.0f;
+  drawWaveLayers();
+  EXPECT_EQ(wavePhase, static_cast<float>(347.347f - 1.25));
+  wavePhase = 3.5e8f;
+  waveDirection = 1.0f;
+  drawWaveLayers();
+  EXPECT_EQ(wavePhase, 347.347f);
+  wavePhase = -3.48e8f;
+  drawWaveLayers();
+  EXPECT_EQ(wavePhase, 347.347f);
+}
