@@ -70,9 +70,10 @@ struct CellRasterizer {
   int blocksAllocated = 0;
   int blockIndex = -1;  // block being written, -1 before the first cell
   // The cell being accumulated: the next free slot of the store, so that storing it
-  // is only a step forward (or `spare` when no block is open or the limit is reached).
-  CoverageCell* cell = &spare;
-  CoverageCell* cellLimit = &spare + 1;  // end of the block holding `cell`
+  // is only a step forward (or `spare` when no block is open or the limit is
+  // reached; null until the first sub-path starts).
+  CoverageCell* cell = nullptr;
+  CoverageCell* cellLimit = nullptr;  // end of the block holding `cell`
   CoverageCell spare{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};
   int numCells = 0;  // cells stored for the current fill (set by the sort)
   int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;  // maxima hold the last index + 1

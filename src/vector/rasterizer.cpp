@@ -106,40 +106,40 @@ constexpr float rowLimit = 4194303.0f;
 // A shifted, in-range coordinate to 24.8, truncating toward zero.
 inline int to_fixed(float shifted) { return static_cast<int>(shifted * 256.0f); }
 
+// Raw coverage i to alpha: convex, so partial coverage is drawn lighter than linear.
+// clang-format off
 constexpr int defaultCurve[256] = {
-    0,   0,   1,   1,   2,   2,   3,   4,   4,   5,   5,   6,   7,   7,   8,   8,   9,   10,  10,
-    11,  11,  12,  13,  13,  14,  14,  15,  16,  16,  17,  18,  18,  19,  19,  20,  21,  21,  22,
-    22,  23,  24,  24,  25,  25,  26,  27,  27,  28,  29,  29,  30,  30,  31,  32,  32,  33,  34,
-    34,  35,  36,  36,  37,  37,  38,  39,  39,  40,  41,  41,  42,  43,  43,  44,  45,  45,  46,
-    47,  47,  48,  49,  49,  50,  51,  51,  52,  53,  53,  54,  55,  55,  56,  57,  57,  58,  59,
-    60,  60,  61,  62,  62,  63,  64,  65,  65,  66,  67,  68,  68,  69,  70,  71,  71,  72,  73,
-    74,  74,  75,  76,  77,  78,  78,  79,  80,  81,  82,  83,  83,  84,  85,  86,  87,  88,  89,
-    89,  90,  91,  92,  93,  94,  95,  96,  97,  98,  99,  100, 101, 101, 102, 103, 104, 105, 106,
-    107, 108, 109, 110, 111, 112, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 126, 127,
-    128, 129, 130, 131, 132, 134, 135, 136, 137, 139, 140, 141, 142, 144, 145, 146, 147, 149, 150,
-    151, 153, 154, 155, 157, 158, 159, 161, 162, 164, 165, 166, 168, 169, 171, 172, 174, 175, 177,
-    178, 180, 181, 183, 184, 186, 188, 189, 191, 192, 194, 195, 197, 199, 200, 202, 204, 205, 207,
-    209, 210, 212, 214, 215, 217, 219, 220, 222, 224, 225, 227, 229, 230, 232, 234, 236, 237, 239,
-    241, 242, 244, 246, 248, 249, 251, 253, 255,
+      0,   0,   1,   1,   2,   2,   3,   4,   4,   5,   5,   6,   7,   7,   8,   8,
+      9,  10,  10,  11,  11,  12,  13,  13,  14,  14,  15,  16,  16,  17,  18,  18,
+     19,  19,  20,  21,  21,  22,  22,  23,  24,  24,  25,  25,  26,  27,  27,  28,
+     29,  29,  30,  30,  31,  32,  32,  33,  34,  34,  35,  36,  36,  37,  37,  38,
+     39,  39,  40,  41,  41,  42,  43,  43,  44,  45,  45,  46,  47,  47,  48,  49,
+     49,  50,  51,  51,  52,  53,  53,  54,  55,  55,  56,  57,  57,  58,  59,  60,
+     60,  61,  62,  62,  63,  64,  65,  65,  66,  67,  68,  68,  69,  70,  71,  71,
+     72,  73,  74,  74,  75,  76,  77,  78,  78,  79,  80,  81,  82,  83,  83,  84,
+     85,  86,  87,  88,  89,  89,  90,  91,  92,  93,  94,  95,  96,  97,  98,  99,
+    100, 101, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 114, 115,
+    116, 117, 118, 119, 120, 121, 122, 123, 124, 126, 127, 128, 129, 130, 131, 132,
+    134, 135, 136, 137, 139, 140, 141, 142, 144, 145, 146, 147, 149, 150, 151, 153,
+    154, 155, 157, 158, 159, 161, 162, 164, 165, 166, 168, 169, 171, 172, 174, 175,
+    177, 178, 180, 181, 183, 184, 186, 188, 189, 191, 192, 194, 195, 197, 199, 200,
+    202, 204, 205, 207, 209, 210, 212, 214, 215, 217, 219, 220, 222, 224, 225, 227,
+    229, 230, 232, 234, 236, 237, 239, 241, 242, 244, 246, 248, 249, 251, 253, 255,
 };
+// clang-format on
+
+constexpr CellRasterizer initial_rasterizer() {
+  CellRasterizer r{};
+  for (int i = 0; i < 256; ++i) r.curve[i] = defaultCurve[i];
+  return r;
+}
 
 }  // namespace
 
 PathBuffer pathBuffer;
 PathRotation pathRotation;
 FillRuleState fillRuleState;
-CellRasterizer cellRasterizer;
-
-namespace {
-
-// The curve starts as the table above (the record itself holds a pointer to its
-// own spare cell, so it cannot be built by a constant expression).
-const bool defaultCurveInstalled = [] {
-  std::copy(std::begin(defaultCurve), std::end(defaultCurve), cellRasterizer.curve);
-  return true;
-}();
-
-}  // namespace
+constinit CellRasterizer cellRasterizer = initial_rasterizer();
 
 namespace {
 
@@ -169,9 +169,7 @@ void free_raster_buffers() {
   r.row.capacity = r.row.count = 0;
   r.numCells = 0;
   r.blockIndex = -1;
-  r.spare = CoverageCell{0x7FFF, 0x7FFF, cell_key(0x7FFF, 0x7FFF), 0, 0};
-  r.cell = &r.spare;
-  r.cellLimit = &r.spare + 1;
+  r.cell = r.cellLimit = nullptr;
   r.flags = accumulating;
   fillRuleState.cellsPending = 0;
 }
@@ -481,7 +479,7 @@ void close_sub_path() {
 // belongs to row -1; this keeps every cell's row within -1 .. viewHeight.
 void move_to(int x, int y) {
   CellRasterizer& r = ras;
-  if (!(r.flags & accumulating)) start_fill();
+  if (!(r.flags & accumulating) || !r.cell) start_fill();
   if (r.flags & openSubPath) close_sub_path();
   const int row = std::max(cell_of(y), -1);
   if (row <= backBuffer.viewMaxY) {
@@ -616,6 +614,7 @@ void sort_row(CoverageCell* cells, int count) {
 // the next conversion starts a new fill. Returns the cell count.
 int sort_cells() {
   CellRasterizer& r = ras;
+  if (!r.cell) return 0;  // no sub-path since the start or the last shutdown
   if (r.flags & openSubPath) close_sub_path();
   if (r.cell->cover | r.cell->area) {
     // Stored, and the new current cell is empty: a second sort stores nothing more.
