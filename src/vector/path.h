@@ -47,20 +47,6 @@ struct CoverageCell {
   std::int32_t area;   // sum of (twice the piece's mean x inside, 0..512) * its height
 };
 
-// Runs of one pixel row waiting to be plotted.
-struct CoverageRun {
-  std::int32_t x;
-  std::uint32_t word;  // bits 0-7 alpha, bits 8-19 length
-};
-struct CoverageRow {
-  CoverageRun* runs = nullptr;
-  int capacity = 0;  // grows in steps of 1280 runs
-  int count = 0;
-  int row = 0x7FFF;    // row of the held runs, 0x7FFF when empty
-  int lastX = 0x7FFF;  // column after the last held run, 0x7FFF when empty
-  int rowOffset = 0;   // added to the row when plotting
-};
-
 // The outline store of the rasterizer.
 constexpr int cellsPerBlock = 4096;
 constexpr int maxCellBlocks = 1024;  // per fill; cells beyond are dropped
@@ -87,7 +73,6 @@ struct CellRasterizer {
   int rowStartsCapacity = 0;
   int fillRule = 1;  // mirror of FillRuleState::fillRule
   int curve[256];    // raw coverage -> alpha handed to the coverage routines
-  CoverageRow row;
 };
 
 extern PathBuffer pathBuffer;

@@ -158,15 +158,12 @@ void free_raster_buffers() {
   freeGrownBuffer(r.blocks);
   freeGrownBuffer(r.sorted);
   freeGrownBuffer(r.rowStarts);
-  freeGrownBuffer(r.row.runs);
   r.blocks = nullptr;
   r.blockSlots = r.blocksAllocated = 0;
   r.sorted = nullptr;
   r.sortedCapacity = 0;
   r.rowStarts = nullptr;
   r.rowStartsCapacity = 0;
-  r.row.runs = nullptr;
-  r.row.capacity = r.row.count = 0;
   r.numCells = 0;
   r.blockIndex = -1;
   r.cell = r.cellLimit = nullptr;
@@ -672,100 +669,82 @@ inline int coverage_of(std::int64_t v) {
   return c > 255 ? 255 : static_cast<int>(c);
 }
 
-// The coverage routines of the fill, read once.
-struct Plotter {
-  Color color;
-  CoveragePixelRoutine pixel;
-  CoverageRunRoutine run;
-};
-
-// Plots the held runs of one row through the coverage routines, cut to the view.
-void draw_coverage_row(const Plotter& plot) {
-  const CoverageRow& row = ras.row;
-  const int y = row.row + row.rowOffset;
-  if (y < 0 || y > backBuffer.viewMaxY) return;
-  Color* line = reinterpret_cast<Color*>(backBuffer.rowTable[y]);
-  const int maxX = backBuffer.viewMaxX;
-  for (int i = 0; i < row.count; ++i) {
-    int x = row.runs[i].x;
-    const std::uint32_t word = row.runs[i].word;
-    const int alpha = static_cast<int>(word & 0xFF);
-    int last = x + static_cast<int>((word >> 8) & 0xFFF) - 1;
-    if (x > maxX || last < 0) continue;
-    if (x < 0) x = 0;
-    if (last > maxX) last = maxX;
-    if (last == x) {
-      plot.pixel(line + x, plot.color, alpha);
-    } else {
-      plot.run(line + x, plot.color, last - x + 1, alpha);
-    }
-  }
-}
-
-// Room for the runs of one row of the fill's box.
-bool reserve_row() {
-  return grow_array(ras.row.runs, ras.row.capacity, ras.maxCellX - ras.minCellX + 2, 1280);
-}
-
-// The row being collected, kept in locals while the sweep runs.
-class RowCollector {
+// The coverage routines of the fill, read once, and the row being plotted.
+//
+// Runs go to the routines as soon as they are found, row by row in the order of
+// the cells: the same calls, in the same order, as holding each row's runs in a
+// list and plotting the list when the row changes, without the list.
+class RowPlotter {
  public:
-  explicit RowCollector(const Plotter& plot)
-      : plot_(plot), first_(ras.row.runs), limit_(first_ + ras.row.capacity), out_(first_) {}
+  explicit RowPlotter(Color color)
+      : color_(color),
+        pixel_(coverageRoutines.pixel),
+        run_(coverageRoutines.run),
+        maxX_(backBuffer.viewMaxX) {}
 
-  // Holds a run of `length` pixels from column x of row y, plotting the held row
-  // first when y is another row.
-  void add(int y, int x, int length, int alpha) {
-    if (y != y_) {
-      flush();
-      y_ = y;
-    }
-    // Runs longer than the word's 12 bits are split. The row cannot fill up within
-    // the cell box; should it, the held runs are plotted early.
+  // Makes y the row that runs go to; a row outside the view takes none.
+  void select_row(int y) {
+    line_ = y >= 0 && y <= backBuffer.viewMaxY ? reinterpret_cast<Color*>(backBuffer.rowTable[y])
+                                               : nullptr;
+  }
+
+  // One pixel of the row, skipped outside the view.
+  void pixel(int x, int alpha) const {
+    if (line_ && static_cast<unsigned>(x) <= static_cast<unsigned>(maxX_))
+      pixel_(line_ + x, color_, alpha);
+  }
+
+  // `length` pixels from column x, cut to the view; what is left of one pixel goes
+  // to the pixel routine. Runs longer than the 12 bits of a run's length are cut
+  // into pieces of that length first, each plotted on its own.
+  void run(int x, int length, int alpha) const {
+    if (!line_) return;
     while (length > maxRunLength) {
-      hold(x, maxRunLength, alpha);
+      plot(x, maxRunLength, alpha);
       x += maxRunLength;
       length -= maxRunLength;
     }
-    hold(x, length, alpha);
-  }
-
-  // Plots the held runs.
-  void flush() {
-    CoverageRow& row = ras.row;
-    row.count = static_cast<int>(out_ - first_);
-    row.row = y_;
-    row.lastX = row.count ? out_[-1].x + static_cast<int>(out_[-1].word >> 8) : emptyRow;
-    draw_coverage_row(plot_);
-    row.count = 0;
-    out_ = first_;
+    plot(x, length, alpha);
   }
 
  private:
-  void hold(int x, int length, int alpha) {
-    if (out_ == limit_) flush();
-    *out_++ = {x, static_cast<std::uint32_t>(length << 8 | alpha)};
+  void plot(int x, int length, int alpha) const {
+    int last = x + length - 1;
+    if (x > maxX_ || last < 0) return;
+    if (x < 0) x = 0;
+    if (last > maxX_) last = maxX_;
+    if (last == x) {
+      pixel_(line_ + x, color_, alpha);
+    } else {
+      run_(line_ + x, color_, last - x + 1, alpha);
+    }
   }
 
-  const Plotter& plot_;
-  CoverageRun* const first_;
-  CoverageRun* const limit_;
-  CoverageRun* out_;
-  int y_ = emptyRow;
+  const Color color_;
+  const CoveragePixelRoutine pixel_;
+  const CoverageRunRoutine run_;
+  const int maxX_;
+  Color* line_ = nullptr;
 };
 
 // One pass over the sorted cells: equal keys are summed, each touched pixel gets a
-// run of one, and the gap up to the next cell a run with the running cover.
+// run of one, and the gap up to the next cell a run with the running cover. The gap
+// after a row's last cell reaches to the next cell, in whatever row; for a closed
+// outline the running cover is 0 there and nothing is plotted.
 template <bool evenOdd>
-void sweep_cells(const Plotter& plot) {
+void sweep_cells(Color color) {
   const int* curve = ras.curve;
   const CoverageCell* cell = ras.sorted;
   const CoverageCell* const end = cell + ras.numCells;
-  RowCollector row(plot);
+  RowPlotter row(color);
+  int y = emptyRow;
   std::int32_t cover = 0;
   while (cell != end) {
     const int x = cell->x;
-    const int y = cell->y;
+    if (cell->y != y) {
+      y = cell->y;
+      row.select_row(y);
+    }
     const std::int32_t key = cell->key;
     std::int32_t area = cell->area;
     cover = wrap_add(cover, cell->cover);
@@ -776,15 +755,14 @@ void sweep_cells(const Plotter& plot) {
     int nextFree = x;
     if (area != 0) {
       const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
-      if (raw != 0) row.add(y, x, 1, curve[raw]);
+      if (raw != 0) row.pixel(x, curve[raw]);
       nextFree = x + 1;
     }
     if (cell != end && cell->x > nextFree) {
       const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512);
-      if (raw != 0) row.add(y, nextFree, cell->x - nextFree, curve[raw]);
+      if (raw != 0) row.run(nextFree, cell->x - nextFree, curve[raw]);
     }
   }
-  row.flush();
 }
 
 // Raw coverage of pixel (x, y) under the sorted cells.
@@ -849,18 +827,12 @@ void fillPath(Color color, int mode) {
   convert_pending_points();
   if (fillRuleState.cellsPending) {
     select_coverage_mode(mode & 0xF);
-    if (sort_cells() > 0 && reserve_row()) {
-      CoverageRow& row = ras.row;
-      row.count = 0;
-      row.row = row.lastX = emptyRow;
-      const Plotter plot{color, coverageRoutines.pixel, coverageRoutines.run};
+    if (sort_cells() > 0) {
       if (ras.fillRule == 1) {
-        sweep_cells<true>(plot);
+        sweep_cells<true>(color);
       } else {
-        sweep_cells<false>(plot);
+        sweep_cells<false>(color);
       }
-      row.count = 0;
-      row.row = row.lastX = emptyRow;
     }
     fillRuleState.cellsPending = 0;
   }
