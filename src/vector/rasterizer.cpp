@@ -71,6 +71,9 @@ constexpr std::int32_t cell_key(int x, int y) {
                                    static_cast<std::uint32_t>(x));
 }
 
+// The current cell before the first one is selected: a key no selected cell has.
+constexpr CoverageCell emptyCell{0x7FFF, 0x7FFF, cell_key(0x7FFF, 0x7FFF), 0, 0};
+
 // Wrap-around sums: only absurd outlines (many thousands of edges through one
 // pixel) get near the limits of 32 bits, and they must not be undefined.
 constexpr std::int32_t wrap_add(std::int32_t a, std::int32_t b) {
@@ -158,15 +161,22 @@ void free_raster_buffers() {
   freeGrownBuffer(r.blocks);
   freeGrownBuffer(r.sorted);
   freeGrownBuffer(r.rowStarts);
+  freeGrownBuffer(r.rowCounts);
   r.blocks = nullptr;
   r.blockSlots = r.blocksAllocated = 0;
   r.sorted = nullptr;
   r.sortedCapacity = 0;
   r.rowStarts = nullptr;
   r.rowStartsCapacity = 0;
+  r.rowCounts = nullptr;
+  r.rowCountsCapacity = r.rowsInUse = 0;
+  // The state of a new fill, as at the start.
   r.numCells = 0;
   r.blockIndex = -1;
-  r.cell = r.cellLimit = nullptr;
+  r.cell = emptyCell;
+  r.next = r.limit = nullptr;
+  r.minCellX = r.minCellY = 0x7FFFFFFF;
+  r.maxCellX = r.maxCellY = -0x7FFFFFFF;
   r.flags = accumulating;
   fillRuleState.cellsPending = 0;
 }
@@ -195,72 +205,133 @@ bool grow_array(T*& block, int& capacity, int needed, int step) {
 
 // ---- cell store -----------------------------------------------------------------
 
+// Free slots of the block being written.
+struct CellSlots {
+  CoverageCell* next;
+  CoverageCell* limit;
+};
+
 // Opens the next block for writing, reusing a block of an earlier fill or
-// allocating one. False at the block limit (or when memory ran out).
-bool open_next_block() {
+// allocating one. No slots at the block limit (or when memory ran out): the cell
+// being stored is dropped, and so is every later one.
+[[gnu::noinline]] CellSlots open_next_block() {
   CellRasterizer& r = ras;
   const int next = r.blockIndex + 1;
-  if (next >= maxCellBlocks) return false;
+  if (next >= maxCellBlocks) return {nullptr, nullptr};
   if (next >= r.blocksAllocated) {
-    if (!grow_array(r.blocks, r.blockSlots, r.blocksAllocated + 1, 512)) return false;
+    if (!grow_array(r.blocks, r.blockSlots, r.blocksAllocated + 1, 512)) return {nullptr, nullptr};
     void* block = allocAligned(sizeof(CoverageCell) * cellsPerBlock, 64, 0);
-    if (!block) return false;
+    if (!block) return {nullptr, nullptr};
     register_release();
     r.blocks[r.blocksAllocated++] = static_cast<CoverageCell*>(block);
   }
   r.blockIndex = next;
-  r.cell = r.blocks[next];
-  r.cellLimit = r.cell + cellsPerBlock;
-  return true;
-}
-
-// Stores the current cell by stepping past it; the next slot becomes current. When
-// no block can be opened, further cells go to the spare cell and are dropped.
-[[gnu::noinline]] CoverageCell* store_at_block_end() {
-  CellRasterizer& r = ras;
-  const CoverageCell last = *r.cell;
-  const bool wasSpare = r.cell == &r.spare;
-  if (open_next_block()) {
-    if (!wasSpare) return r.cell;  // the last slot of the full block is stored
-    *r.cell = last;                // the fill's first cell, held in the spare
-    return ++r.cell;
-  }
-  r.cell = &r.spare;
-  r.cellLimit = &r.spare + 1;
-  return r.cell;
-}
-inline CoverageCell* store_current_cell() {
-  CellRasterizer& r = ras;
-  if (r.cell + 1 < r.cellLimit) return ++r.cell;
-  return store_at_block_end();
+  return {r.blocks[next], r.blocks[next] + cellsPerBlock};
 }
 
 // Cells stored so far in the current fill.
 int stored_cell_count() {
   const CellRasterizer& r = ras;
   if (r.blockIndex < 0) return 0;
-  if (r.cell == &r.spare) return (r.blockIndex + 1) * cellsPerBlock;
-  return r.blockIndex * cellsPerBlock + static_cast<int>(r.cell - r.blocks[r.blockIndex]);
+  return r.blockIndex * cellsPerBlock + static_cast<int>(r.next - r.blocks[r.blockIndex]);
+}
+
+// Makes the row counts cover rows -1 .. viewHeight of the current view (the rows a
+// walk can reach); rows added start at 0. False when memory ran out.
+bool reserve_row_counts() {
+  CellRasterizer& r = ras;
+  const int needed = backBuffer.viewHeight + 2;
+  if (needed <= r.rowsInUse) return true;
+  if (!grow_array(r.rowCounts, r.rowCountsCapacity, needed, 1024)) return false;
+  std::memset(r.rowCounts + r.rowsInUse, 0, sizeof(int) * (needed - r.rowsInUse));
+  r.rowsInUse = needed;
+  return true;
+}
+
+// The counter of a cell's row. Rows lie in -1 .. viewHeight; the clamp only keeps
+// a stray row inside the array.
+inline unsigned row_index(int y, unsigned lastRow) {
+  return std::min(static_cast<unsigned>(y + 1), lastRow);
+}
+
+// ---- the walk's state -----------------------------------------------------------
+
+// What the edge walk changes, held in a local record while a point list is walked.
+// Every cell store could alias the global record, so the compiler would reload and
+// rewrite it around each store; a local record lives in registers.
+struct Walk {
+  CoverageCell cell;  // the current cell
+  CoverageCell* next;
+  CoverageCell* limit;
+  int* rowCounts;
+  unsigned lastRow;  // last index of rowCounts in use
+  int minCellX, maxCellX, minCellY, maxCellY;
+  int startX, startY, curX, curY;
+  int flags;
+  int bottomLimit;  // viewHeight in 24.8: edges are clipped there
+  int viewMaxY;
+};
+
+Walk begin_walk() {
+  const CellRasterizer& r = ras;
+  return {r.cell,
+          r.next,
+          r.limit,
+          r.rowCounts,
+          static_cast<unsigned>(r.rowsInUse - 1),
+          r.minCellX,
+          r.maxCellX,
+          r.minCellY,
+          r.maxCellY,
+          r.startX,
+          r.startY,
+          r.curX,
+          r.curY,
+          r.flags,
+          backBuffer.viewHeight * pixelOne,
+          backBuffer.viewMaxY};
+}
+
+void end_walk(const Walk& w) {
+  CellRasterizer& r = ras;
+  r.cell = w.cell;
+  r.next = w.next;
+  r.limit = w.limit;
+  r.minCellX = w.minCellX;
+  r.maxCellX = w.maxCellX;
+  r.minCellY = w.minCellY;
+  r.maxCellY = w.maxCellY;
+  r.startX = w.startX;
+  r.startY = w.startY;
+  r.curX = w.curX;
+  r.curY = w.curY;
+  r.flags = w.flags;
+}
+
+// Stores the current cell in the next slot and counts it in its row.
+inline void store_cell(Walk& w) {
+  if (w.next == w.limit) {
+    const CellSlots slots = open_next_block();
+    if (!slots.next) return;
+    w.next = slots.next;
+    w.limit = slots.limit;
+  }
+  *w.next++ = w.cell;
+  ++w.rowCounts[row_index(w.cell.y, w.lastRow)];
 }
 
 // Makes (cx, cy) the current cell, storing the previous one if it holds anything.
-inline void select_cell(int cx, int cy) {
+inline void select_cell(Walk& w, int cx, int cy) {
   const std::int32_t key = cell_key(cx, cy);
-  CoverageCell* c = ras.cell;
-  if (key == c->key) return;
-  if (c->cover | c->area) c = store_current_cell();
-  c->x = static_cast<std::int16_t>(cx);
-  c->y = static_cast<std::int16_t>(cy);
-  c->key = key;
-  c->cover = 0;
-  c->area = 0;
+  if (key == w.cell.key) return;
+  if (w.cell.cover | w.cell.area) store_cell(w);
+  w.cell = {static_cast<std::int16_t>(cx), static_cast<std::int16_t>(cy), key, 0, 0};
 }
 
 // Adds a piece's height and area to the current cell.
-inline void accumulate(int cover, int area) {
-  CoverageCell* c = ras.cell;
-  c->cover = wrap_add(c->cover, cover);
-  c->area = wrap_add(c->area, area);
+inline void accumulate(Walk& w, int cover, int area) {
+  w.cell.cover = wrap_add(w.cell.cover, cover);
+  w.cell.area = wrap_add(w.cell.area, area);
 }
 
 // ---- edge walk ------------------------------------------------------------------
@@ -272,20 +343,22 @@ inline void accumulate(int cover, int area) {
 // It is done in integers: the first cell gets floor(p / |dx|) with p its share of
 // the width, every further cell `lift` plus one whenever the carried remainder
 // `mod` comes round, and the last cell whatever height is left, so the heights add
-// up to yb - ya exactly.
-void render_row_piece(int ey, int xa, int ya, int xb, int yb) {
+// up to yb - ya exactly. (The carry is computed without a branch: it comes round
+// at no foreseeable cell.)
+[[gnu::always_inline]] inline void render_row_piece(Walk& w, int ey, int xa, int ya, int xb,
+                                                    int yb) {
   int ex1 = cell_of(xa);
   const int ex2 = cell_of(xb);
   const int fx1 = xa & pixelMask;
   const int fx2 = xb & pixelMask;
 
   if (ya == yb) {  // horizontal: no cover, only the cell changes
-    select_cell(ex2, ey);
+    select_cell(w, ex2, ey);
     return;
   }
   if (ex1 == ex2) {  // inside one cell
     const int delta = yb - ya;
-    accumulate(delta, (fx1 + fx2) * delta);
+    accumulate(w, delta, (fx1 + fx2) * delta);
     return;
   }
 
@@ -304,10 +377,10 @@ void render_row_piece(int ey, int xa, int ya, int xb, int yb) {
   const FloorDiv<int> head = floor_div(p, dxAbs);
   int delta = head.quotient;
   int mod = head.remainder;
-  accumulate(delta, (fx1 + first) * delta);
+  accumulate(w, delta, (fx1 + first) * delta);
   ya += delta;
   ex1 += incr;
-  select_cell(ex1, ey);
+  select_cell(w, ex1, ey);
 
   if (ex1 != ex2) {
     const FloorDiv<int> step = floor_div(pixelOne * (yb - ya + delta), dxAbs);
@@ -315,20 +388,18 @@ void render_row_piece(int ey, int xa, int ya, int xb, int yb) {
     const int rem = step.remainder;
     mod -= dxAbs;
     while (ex1 != ex2) {
-      delta = lift;
       mod += rem;
-      if (mod >= 0) {
-        mod -= dxAbs;
-        ++delta;
-      }
-      accumulate(delta, pixelOne * delta);
+      const int carry = mod >= 0;
+      delta = lift + carry;
+      mod -= dxAbs & -carry;
+      accumulate(w, delta, pixelOne * delta);
       ya += delta;
       ex1 += incr;
-      select_cell(ex1, ey);
+      select_cell(w, ex1, ey);
     }
   }
   delta = yb - ya;
-  accumulate(delta, (fx2 + pixelOne - first) * delta);
+  accumulate(w, delta, (fx2 + pixelOne - first) * delta);
 }
 
 // An edge from (x1, y1) to (x2, y2) in 24.8; the current cell holds (x1, y1).
@@ -340,9 +411,8 @@ void render_row_piece(int ey, int xa, int ya, int xb, int yb) {
 //
 // Across rows the same integer stepping as in the row piece applies: x advances by
 // floor(256 * dx / dy) per row plus a carried remainder.
-void render_edge(int x1, int y1, int x2, int y2) {
-  CellRasterizer& r = ras;
-  const int bottomLimit = backBuffer.viewHeight * pixelOne;
+[[gnu::always_inline]] inline void render_edge(Walk& w, int x1, int y1, int x2, int y2) {
+  const int bottomLimit = w.bottomLimit;
 
   const bool swapped = y1 > y2;
   if (swapped) {
@@ -358,8 +428,8 @@ void render_edge(int x1, int y1, int x2, int y2) {
     x2 = x1 + static_cast<int>(static_cast<std::int64_t>(x2 - x1) * (bottomLimit - y1) / (y2 - y1));
     y2 = bottomLimit;
   }
-  if (cell_of(y1) < r.minCellY) r.minCellY = cell_of(y1);
-  if (cell_of(y2) + 1 > r.maxCellY) r.maxCellY = cell_of(y2) + 1;
+  if (cell_of(y1) < w.minCellY) w.minCellY = cell_of(y1);
+  if (cell_of(y2) + 1 > w.maxCellY) w.maxCellY = cell_of(y2) + 1;
   if (swapped) {
     std::swap(x1, x2);
     std::swap(y1, y2);
@@ -371,7 +441,7 @@ void render_edge(int x1, int y1, int x2, int y2) {
   const int fy2 = y2 & pixelMask;
 
   if (ey1 == ey2) {
-    render_row_piece(ey1, x1, fy1, x2, fy2);
+    render_row_piece(w, ey1, x1, fy1, x2, fy2);
     return;
   }
   const bool down = y2 >= y1;
@@ -382,19 +452,19 @@ void render_edge(int x1, int y1, int x2, int y2) {
     const int ex = cell_of(x1);
     const int twoFx = (x1 & pixelMask) * 2;
     int delta = first - fy1;
-    accumulate(delta, twoFx * delta);
+    accumulate(w, delta, twoFx * delta);
     int row = ey1 + incr;
-    select_cell(ex, row);
+    select_cell(w, ex, row);
     const int fullCover = pixelOne * incr;
     const int fullArea = twoFx * fullCover;
     while (row != ey2) {
-      r.cell->cover = fullCover;
-      r.cell->area = fullArea;
+      w.cell.cover = fullCover;
+      w.cell.area = fullArea;
       row += incr;
-      select_cell(ex, row);
+      select_cell(w, ex, row);
     }
     delta = fy2 - pixelOne + first;
-    accumulate(delta, twoFx * delta);
+    accumulate(w, delta, twoFx * delta);
     return;
   }
 
@@ -411,62 +481,62 @@ void render_edge(int x1, int y1, int x2, int y2) {
   const FloorDiv<int> head = divide(down ? pixelOne - fy1 : fy1);
   int xFrom = x1 + head.quotient;
   int mod = head.remainder;
-  render_row_piece(ey1, x1, fy1, xFrom, first);
+  render_row_piece(w, ey1, x1, fy1, xFrom, first);
 
   int row = ey1 + incr;
-  select_cell(cell_of(xFrom), row);
+  select_cell(w, cell_of(xFrom), row);
   if (row != ey2) {
     const FloorDiv<int> step = divide(pixelOne);
     const int lift = step.quotient;
     const int rem = step.remainder;
     mod -= dy;
     while (row != ey2) {
-      int delta = lift;
       mod += rem;
-      if (mod >= 0) {
-        mod -= dy;
-        ++delta;
-      }
-      const int xTo = xFrom + delta;
-      render_row_piece(row, xFrom, pixelOne - first, xTo, first);
+      const int carry = mod >= 0;
+      const int xTo = xFrom + lift + carry;
+      mod -= dy & -carry;
+      render_row_piece(w, row, xFrom, pixelOne - first, xTo, first);
       xFrom = xTo;
       row += incr;
-      select_cell(cell_of(xFrom), row);
+      select_cell(w, cell_of(xFrom), row);
     }
   }
-  render_row_piece(ey2, xFrom, pixelOne - first, x2, fy2);
+  render_row_piece(w, ey2, xFrom, pixelOne - first, x2, fy2);
 }
 
 // ---- sub-paths ------------------------------------------------------------------
 
 // Starts a new fill: the cells of the last one are forgotten (their blocks stay).
-void start_fill() {
+void start_fill(Walk& w) {
   CellRasterizer& r = ras;
   r.numCells = 0;
   r.blockIndex = -1;
-  r.spare = CoverageCell{0x7FFF, 0x7FFF, cell_key(0x7FFF, 0x7FFF), 0, 0};
-  r.cell = &r.spare;
-  r.cellLimit = &r.spare + 1;
-  r.minCellX = r.minCellY = 0x7FFFFFFF;
-  r.maxCellX = r.maxCellY = -0x7FFFFFFF;
-  r.flags = accumulating;
+  w.cell = emptyCell;
+  w.next = w.limit = nullptr;
+  std::memset(w.rowCounts, 0, sizeof(int) * (w.lastRow + 1));
+  w.minCellX = w.minCellY = 0x7FFFFFFF;
+  w.maxCellX = w.maxCellY = -0x7FFFFFFF;
+  w.flags = accumulating;
 }
 
-inline void widen_columns(int cx) {
-  if (cx < ras.minCellX) ras.minCellX = cx;
-  if (cx + 1 > ras.maxCellX) ras.maxCellX = cx + 1;
+inline void widen_columns(Walk& w, int cx) {
+  if (cx < w.minCellX) w.minCellX = cx;
+  if (cx + 1 > w.maxCellX) w.maxCellX = cx + 1;
 }
 
 // A straight edge from the current point to (x, y); the current point moves there.
-void line_to(int x, int y) {
-  render_edge(ras.curX, ras.curY, x, y);
-  ras.curX = x;
-  ras.curY = y;
+[[gnu::always_inline]] inline void line_to(Walk& w, int x, int y) {
+  render_edge(w, w.curX, w.curY, x, y);
+  w.curX = x;
+  w.curY = y;
 }
 
-void close_sub_path() {
-  line_to(ras.startX, ras.startY);
-  ras.flags &= ~openSubPath;
+// Closes the open sub-path: out of line, once per sub-path, and by value so that
+// the caller's record stays in registers.
+[[gnu::noinline]] Walk close_sub_path(Walk w) {
+  line_to(w, w.startX, w.startY);
+  w.flags &= ~openSubPath;
+  return w;
 }
 
 // Starts a sub-path at (x, y), closing the open one first.
@@ -474,37 +544,44 @@ void close_sub_path() {
 // NOTE: a start far above the view selects its column in row -1 rather than its own
 // row. Only the first piece of a clipped edge can land in that cell, and that piece
 // belongs to row -1; this keeps every cell's row within -1 .. viewHeight.
-void move_to(int x, int y) {
-  CellRasterizer& r = ras;
-  if (!(r.flags & accumulating) || !r.cell) start_fill();
-  if (r.flags & openSubPath) close_sub_path();
+inline void move_to(Walk& w, int x, int y) {
+  if (!(w.flags & accumulating)) start_fill(w);
+  if (w.flags & openSubPath) w = close_sub_path(w);
   const int row = std::max(cell_of(y), -1);
-  if (row <= backBuffer.viewMaxY) {
-    select_cell(cell_of(x), row);
-    if (row < r.minCellY) r.minCellY = row;
-    if (row + 1 > r.maxCellY) r.maxCellY = row + 1;
+  if (row <= w.viewMaxY) {
+    select_cell(w, cell_of(x), row);
+    if (row < w.minCellY) w.minCellY = row;
+    if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
   }
-  widen_columns(cell_of(x));
-  r.startX = r.curX = x;
-  r.startY = r.curY = y;
+  widen_columns(w, cell_of(x));
+  w.startX = w.curX = x;
+  w.startY = w.curY = y;
 }
 
 // Next point of the sub-path; identical consecutive points are skipped.
-inline void add_edge_to(int x, int y) {
-  if (x == ras.curX && y == ras.curY) return;
-  widen_columns(cell_of(x));
-  line_to(x, y);
-  ras.flags |= openSubPath;
+[[gnu::always_inline]] inline void add_edge_to(Walk& w, int x, int y) {
+  if (x == w.curX && y == w.curY) return;
+  widen_columns(w, cell_of(x));
+  line_to(w, x, y);
+  w.flags |= openSubPath;
+}
+
+// add_edge_to out of line, for the rare paths.
+[[gnu::noinline]] Walk add_edge_out_of_line(Walk w, int x, int y) {
+  add_edge_to(w, x, y);
+  return w;
 }
 
 // ---- converting the point list --------------------------------------------------
 
 // Every point inside the limits: the plain conversion.
 void convert_in_range(const PathPoint* points, int count) {
-  move_to(to_fixed(points[0].x + 0.5f), to_fixed(points[0].y + 0.5f));
+  Walk w = begin_walk();
+  move_to(w, to_fixed(points[0].x + 0.5f), to_fixed(points[0].y + 0.5f));
   for (int i = 1; i < count; ++i) {
-    add_edge_to(to_fixed(points[i].x + 0.5f), to_fixed(points[i].y + 0.5f));
+    add_edge_to(w, to_fixed(points[i].x + 0.5f), to_fixed(points[i].y + 0.5f));
   }
+  end_walk(w);
 }
 
 struct ShiftedPoint {
@@ -531,7 +608,7 @@ int fixed_column(double x) {
 //       |/                       |/
 //      /|                        |
 //     / |                        |   (the part beyond runs down the limit)
-void add_guarded_edge(ShiftedPoint a, ShiftedPoint b) {
+void add_guarded_edge(Walk& w, ShiftedPoint a, ShiftedPoint b) {
   double cuts[2];
   int cutCount = 0;
   const double dx = b.x - a.x;
@@ -543,24 +620,26 @@ void add_guarded_edge(ShiftedPoint a, ShiftedPoint b) {
   if (cutCount == 2 && cuts[0] > cuts[1]) std::swap(cuts[0], cuts[1]);
   for (int i = 0; i < cutCount; ++i) {
     const double y = a.y + (b.y - a.y) * cuts[i];
-    add_edge_to(fixed_column(a.x + dx * cuts[i]), static_cast<int>(y * 256.0));
+    w = add_edge_out_of_line(w, fixed_column(a.x + dx * cuts[i]), static_cast<int>(y * 256.0));
   }
-  add_edge_to(fixed_column(b.x), static_cast<int>(b.y * 256.0));
+  w = add_edge_out_of_line(w, fixed_column(b.x), static_cast<int>(b.y * 256.0));
 }
 
 // Some point beyond the limits: rows are clamped, columns cut along the limits, and
 // the sub-path is closed here, since its closing edge may cross a limit too.
 void convert_guarded(const PathPoint* points, int count) {
+  Walk w = begin_walk();
   const ShiftedPoint start = shifted_point(points[0]);
-  move_to(fixed_column(start.x), static_cast<int>(start.y * 256.0));
+  move_to(w, fixed_column(start.x), static_cast<int>(start.y * 256.0));
   ShiftedPoint previous = start;
   for (int i = 1; i < count; ++i) {
     const ShiftedPoint next = shifted_point(points[i]);
-    add_guarded_edge(previous, next);
+    add_guarded_edge(w, previous, next);
     previous = next;
   }
-  add_guarded_edge(previous, start);
-  ras.flags &= ~openSubPath;
+  add_guarded_edge(w, previous, start);
+  w.flags &= ~openSubPath;
+  end_walk(w);
 }
 
 // Turns the pending points into cells, or drops them when they cannot show.
@@ -569,7 +648,7 @@ void convert_pending_points() {
   const BackBuffer& b = backBuffer;
   const bool visible = pb.count >= 2 && !(pb.maxX < -0.5f) && !(pb.minX > b.clipMaxXf) &&
                        !(pb.maxY < -0.5f) && !(pb.minY > b.clipMaxYf);
-  if (visible) {
+  if (visible && reserve_row_counts()) {
     const float margin = 1.0f;  // the shift by 0.5 must not cross a limit either
     const bool inRange = pb.minX > minColumnLimit + margin && pb.maxX < maxColumnLimit - margin &&
                          pb.minY > -rowLimit + margin && pb.maxY < rowLimit - margin;
@@ -607,50 +686,49 @@ void sort_row(CoverageCell* cells, int count) {
 }
 
 // Closes the outline, stores the last cell and sorts all cells by key into one
-// array: a counting sort by row, then each row by column. Ends the accumulation:
-// the next conversion starts a new fill. Returns the cell count.
+// array: a counting sort by row (the rows were counted as the cells were stored),
+// then each row by column. Ends the accumulation: the next conversion starts a new
+// fill. Returns the cell count.
 int sort_cells() {
   CellRasterizer& r = ras;
-  if (!r.cell) return 0;  // no sub-path since the start or the last shutdown
-  if (r.flags & openSubPath) close_sub_path();
-  if (r.cell->cover | r.cell->area) {
-    // Stored, and the new current cell is empty: a second sort stores nothing more.
-    CoverageCell* next = store_current_cell();
-    next->key = cell_key(0x7FFF, 0x7FFF);
-    next->cover = next->area = 0;
+  if (!r.rowCounts) return 0;  // no sub-path since the start or the last shutdown
+  if ((r.flags & openSubPath) || (r.cell.cover | r.cell.area)) {
+    Walk w = begin_walk();
+    if (w.flags & openSubPath) w = close_sub_path(w);
+    if (w.cell.cover | w.cell.area) {
+      // Stored, and the new current cell is empty: a second sort stores nothing more.
+      store_cell(w);
+      w.cell = emptyCell;
+    }
+    end_walk(w);
   }
   r.flags &= ~accumulating;
   const int n = r.numCells = stored_cell_count();
   if (n == 0) return 0;
-  // Every cell's row lies in the box; the clamp only keeps a broken box in memory.
-  const int rows =
-      static_cast<int>(std::clamp<std::int64_t>(std::int64_t(r.maxCellY) - r.minCellY, 1, 65536));
+  const int rows = r.rowsInUse;
   if (!grow_array(r.sorted, r.sortedCapacity, n, 16384) ||
-      !grow_array(r.rowStarts, r.rowStartsCapacity, rows + 1, 4096)) {
+      !grow_array(r.rowStarts, r.rowStartsCapacity, rows, 4096)) {
     return 0;
   }
-  const unsigned lastRow = static_cast<unsigned>(rows - 1);
-  const auto row_of = [&](const CoverageCell& c) {
-    return std::min(static_cast<unsigned>(c.y - r.minCellY), lastRow);
-  };
   int* starts = r.rowStarts;
-  std::memset(starts, 0, sizeof(int) * (rows + 1));
-  for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
-    const CoverageCell* block = r.blocks[b];
-    for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i)
-      ++starts[row_of(block[i]) + 1];
+  for (int i = 0, sum = 0; i < rows; ++i) {
+    starts[i] = sum;
+    sum += r.rowCounts[i];
   }
-  for (int y = 0; y < rows; ++y) starts[y + 1] += starts[y];
+  const unsigned lastRow = static_cast<unsigned>(rows - 1);
   for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
     const CoverageCell* block = r.blocks[b];
     for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i) {
-      r.sorted[starts[row_of(block[i])]++] = block[i];
+      // Every stored cell was counted in this row; the test only guards memory.
+      const int slot = starts[row_index(block[i].y, lastRow)]++;
+      if (slot < n) r.sorted[slot] = block[i];
     }
   }
   // The scatter moved each start to the next row's: sort each row in place.
   for (int y = 0, begin = 0; y < rows; ++y) {
-    sort_row(r.sorted + begin, starts[y] - begin);
-    begin = starts[y];
+    const int end = std::min(starts[y], n);
+    if (end - begin > 1) sort_row(r.sorted + begin, end - begin);
+    begin = std::max(begin, end);
   }
   return n;
 }
