@@ -43,6 +43,7 @@
 #include <cstring>
 #include <iterator>
 
+#include "blend/coverage_pixels.h"
 #include "blend/dispatch.h"
 #include "surface/memory.h"
 #include "surface/surface.h"
@@ -706,7 +707,7 @@ int sort_cells() {
   const int n = r.numCells = stored_cell_count();
   if (n == 0) return 0;
   const int rows = r.rowsInUse;
-  if (!grow_array(r.sorted, r.sortedCapacity, n, 16384) ||
+  if (!grow_array(r.sorted, r.sortedCapacity, n + 1, 16384) ||
       !grow_array(r.rowStarts, r.rowStartsCapacity, rows, 4096)) {
     return 0;
   }
@@ -730,46 +731,59 @@ int sort_cells() {
     if (end - begin > 1) sort_row(r.sorted + begin, end - begin);
     begin = std::max(begin, end);
   }
+  // The sweep's sentinel: another key than the last cell's, and the least column.
+  r.sorted[n] = {-0x8000, 0, ~r.sorted[n - 1].key, 0, 0};
   return n;
 }
 
 // ---- sweep and plotting ---------------------------------------------------------
 
-// Raw coverage 0..255 of a signed amount in 1/(256 * 512) pixel.
+// Raw coverage 0..255 of a signed amount in 1/(256 * 512) pixel. Written to compile
+// without branches: inside and outside alternate at no foreseeable cell.
 template <bool evenOdd>
 inline int coverage_of(std::int64_t v) {
   std::int64_t c = v >> 9;
-  if (c < 0) c = -c;
+  c = c < 0 ? -c : c;
   if constexpr (evenOdd) {
     c &= 511;
-    if (c > 256) c = 512 - c;
+    c = c > 256 ? 512 - c : c;
   }
-  return c > 255 ? 255 : static_cast<int>(c);
+  return static_cast<int>(std::min<std::int64_t>(c, 255));
 }
 
-// The coverage routines of the fill, read once, and the row being plotted.
+// The pixel routine of the fill: any routine through its pointer, or, when the
+// installed routine is one of the edge-pixel routines of the blend layer, that
+// routine inlined into the sweep (the same function, without a call per pixel).
+struct AnyPixel {
+  CoveragePixelRoutine routine;
+  void operator()(Color* p, Color color, int alpha) const { routine(p, color, alpha); }
+};
+template <CoverFormula F>
+struct KnownPixel {
+  void operator()(Color* p, Color color, int alpha) const { coverPixel<F>(p, color, alpha); }
+};
+
+// The row being plotted, with the fill's colour and routines.
 //
 // Runs go to the routines as soon as they are found, row by row in the order of
 // the cells: the same calls, in the same order, as holding each row's runs in a
 // list and plotting the list when the row changes, without the list.
+template <class Pixel>
 class RowPlotter {
  public:
-  explicit RowPlotter(Color color)
-      : color_(color),
-        pixel_(coverageRoutines.pixel),
-        run_(coverageRoutines.run),
-        maxX_(backBuffer.viewMaxX) {}
+  RowPlotter(Color color, Pixel pixel)
+      : color_(color), pixel_(pixel), run_(coverageRoutines.run), viewMaxX_(backBuffer.viewMaxX) {}
 
   // Makes y the row that runs go to; a row outside the view takes none.
   void select_row(int y) {
-    line_ = y >= 0 && y <= backBuffer.viewMaxY ? reinterpret_cast<Color*>(backBuffer.rowTable[y])
-                                               : nullptr;
+    const bool visible = y >= 0 && y <= backBuffer.viewMaxY;
+    line_ = visible ? reinterpret_cast<Color*>(backBuffer.rowTable[y]) : nullptr;
+    width_ = visible ? viewMaxX_ + 1 : 0;
   }
 
   // One pixel of the row, skipped outside the view.
   void pixel(int x, int alpha) const {
-    if (line_ && static_cast<unsigned>(x) <= static_cast<unsigned>(maxX_))
-      pixel_(line_ + x, color_, alpha);
+    if (static_cast<unsigned>(x) < static_cast<unsigned>(width_)) pixel_(line_ + x, color_, alpha);
   }
 
   // `length` pixels from column x, cut to the view; what is left of one pixel goes
@@ -788,9 +802,9 @@ class RowPlotter {
  private:
   void plot(int x, int length, int alpha) const {
     int last = x + length - 1;
-    if (x > maxX_ || last < 0) return;
+    if (x > viewMaxX_ || last < 0) return;
     if (x < 0) x = 0;
-    if (last > maxX_) last = maxX_;
+    if (last > viewMaxX_) last = viewMaxX_;
     if (last == x) {
       pixel_(line_ + x, color_, alpha);
     } else {
@@ -799,22 +813,27 @@ class RowPlotter {
   }
 
   const Color color_;
-  const CoveragePixelRoutine pixel_;
+  const Pixel pixel_;
   const CoverageRunRoutine run_;
-  const int maxX_;
+  const int viewMaxX_;
   Color* line_ = nullptr;
+  int width_ = 0;  // viewWidth on a visible row, 0 elsewhere
 };
 
 // One pass over the sorted cells: equal keys are summed, each touched pixel gets a
 // run of one, and the gap up to the next cell a run with the running cover. The gap
 // after a row's last cell reaches to the next cell, in whatever row; for a closed
 // outline the running cover is 0 there and nothing is plotted.
-template <bool evenOdd>
-void sweep_cells(Color color) {
+//
+// The sort leaves a sentinel after the last cell: a key no cell has, and the least
+// column, so that neither the sum of equal keys nor the gap test needs to look for
+// the end.
+template <bool evenOdd, class Pixel>
+void sweep_cells(Color color, Pixel pixel) {
   const int* curve = ras.curve;
   const CoverageCell* cell = ras.sorted;
   const CoverageCell* const end = cell + ras.numCells;
-  RowPlotter row(color);
+  RowPlotter<Pixel> row(color, pixel);
   int y = emptyRow;
   std::int32_t cover = 0;
   while (cell != end) {
@@ -826,7 +845,7 @@ void sweep_cells(Color color) {
     const std::int32_t key = cell->key;
     std::int32_t area = cell->area;
     cover = wrap_add(cover, cell->cover);
-    while (++cell != end && cell->key == key) {
+    while ((++cell)->key == key) {
       area = wrap_add(area, cell->area);
       cover = wrap_add(cover, cell->cover);
     }
@@ -836,10 +855,21 @@ void sweep_cells(Color color) {
       if (raw != 0) row.pixel(x, curve[raw]);
       nextFree = x + 1;
     }
-    if (cell != end && cell->x > nextFree) {
+    if (cell->x > nextFree) {
       const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512);
       if (raw != 0) row.run(nextFree, cell->x - nextFree, curve[raw]);
     }
+  }
+}
+
+// The sweep for the fill rule and the installed pixel routine.
+template <bool evenOdd>
+void sweep_with_routines(Color color) {
+  const CoveragePixelRoutine pixel = coverageRoutines.pixel;
+  if (pixel == &coverPixel<px::coverCopy>) {
+    sweep_cells<evenOdd>(color, KnownPixel<px::coverCopy>{});
+  } else {
+    sweep_cells<evenOdd>(color, AnyPixel{pixel});
   }
 }
 
@@ -907,9 +937,9 @@ void fillPath(Color color, int mode) {
     select_coverage_mode(mode & 0xF);
     if (sort_cells() > 0) {
       if (ras.fillRule == 1) {
-        sweep_cells<true>(color);
+        sweep_with_routines<true>(color);
       } else {
-        sweep_cells<false>(color);
+        sweep_with_routines<false>(color);
       }
     }
     fillRuleState.cellsPending = 0;
