@@ -667,12 +667,16 @@ void convert_pending_points() {
 
 // ---- sorting --------------------------------------------------------------------
 
-// Orders the cells of one row by column. Rows are usually nearly in order (edges
-// are walked left to right, or cross a row once): insertion sort, until it has moved
-// cells more than a few times the row's length; then the library sort takes over.
+// Orders the cells of one row by column. Rows are usually in order already (edges
+// are walked left to right, or cross a row once): a look first, then insertion sort
+// until it has moved cells more than a few times the row's length, and then the
+// library sort.
 void sort_row(CoverageCell* cells, int count) {
+  int i = 1;
+  while (i < count && cells[i - 1].x <= cells[i].x) ++i;
+  if (i == count) return;
   int budget = 4 * count + 16;
-  for (int i = 1; i < count; ++i) {
+  for (; i < count; ++i) {
     const CoverageCell c = cells[i];
     int j = i;
     for (; j > 0 && cells[j - 1].x > c.x; --j) cells[j] = cells[j - 1];
@@ -748,7 +752,8 @@ inline int coverage_of(std::int64_t v) {
     c &= 511;
     c = c > 256 ? 512 - c : c;
   }
-  return static_cast<int>(std::min<std::int64_t>(c, 255));
+  // min(c, 255) by the sign of 255 - c: all ones above 255, which the mask keeps.
+  return static_cast<int>((c | ((255 - c) >> 63)) & 255);
 }
 
 // The pixel routine of the fill: any routine through its pointer, or, when the
