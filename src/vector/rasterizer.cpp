@@ -90,12 +90,9 @@ struct FloorDiv {
 };
 template <typename T>
 constexpr FloorDiv<T> floor_div(T dividend, T divisor) {
-  T q = dividend / divisor, r = dividend % divisor;
-  if (r < 0) {
-    q -= 1;
-    r += divisor;
-  }
-  return {q, r};
+  const T q = dividend / divisor, r = dividend % divisor;
+  const T borrow = r < 0 ? 1 : 0;  // a flag, not a branch: either sign is as likely
+  return {q - borrow, r + (divisor & -borrow)};
 }
 
 // Shifted coordinates (x + 0.5) are kept inside these limits before conversion, so
