@@ -258,7 +258,9 @@ inline unsigned row_index(int y, unsigned lastRow) {
 // Every cell store could alias the global record, so the compiler would reload and
 // rewrite it around each store; a local record lives in registers.
 struct Walk {
-  CoverageCell cell;  // the current cell
+  // The current cell, field by field: a record copied whole would stay in memory.
+  int cellX, cellY;
+  std::int32_t cellKey, cellCover, cellArea;
   CoverageCell* next;
   CoverageCell* limit;
   int* rowCounts;
@@ -272,7 +274,11 @@ struct Walk {
 
 Walk begin_walk() {
   const CellRasterizer& r = ras;
-  return {r.cell,
+  return {r.cell.x,
+          r.cell.y,
+          r.cell.key,
+          r.cell.cover,
+          r.cell.area,
           r.next,
           r.limit,
           r.rowCounts,
@@ -292,7 +298,8 @@ Walk begin_walk() {
 
 void end_walk(const Walk& w) {
   CellRasterizer& r = ras;
-  r.cell = w.cell;
+  r.cell = {static_cast<std::int16_t>(w.cellX), static_cast<std::int16_t>(w.cellY), w.cellKey,
+            w.cellCover, w.cellArea};
   r.next = w.next;
   r.limit = w.limit;
   r.minCellX = w.minCellX;
@@ -306,6 +313,14 @@ void end_walk(const Walk& w) {
   r.flags = w.flags;
 }
 
+// Makes the current cell the empty one that no selected cell matches.
+inline void clear_cell(Walk& w) {
+  w.cellX = emptyCell.x;
+  w.cellY = emptyCell.y;
+  w.cellKey = emptyCell.key;
+  w.cellCover = w.cellArea = 0;
+}
+
 // Stores the current cell in the next slot and counts it in its row.
 inline void store_cell(Walk& w) {
   if (w.next == w.limit) {
@@ -314,22 +329,27 @@ inline void store_cell(Walk& w) {
     w.next = slots.next;
     w.limit = slots.limit;
   }
-  *w.next++ = w.cell;
-  ++w.rowCounts[row_index(w.cell.y, w.lastRow)];
+  *w.next++ = {static_cast<std::int16_t>(w.cellX), static_cast<std::int16_t>(w.cellY), w.cellKey,
+               w.cellCover, w.cellArea};
+  ++w.rowCounts[row_index(w.cellY, w.lastRow)];
 }
 
 // Makes (cx, cy) the current cell, storing the previous one if it holds anything.
 inline void select_cell(Walk& w, int cx, int cy) {
   const std::int32_t key = cell_key(cx, cy);
-  if (key == w.cell.key) return;
-  if (w.cell.cover | w.cell.area) store_cell(w);
-  w.cell = {static_cast<std::int16_t>(cx), static_cast<std::int16_t>(cy), key, 0, 0};
+  if (key == w.cellKey) return;
+  if (w.cellCover | w.cellArea) store_cell(w);
+  w.cellX = cx;
+  w.cellY = cy;
+  w.cellKey = key;
+  w.cellCover = 0;
+  w.cellArea = 0;
 }
 
 // Adds a piece's height and area to the current cell.
 inline void accumulate(Walk& w, int cover, int area) {
-  w.cell.cover = wrap_add(w.cell.cover, cover);
-  w.cell.area = wrap_add(w.cell.area, area);
+  w.cellCover = wrap_add(w.cellCover, cover);
+  w.cellArea = wrap_add(w.cellArea, area);
 }
 
 // ---- edge walk ------------------------------------------------------------------
@@ -456,8 +476,8 @@ inline void accumulate(Walk& w, int cover, int area) {
     const int fullCover = pixelOne * incr;
     const int fullArea = twoFx * fullCover;
     while (row != ey2) {
-      w.cell.cover = fullCover;
-      w.cell.area = fullArea;
+      w.cellCover = fullCover;
+      w.cellArea = fullArea;
       row += incr;
       select_cell(w, ex, row);
     }
@@ -509,7 +529,7 @@ void start_fill(Walk& w) {
   CellRasterizer& r = ras;
   r.numCells = 0;
   r.blockIndex = -1;
-  w.cell = emptyCell;
+  clear_cell(w);
   w.next = w.limit = nullptr;
   std::memset(w.rowCounts, 0, sizeof(int) * (w.lastRow + 1));
   w.minCellX = w.minCellY = 0x7FFFFFFF;
@@ -697,10 +717,10 @@ int sort_cells() {
   if ((r.flags & openSubPath) || (r.cell.cover | r.cell.area)) {
     Walk w = begin_walk();
     if (w.flags & openSubPath) w = close_sub_path(w);
-    if (w.cell.cover | w.cell.area) {
+    if (w.cellCover | w.cellArea) {
       // Stored, and the new current cell is empty: a second sort stores nothing more.
       store_cell(w);
-      w.cell = emptyCell;
+      clear_cell(w);
     }
     end_walk(w);
   }
