@@ -682,6 +682,28 @@ void convert_pending_points() {
   pb.maxX = pb.maxY = -100000.0f;
 }
 
+// The pixel of every cell is read when the sweep blends it, and its row was last
+// written one or more fills ago: most miss the cache. The sort asks for each pixel
+// as it moves the cell, in a short loop that keeps many requests in flight, and
+// the sweep then finds them in the cache.
+class PixelPrefetcher {
+ public:
+  PixelPrefetcher()
+      : rows_(backBuffer.viewMaxY >= 0 ? backBuffer.rowTable.data() : noRows),
+        maxY_(std::max(backBuffer.viewMaxY, 0)) {}
+  void prefetch(const CoverageCell* cell) const {
+    const int y = std::clamp<int>(cell->y, 0, maxY_);
+    const std::uintptr_t address =
+        reinterpret_cast<std::uintptr_t>(rows_[y]) + static_cast<std::uintptr_t>(cell->x) * 4;
+    __builtin_prefetch(reinterpret_cast<const void*>(address), 1);  // never faults
+  }
+
+ private:
+  static inline std::uint8_t* const noRows[1] = {nullptr};
+  std::uint8_t* const* const rows_;
+  const int maxY_;
+};
+
 // ---- sorting --------------------------------------------------------------------
 
 // Orders the cells of one row by column. Rows are usually in order already (edges
@@ -738,9 +760,11 @@ int sort_cells() {
     sum += r.rowCounts[i];
   }
   const unsigned lastRow = static_cast<unsigned>(rows - 1);
+  const PixelPrefetcher pixels;
   for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
     const CoverageCell* block = r.blocks[b];
     for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i) {
+      pixels.prefetch(block + i);
       // Every stored cell was counted in this row; the test only guards memory.
       const int slot = starts[row_index(block[i].y, lastRow)]++;
       if (slot < n) r.sorted[slot] = block[i];
@@ -842,28 +866,6 @@ class RowPlotter {
   int width_ = 0;  // viewWidth on a visible row, 0 elsewhere
 };
 
-// Edge pixels are read before they are blended, and their rows were last written
-// one or more layers ago: most miss the cache. The sweep asks for the pixel of the
-// cell this many cells ahead, so that it has arrived when its turn comes.
-constexpr int prefetchDistance = 16;
-class PixelPrefetcher {
- public:
-  PixelPrefetcher()
-      : rows_(backBuffer.viewMaxY >= 0 ? backBuffer.rowTable.data() : noRows),
-        maxY_(std::max(backBuffer.viewMaxY, 0)) {}
-  void prefetch(const CoverageCell* cell) const {
-    const int y = std::clamp<int>(cell->y, 0, maxY_);
-    const std::uintptr_t address = reinterpret_cast<std::uintptr_t>(rows_[y]) +
-                                   static_cast<std::uintptr_t>(cell->x) * 4;
-    __builtin_prefetch(reinterpret_cast<const void*>(address), 1);  // never faults
-  }
-
- private:
-  static inline std::uint8_t* const noRows[1] = {nullptr};
-  std::uint8_t* const* const rows_;
-  const int maxY_;
-};
-
 // One pass over the sorted cells: equal keys are summed, each touched pixel gets a
 // run of one, and the gap up to the next cell a run with the running cover. The gap
 // after a row's last cell reaches to the next cell, in whatever row; for a closed
@@ -878,7 +880,6 @@ void sweep_cells(Color color, Pixel pixel) {
   const CoverageCell* cell = ras.sorted;
   const CoverageCell* const end = cell + ras.numCells;
   RowPlotter<Pixel> row(color, pixel);
-  const PixelPrefetcher ahead;
   int y = emptyRow;
   std::int32_t cover = 0;
   while (cell != end) {
@@ -887,7 +888,6 @@ void sweep_cells(Color color, Pixel pixel) {
       y = cell->y;
       row.select_row(y);
     }
-    ahead.prefetch(cell + prefetchDistance < end ? cell + prefetchDistance : end - 1);
     const std::int32_t key = cell->key;
     std::int32_t area = cell->area;
     cover = wrap_add(cover, cell->cover);
