@@ -258,8 +258,8 @@ inline unsigned row_index(int y, unsigned lastRow) {
 // Every cell store could alias the global record, so the compiler would reload and
 // rewrite it around each store; a local record lives in registers.
 struct Walk {
-  // The current cell, field by field: a record copied whole would stay in memory.
-  int cellX, cellY;
+  // The current cell, field by field (a record copied whole would stay in memory);
+  // its column and row are read from the key when it is stored.
   std::int32_t cellKey, cellCover, cellArea;
   CoverageCell* next;
   CoverageCell* limit;
@@ -272,11 +272,17 @@ struct Walk {
   int viewMaxY;
 };
 
+// The current cell as stored: key = y * 65536 + x, modulo 2^32.
+inline CoverageCell cell_of_walk(const Walk& w) {
+  const auto x = static_cast<std::int16_t>(w.cellKey);
+  const auto y = static_cast<std::int16_t>(
+      (static_cast<std::uint32_t>(w.cellKey) - static_cast<std::uint32_t>(x)) >> 16);
+  return {x, y, w.cellKey, w.cellCover, w.cellArea};
+}
+
 Walk begin_walk() {
   const CellRasterizer& r = ras;
-  return {r.cell.x,
-          r.cell.y,
-          r.cell.key,
+  return {r.cell.key,
           r.cell.cover,
           r.cell.area,
           r.next,
@@ -298,8 +304,7 @@ Walk begin_walk() {
 
 void end_walk(const Walk& w) {
   CellRasterizer& r = ras;
-  r.cell = {static_cast<std::int16_t>(w.cellX), static_cast<std::int16_t>(w.cellY), w.cellKey,
-            w.cellCover, w.cellArea};
+  r.cell = cell_of_walk(w);
   r.next = w.next;
   r.limit = w.limit;
   r.minCellX = w.minCellX;
@@ -315,8 +320,6 @@ void end_walk(const Walk& w) {
 
 // Makes the current cell the empty one that no selected cell matches.
 inline void clear_cell(Walk& w) {
-  w.cellX = emptyCell.x;
-  w.cellY = emptyCell.y;
   w.cellKey = emptyCell.key;
   w.cellCover = w.cellArea = 0;
 }
@@ -329,9 +332,9 @@ inline void store_cell(Walk& w) {
     w.next = slots.next;
     w.limit = slots.limit;
   }
-  *w.next++ = {static_cast<std::int16_t>(w.cellX), static_cast<std::int16_t>(w.cellY), w.cellKey,
-               w.cellCover, w.cellArea};
-  ++w.rowCounts[row_index(w.cellY, w.lastRow)];
+  const CoverageCell cell = cell_of_walk(w);
+  *w.next++ = cell;
+  ++w.rowCounts[row_index(cell.y, w.lastRow)];
 }
 
 // Makes (cx, cy) the current cell, storing the previous one if it holds anything.
@@ -339,8 +342,6 @@ inline void select_cell(Walk& w, int cx, int cy) {
   const std::int32_t key = cell_key(cx, cy);
   if (key == w.cellKey) return;
   if (w.cellCover | w.cellArea) store_cell(w);
-  w.cellX = cx;
-  w.cellY = cy;
   w.cellKey = key;
   w.cellCover = 0;
   w.cellArea = 0;
