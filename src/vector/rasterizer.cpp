@@ -265,7 +265,7 @@ struct Walk {
   CoverageCell* limit;
   int* rowCounts;
   unsigned lastRow;  // last index of rowCounts in use
-  int minCellX, maxCellX, minCellY, maxCellY;
+  int minCellY, maxCellY;
   int startX, startY, curX, curY;
   int flags;
   int bottomLimit;  // viewHeight in 24.8: edges are clipped there
@@ -289,8 +289,6 @@ Walk begin_walk() {
           r.limit,
           r.rowCounts,
           static_cast<unsigned>(r.rowsInUse - 1),
-          r.minCellX,
-          r.maxCellX,
           r.minCellY,
           r.maxCellY,
           r.startX,
@@ -307,8 +305,6 @@ void end_walk(const Walk& w) {
   r.cell = cell_of_walk(w);
   r.next = w.next;
   r.limit = w.limit;
-  r.minCellX = w.minCellX;
-  r.maxCellX = w.maxCellX;
   r.minCellY = w.minCellY;
   r.maxCellY = w.maxCellY;
   r.startX = w.startX;
@@ -533,14 +529,16 @@ void start_fill(Walk& w) {
   clear_cell(w);
   w.next = w.limit = nullptr;
   std::memset(w.rowCounts, 0, sizeof(int) * (w.lastRow + 1));
-  w.minCellX = w.minCellY = 0x7FFFFFFF;
-  w.maxCellX = w.maxCellY = -0x7FFFFFFF;
+  r.minCellX = w.minCellY = 0x7FFFFFFF;
+  r.maxCellX = w.maxCellY = -0x7FFFFFFF;
   w.flags = accumulating;
 }
 
-inline void widen_columns(Walk& w, int cx) {
-  if (cx < w.minCellX) w.minCellX = cx;
-  if (cx + 1 > w.maxCellX) w.maxCellX = cx + 1;
+// The column box is widened once per point list, from its least and greatest x
+// (the conversion to cells is monotonic), not point by point in the walk.
+inline void widen_columns(int cx) {
+  if (cx < ras.minCellX) ras.minCellX = cx;
+  if (cx + 1 > ras.maxCellX) ras.maxCellX = cx + 1;
 }
 
 // A straight edge from the current point to (x, y); the current point moves there.
@@ -572,7 +570,6 @@ inline void move_to(Walk& w, int x, int y) {
     if (row < w.minCellY) w.minCellY = row;
     if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
   }
-  widen_columns(w, cell_of(x));
   w.startX = w.curX = x;
   w.startY = w.curY = y;
 }
@@ -580,27 +577,30 @@ inline void move_to(Walk& w, int x, int y) {
 // Next point of the sub-path; identical consecutive points are skipped.
 [[gnu::always_inline]] inline void add_edge_to(Walk& w, int x, int y) {
   if (x == w.curX && y == w.curY) return;
-  widen_columns(w, cell_of(x));
   line_to(w, x, y);
   w.flags |= openSubPath;
 }
 
 // add_edge_to out of line, for the rare paths.
 [[gnu::noinline]] Walk add_edge_out_of_line(Walk w, int x, int y) {
+  widen_columns(cell_of(x));
   add_edge_to(w, x, y);
   return w;
 }
 
 // ---- converting the point list --------------------------------------------------
 
-// Every point inside the limits: the plain conversion.
-void convert_in_range(const PathPoint* points, int count) {
+// Every point inside the limits: the plain conversion. minX and maxX are the
+// least and greatest x of the points.
+void convert_in_range(const PathPoint* points, int count, float minX, float maxX) {
   Walk w = begin_walk();
   move_to(w, to_fixed(points[0].x + 0.5f), to_fixed(points[0].y + 0.5f));
   for (int i = 1; i < count; ++i) {
     add_edge_to(w, to_fixed(points[i].x + 0.5f), to_fixed(points[i].y + 0.5f));
   }
   end_walk(w);
+  widen_columns(cell_of(to_fixed(minX + 0.5f)));
+  widen_columns(cell_of(to_fixed(maxX + 0.5f)));
 }
 
 struct ShiftedPoint {
@@ -650,6 +650,7 @@ void convert_guarded(const PathPoint* points, int count) {
   Walk w = begin_walk();
   const ShiftedPoint start = shifted_point(points[0]);
   move_to(w, fixed_column(start.x), static_cast<int>(start.y * 256.0));
+  widen_columns(cell_of(fixed_column(start.x)));
   ShiftedPoint previous = start;
   for (int i = 1; i < count; ++i) {
     const ShiftedPoint next = shifted_point(points[i]);
@@ -672,7 +673,7 @@ void convert_pending_points() {
     const bool inRange = pb.minX > minColumnLimit + margin && pb.maxX < maxColumnLimit - margin &&
                          pb.minY > -rowLimit + margin && pb.maxY < rowLimit - margin;
     if (inRange) {
-      convert_in_range(pb.points, pb.count);
+      convert_in_range(pb.points, pb.count, pb.minX, pb.maxX);
     } else {
       convert_guarded(pb.points, pb.count);
     }
