@@ -756,24 +756,27 @@ int sort_cells() {
       !grow_array(r.rowStarts, r.rowStartsCapacity, rows, 4096)) {
     return 0;
   }
+  // Only the rows of the fill's box hold cells (as counters: row + 1).
+  const int first = std::clamp(r.minCellY + 1, 0, rows - 1);
+  const int last = std::clamp(r.maxCellY + 1, first + 1, rows);
   int* starts = r.rowStarts;
-  for (int i = 0, sum = 0; i < rows; ++i) {
+  for (int i = first, sum = 0; i < last; ++i) {
     starts[i] = sum;
     sum += r.rowCounts[i];
   }
-  const unsigned lastRow = static_cast<unsigned>(rows - 1);
   const PixelPrefetcher pixels;
   for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
     const CoverageCell* block = r.blocks[b];
     for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i) {
       pixels.prefetch(block + i);
-      // Every stored cell was counted in this row; the test only guards memory.
-      const int slot = starts[row_index(block[i].y, lastRow)]++;
+      // Every stored cell was counted in its row, inside the box; the clamp and the
+      // test only guard memory.
+      const int slot = starts[std::clamp(block[i].y + 1, first, last - 1)]++;
       if (slot < n) r.sorted[slot] = block[i];
     }
   }
   // The scatter moved each start to the next row's: sort each row in place.
-  for (int y = 0, begin = 0; y < rows; ++y) {
+  for (int y = first, begin = 0; y < last; ++y) {
     const int end = std::min(starts[y], n);
     if (end - begin > 1) sort_row(r.sorted + begin, end - begin);
     begin = std::max(begin, end);
