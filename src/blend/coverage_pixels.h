@@ -77,19 +77,37 @@ inline Color screen(Color d, Color s, int c) {
 
 #endif
 
-// The formula F on one pixel: the SSE2 form where there is one, F itself otherwise.
+// The formula F on one pixel: F itself, or its SSE2 form where there is one.
 template <CoverFormula F>
 inline Color coverOne(Color d, Color s, int coverage) {
-#if defined(__SSE2__)
-  if constexpr (F == px::coverCopy) return cover_sse2::copy(d, s, coverage);
-  if constexpr (F == px::coverAlpha) return cover_sse2::alpha(d, s, coverage);
-  if constexpr (F == px::coverAdd) return cover_sse2::add(d, s, coverage);
-  if constexpr (F == px::coverSubtract) return cover_sse2::subtract(d, s, coverage);
-  if constexpr (F == px::coverMultiply) return cover_sse2::multiply(d, s, coverage);
-  if constexpr (F == px::coverScreen) return cover_sse2::screen(d, s, coverage);
-#endif
   return F(d, s, coverage);
 }
+#if defined(__SSE2__)
+template <>
+inline Color coverOne<px::coverCopy>(Color d, Color s, int coverage) {
+  return cover_sse2::copy(d, s, coverage);
+}
+template <>
+inline Color coverOne<px::coverAlpha>(Color d, Color s, int coverage) {
+  return cover_sse2::alpha(d, s, coverage);
+}
+template <>
+inline Color coverOne<px::coverAdd>(Color d, Color s, int coverage) {
+  return cover_sse2::add(d, s, coverage);
+}
+template <>
+inline Color coverOne<px::coverSubtract>(Color d, Color s, int coverage) {
+  return cover_sse2::subtract(d, s, coverage);
+}
+template <>
+inline Color coverOne<px::coverMultiply>(Color d, Color s, int coverage) {
+  return cover_sse2::multiply(d, s, coverage);
+}
+template <>
+inline Color coverOne<px::coverScreen>(Color d, Color s, int coverage) {
+  return cover_sse2::screen(d, s, coverage);
+}
+#endif
 
 template <CoverFormula F>
 void coverPixel(Color* p, Color colour, int coverage) {
