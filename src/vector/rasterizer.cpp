@@ -727,7 +727,7 @@ class PixelPrefetcher {
 // library sort.
 void sort_row(CoverageCell* cells, int count) {
   int i = 1;
-  while (i < count && cells[i - 1].x <= cells[i].x) ++i;
+  for (int previous = cells[0].x; i < count && previous <= cells[i].x; ++i) previous = cells[i].x;
   if (i == count) return;
   int budget = 4 * count + 16;
   for (; i < count; ++i) {
