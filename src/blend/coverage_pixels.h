@@ -77,39 +77,25 @@ inline Color screen(Color d, Color s, int c) {
 
 #endif
 
-// The formula F on one pixel: F itself, or its SSE2 form where there is one.
+// The form of each formula that runs: its SSE2 form where there is one, else itself.
 template <CoverFormula F>
-inline Color coverOne(Color d, Color s, int coverage) {
-  return F(d, s, coverage);
-}
+inline constexpr CoverFormula fastForm = F;
 #if defined(__SSE2__)
 template <>
-inline Color coverOne<px::coverCopy>(Color d, Color s, int coverage) {
-  return cover_sse2::copy(d, s, coverage);
-}
+inline constexpr CoverFormula fastForm<px::coverCopy> = cover_sse2::copy;
 template <>
-inline Color coverOne<px::coverAlpha>(Color d, Color s, int coverage) {
-  return cover_sse2::alpha(d, s, coverage);
-}
+inline constexpr CoverFormula fastForm<px::coverAlpha> = cover_sse2::alpha;
 template <>
-inline Color coverOne<px::coverAdd>(Color d, Color s, int coverage) {
-  return cover_sse2::add(d, s, coverage);
-}
+inline constexpr CoverFormula fastForm<px::coverAdd> = cover_sse2::add;
 template <>
-inline Color coverOne<px::coverSubtract>(Color d, Color s, int coverage) {
-  return cover_sse2::subtract(d, s, coverage);
-}
+inline constexpr CoverFormula fastForm<px::coverSubtract> = cover_sse2::subtract;
 template <>
-inline Color coverOne<px::coverMultiply>(Color d, Color s, int coverage) {
-  return cover_sse2::multiply(d, s, coverage);
-}
+inline constexpr CoverFormula fastForm<px::coverMultiply> = cover_sse2::multiply;
 template <>
-inline Color coverOne<px::coverScreen>(Color d, Color s, int coverage) {
-  return cover_sse2::screen(d, s, coverage);
-}
+inline constexpr CoverFormula fastForm<px::coverScreen> = cover_sse2::screen;
 #endif
 
 template <CoverFormula F>
 void coverPixel(Color* p, Color colour, int coverage) {
-  *p = coverOne<F>(*p, colour, coverage);
+  *p = fastForm<F>(*p, colour, coverage);
 }

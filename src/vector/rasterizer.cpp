@@ -32,9 +32,10 @@
 // coordinates are pixel centres; adding 0.5 puts the pixel's left edge at the
 // cell's left edge, so a pixel's centre lies in the middle of its cell.
 //
-// Pipeline, in the order of this file: fixed-point helpers, the cell store, the
-// edge walk, sub-paths and point conversion, the sort, the sweep with plotting,
-// and the entry points.
+// Pipeline, in the order of this file: fixed-point helpers, the cell store and the
+// walk's state, the edge walk, sub-paths and point conversion, the sort (cells are
+// counted per row as they are stored; one scatter orders them by row), the sweep
+// with plotting, and the entry points.
 
 #include <algorithm>
 #include <bit>
