@@ -172,12 +172,22 @@ void drawWaveLayers() {
     discX = static_cast<float>(static_cast<float>(backBuffer.viewWidth) + discRadius);
   }
   for (int i = 0; i <= layerCount; ++i) {
-    const LayerParameters p = layerParameters(i, layerCount);
-    const float e = layerCount > 0 ? static_cast<float>(i) / static_cast<float>(layerCount) : 1.0f;
-    const float timeY = static_cast<float>(1.5 * wavePhase + 700.0 * e);
-    const float shift = -wavePhase;
-    const Color fill = lerpColor(lightColour, deepColour, p.weight);
-    const Color foam = lerpColor(lightColour, foamWhite, p.weight);
-    drawWaveLayer(p.depth, p.level, p.stretch, p.amplitude, timeY, shift, fill, foam);
+    const WaveLayerCall c = waveLayerCall(i);
+    drawWaveLayer(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, c.fill, c.foam);
   }
+}
+
+WaveLayerCall waveLayerCall(int i) {
+  const LayerParameters p = layerParameters(i, layerCount);
+  const float e = layerCount > 0 ? static_cast<float>(i) / static_cast<float>(layerCount) : 1.0f;
+  WaveLayerCall c;
+  c.depth = p.depth;
+  c.level = p.level;
+  c.stretch = p.stretch;
+  c.amplitude = p.amplitude;
+  c.timeY = static_cast<float>(1.5 * wavePhase + 700.0 * e);
+  c.shift = -wavePhase;
+  c.fill = lerpColor(lightColour, deepColour, p.weight);
+  c.foam = lerpColor(lightColour, foamWhite, p.weight);
+  return c;
 }

@@ -53,3 +53,11 @@ void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs
 void drawWaveLayer(float depth, float level, float stretch, float amplitude, float timeY,
                    float shift, Color fillColour, Color foamColour);
 void drawWaveLayers();  // one frame: advances the phase and the disc, draws every layer
+
+// What drawWaveLayers hands layer i at the current phase and colours (the frame
+// benchmarks replay single steps of a frame with it).
+struct WaveLayerCall {
+  float depth, level, stretch, amplitude, timeY, shift;
+  Color fill, foam;
+};
+WaveLayerCall waveLayerCall(int i);
