@@ -191,6 +191,73 @@ float sample2D(const NoiseGrid2D& g, float x, float y, int type, float amplitude
   return interpolate(left, right, sx);
 }
 
+NoiseRow2D noiseRow2D(const NoiseGrid2D& g, float y, int type, float amplitude, int typeX) {
+  NoiseRow2D r;
+  if (g.values.empty()) return r;
+  const Cell cy = locate(y, g.scale, g.periodY, g.ny);
+  const Shape sy = shape(cy.f, type, amplitude);
+  r.grid = &g;
+  r.row0 = g.values.data() + static_cast<std::size_t>(cy.i) * g.stride;
+  r.row1 = g.values.data() + static_cast<std::size_t>(cy.i1) * g.stride;
+  r.t = sy.t;
+  r.e = sy.e;
+  r.typeX = typeX == -1 ? type : typeX;
+  r.amplitude = amplitude;
+  return r;
+}
+
+namespace {
+
+// The horizontal half of sample2D, the vertical pass's weights taken from the row.
+template <int TypeX>
+float sampleAlongRow(const NoiseRow2D& r, float x) {
+  const NoiseGrid2D& g = *r.grid;
+  const Cell cx = locate(x, g.scale, g.periodX, g.nx);
+  const Shape sy{r.t, r.e};
+  const float left = interpolate(r.row0[cx.i], r.row1[cx.i], sy);
+  const float right = interpolate(r.row0[cx.i1], r.row1[cx.i1], sy);
+  return interpolate(left, right, shape(cx.f, TypeX, r.amplitude));
+}
+
+template <int TypeX>
+void sampleAlongRow(const NoiseRow2D& r, const float* xs, float* out, int count) {
+  for (int k = 0; k < count; ++k) out[k] = sampleAlongRow<TypeX>(r, xs[k]);
+}
+
+}  // namespace
+
+float sampleRow2D(const NoiseRow2D& r, float x) {
+  if (!r.grid) return 0.0f;
+  switch (r.typeX) {
+    case 1:
+      return sampleAlongRow<1>(r, x);
+    case 4:
+      return sampleAlongRow<4>(r, x);
+    case 5:
+      return sampleAlongRow<5>(r, x);
+    default:
+      return sampleAlongRow<0>(r, x);
+  }
+}
+
+void sampleRow2D(const NoiseRow2D& r, const float* xs, float* out, int count) {
+  if (!r.grid) {
+    for (int k = 0; k < count; ++k) out[k] = 0.0f;
+    return;
+  }
+  // One loop per type, so the loops carry no type test.
+  switch (r.typeX) {
+    case 1:
+      return sampleAlongRow<1>(r, xs, out, count);
+    case 4:
+      return sampleAlongRow<4>(r, xs, out, count);
+    case 5:
+      return sampleAlongRow<5>(r, xs, out, count);
+    default:
+      return sampleAlongRow<0>(r, xs, out, count);
+  }
+}
+
 float octaves2D(const NoiseGrid2D& g, float x, float y, int count, int type, float amplitude,
                 int typeX) {
   return sumOctaves(

@@ -83,28 +83,43 @@ void sampleWaveEdge(float depth, float level, float stretch, float amplitude, fl
     edge.heights.resize(slots);
     edge.xs.resize(slots);
     edge.ys.resize(slots);
+    edge.ripple.resize(slots);
+    edge.swell.resize(slots);
+    edge.ground.resize(slots);
   }
 
+  // The sample positions: x = 0, 3, 6, ... up to and including the first beyond the
+  // width. Each sample's three noise coordinates go to their arrays.
+  float* const xs = edge.xs.data();
+  float* const ripple = edge.ripple.data();
+  float* const swell = edge.swell.data();
+  float* const ground = edge.ground.data();
   float x = 0.0f;
-  int k = 0;
+  int count = 0;
   for (;;) {
     const bool last = x > width;
     const float u = static_cast<float>(static_cast<double>(span) * x / width + x0);
-    const float ripple =
-        sample2D(noiseGrid, static_cast<float>(u * 2.5 / force), y1, 1, rippleAmplitude, 4);
-    const float swell =
-        sample2D(noiseGrid, static_cast<float>(u / force), timeY, 1, swellAmplitude, 4);
-    const float p = static_cast<float>((swell + 0.25 * ripple) * swellScale);
-    const float ground = sample2D(noiseGrid, static_cast<float>(u * 0.5 / force), y3, 1, 0.0f, -1);
-    const float y = static_cast<float>(ground * groundScale + (static_cast<double>(p) + level));
-    edge.xs[k] = x;
-    edge.ys[k] = static_cast<float>(bottom - static_cast<double>(y) * bottom);
-    edge.heights[k] = y;
+    xs[count] = x;
+    ripple[count] = static_cast<float>(u * 2.5 / force);
+    swell[count] = static_cast<float>(u / force);
+    ground[count] = static_cast<float>(u * 0.5 / force);
     x = static_cast<float>(x + 3.0);
-    ++k;
+    ++count;
     if (last) break;
   }
-  edge.count = k;
+
+  // Each noise curve along its own row of the grid, in place.
+  sampleRow2D(noiseRow2D(noiseGrid, y1, 1, rippleAmplitude, 4), ripple, ripple, count);
+  sampleRow2D(noiseRow2D(noiseGrid, timeY, 1, swellAmplitude, 4), swell, swell, count);
+  sampleRow2D(noiseRow2D(noiseGrid, y3, 1, 0.0f, -1), ground, ground, count);
+
+  for (int k = 0; k < count; ++k) {
+    const float p = static_cast<float>((swell[k] + 0.25 * ripple[k]) * swellScale);
+    const float y = static_cast<float>(ground[k] * groundScale + (static_cast<double>(p) + level));
+    edge.ys[k] = static_cast<float>(bottom - static_cast<double>(y) * bottom);
+    edge.heights[k] = y;
+  }
+  edge.count = count;
 }
 
 void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs) {

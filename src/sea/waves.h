@@ -32,9 +32,10 @@ LayerParameters layerParameters(int i, int n);
 // height from the bottom row).
 struct WaveEdge {
   std::vector<float> xs, ys;
-  std::vector<float> heights;  // grows past 2000 samples for views over 5994 wide
-  int count = 0;               // samples taken
-  float base = 0.0f;           // the baseline row of the layer polygon
+  std::vector<float> heights;                // grows past 2000 samples for views over 5994 wide
+  std::vector<float> ripple, swell, ground;  // scratch: each curve's noise per sample
+  int count = 0;                             // samples taken
+  float base = 0.0f;                         // the baseline row of the layer polygon
 };
 
 // Samples the edge of one layer into `edge` (reusing its storage).
