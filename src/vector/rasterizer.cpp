@@ -145,6 +145,10 @@ namespace {
 
 CellRasterizer& ras = cellRasterizer;
 
+// Scratch room for merging the stretches of one row (see sort_row).
+CoverageCell* mergeScratch = nullptr;
+int mergeScratchCapacity = 0;
+
 // ---- work buffers ---------------------------------------------------------------
 
 // Frees every work buffer; registered with the drawing shutdown. Pending points and
@@ -159,6 +163,9 @@ void free_raster_buffers() {
   freeGrownBuffer(r.sorted);
   freeGrownBuffer(r.rowStarts);
   freeGrownBuffer(r.row.runs);
+  freeGrownBuffer(mergeScratch);
+  mergeScratch = nullptr;
+  mergeScratchCapacity = 0;
   r.blocks = nullptr;
   r.blockSlots = r.blocksAllocated = 0;
   r.sorted = nullptr;
@@ -590,23 +597,57 @@ void convert_pending_points() {
 
 // ---- sorting --------------------------------------------------------------------
 
-// Orders the cells of one row by column. Rows are usually nearly in order (edges
-// are walked left to right, or cross a row once): insertion sort, until it has moved
-// cells more than a few times the row's length; then the library sort takes over.
+// Orders the cells of one row by column. An edge crosses a row left to right or
+// right to left, so a row arrives as a few stretches that rise or fall (a band: one
+// rising stretch; a crest and the water below it: a rising and a falling one).
+// Falling stretches are turned round and the stretches merged, through scratch room
+// for the left part; rows of many stretches (zigzags) go to the library sort. Cells
+// of one column may end up in any order: the sweep adds them up.
 void sort_row(CoverageCell* cells, int count) {
-  int budget = 4 * count + 16;
-  for (int i = 1; i < count; ++i) {
-    const CoverageCell c = cells[i];
-    int j = i;
-    for (; j > 0 && cells[j - 1].x > c.x; --j) cells[j] = cells[j - 1];
-    cells[j] = c;
-    budget -= i - j;
-    if (budget < 0) {
-      std::sort(cells, cells + count,
-                [](const CoverageCell& a, const CoverageCell& b) { return a.x < b.x; });
+  constexpr int maxStretches = 8;
+  int ends[maxStretches];
+  int stretches = 0;
+  const auto by_column = [](const CoverageCell& a, const CoverageCell& b) { return a.x < b.x; };
+  for (int i = 0; i < count;) {
+    int j = i + 1;
+    if (j < count && cells[j].x < cells[i].x) {
+      while (j + 1 < count && cells[j + 1].x < cells[j].x) ++j;
+      std::reverse(cells + i, cells + ++j);
+    } else {
+      while (j < count && cells[j].x >= cells[j - 1].x) ++j;
+    }
+    if (stretches == maxStretches) {
+      std::sort(cells, cells + count, by_column);
       return;
     }
+    ends[stretches++] = j;
+    i = j;
   }
+  if (stretches < 2) return;
+  if (!grow_array(mergeScratch, mergeScratchCapacity, count, 1024)) {
+    std::sort(cells, cells + count, by_column);
+    return;
+  }
+  // Merge the sorted left part [0, ends[s - 1]) with stretch s, left part moved aside.
+  for (int s = 1; s < stretches; ++s) {
+    const int leftCount = ends[s - 1];
+    std::memcpy(mergeScratch, cells, sizeof(CoverageCell) * leftCount);
+    const CoverageCell* left = mergeScratch;
+    const CoverageCell* const leftEnd = mergeScratch + leftCount;
+    const CoverageCell* right = cells + leftCount;
+    const CoverageCell* const rightEnd = cells + ends[s];
+    CoverageCell* out = cells;
+    // `out` never overtakes `right`: it has written fewer cells than were taken.
+    while (left != leftEnd && right != rightEnd) *out++ = right->x < left->x ? *right++ : *left++;
+    while (left != leftEnd) *out++ = *left++;
+  }
+}
+
+// Rows of the fill's box. Every cell's row lies in the box; the clamp only keeps a
+// broken box in memory.
+int sorted_row_count() {
+  return static_cast<int>(
+      std::clamp<std::int64_t>(std::int64_t(ras.maxCellY) - ras.minCellY, 1, 65536));
 }
 
 // Closes the outline, stores the last cell and sorts all cells by key into one
@@ -625,9 +666,7 @@ int sort_cells() {
   r.flags &= ~accumulating;
   const int n = r.numCells = stored_cell_count();
   if (n == 0) return 0;
-  // Every cell's row lies in the box; the clamp only keeps a broken box in memory.
-  const int rows =
-      static_cast<int>(std::clamp<std::int64_t>(std::int64_t(r.maxCellY) - r.minCellY, 1, 65536));
+  const int rows = sorted_row_count();
   if (!grow_array(r.sorted, r.sortedCapacity, n, 16384) ||
       !grow_array(r.rowStarts, r.rowStartsCapacity, rows + 1, 4096)) {
     return 0;
@@ -638,18 +677,41 @@ int sort_cells() {
   };
   int* starts = r.rowStarts;
   std::memset(starts, 0, sizeof(int) * (rows + 1));
-  for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
-    const CoverageCell* block = r.blocks[b];
-    for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i)
-      ++starts[row_of(block[i]) + 1];
-  }
-  for (int y = 0; y < rows; ++y) starts[y + 1] += starts[y];
+  // An edge fills a row before it moves on, so cells come in runs of one row: both
+  // passes handle a run at a time, keeping its count or its write position in a
+  // register rather than updating memory per cell (a chain of stores and reloads of
+  // one counter, most of the pass's time).
+  unsigned runRow = 0;
+  int runLength = 0;
   for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
     const CoverageCell* block = r.blocks[b];
     for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i) {
-      r.sorted[starts[row_of(block[i])]++] = block[i];
+      const unsigned y = row_of(block[i]);
+      if (y != runRow) {
+        starts[runRow + 1] += runLength;
+        runRow = y;
+        runLength = 0;
+      }
+      ++runLength;
     }
   }
+  starts[runRow + 1] += runLength;
+  for (int y = 0; y < rows; ++y) starts[y + 1] += starts[y];
+  runRow = 0;
+  CoverageCell* out = r.sorted + starts[0];
+  for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
+    const CoverageCell* block = r.blocks[b];
+    for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i) {
+      const unsigned y = row_of(block[i]);
+      if (y != runRow) {
+        starts[runRow] = static_cast<int>(out - r.sorted);
+        runRow = y;
+        out = r.sorted + starts[y];
+      }
+      *out++ = block[i];
+    }
+  }
+  starts[runRow] = static_cast<int>(out - r.sorted);
   // The scatter moved each start to the next row's: sort each row in place.
   for (int y = 0, begin = 0; y < rows; ++y) {
     sort_row(r.sorted + begin, starts[y] - begin);
@@ -667,7 +729,7 @@ inline int coverage_of(std::int64_t v) {
   if (c < 0) c = -c;
   if constexpr (evenOdd) {
     c &= 511;
-    if (c > 256) c = 512 - c;
+    c = std::min(c, 512 - c);  // 512 - c where c > 256: a select, not a branch
   }
   return c > 255 ? 255 : static_cast<int>(c);
 }
@@ -686,9 +748,12 @@ void draw_coverage_row(const Plotter& plot) {
   if (y < 0 || y > backBuffer.viewMaxY) return;
   Color* line = reinterpret_cast<Color*>(backBuffer.rowTable[y]);
   const int maxX = backBuffer.viewMaxX;
-  for (int i = 0; i < row.count; ++i) {
-    int x = row.runs[i].x;
-    const std::uint32_t word = row.runs[i].word;
+  // Read once: the routines are opaque calls, after which the record would be reread.
+  const CoverageRun* const runs = row.runs;
+  const int count = row.count;
+  for (int i = 0; i < count; ++i) {
+    int x = runs[i].x;
+    const std::uint32_t word = runs[i].word;
     const int alpha = static_cast<int>(word & 0xFF);
     int last = x + static_cast<int>((word >> 8) & 0xFFF) - 1;
     if (x > maxX || last < 0) continue;
@@ -754,16 +819,15 @@ class RowCollector {
   int y_ = emptyRow;
 };
 
-// One pass over the sorted cells: equal keys are summed, each touched pixel gets a
-// run of one, and the gap up to the next cell a run with the running cover.
+// Sweeps the sorted cells from `cell` up to `stop`, starting from the running cover
+// `cover`: equal keys are summed, each touched pixel gets a run of one, and the gap
+// up to the next cell (looked at up to `end`) a run with the running cover.
 template <bool evenOdd>
-void sweep_cells(const Plotter& plot) {
+[[gnu::always_inline]] inline void sweep_range(RowCollector& row, const CoverageCell* cell,
+                                               const CoverageCell* stop, const CoverageCell* end,
+                                               std::int32_t cover) {
   const int* curve = ras.curve;
-  const CoverageCell* cell = ras.sorted;
-  const CoverageCell* const end = cell + ras.numCells;
-  RowCollector row(plot);
-  std::int32_t cover = 0;
-  while (cell != end) {
+  while (cell != stop) {
     const int x = cell->x;
     const int y = cell->y;
     const std::int32_t key = cell->key;
@@ -784,7 +848,41 @@ void sweep_cells(const Plotter& plot) {
       if (raw != 0) row.add(y, nextFree, cell->x - nextFree, curve[raw]);
     }
   }
+}
+
+// One pass over all sorted cells, rows in sorted order (top to bottom).
+template <bool evenOdd>
+void sweep_cells(const Plotter& plot) {
+  const CoverageCell* const end = ras.sorted + ras.numCells;
+  RowCollector row(plot);
+  sweep_range<evenOdd>(row, ras.sorted, end, end, 0);
   row.flush();
+}
+
+// The same runs, rows taken from the bottom up: on a bottom-up surface that plots in
+// memory order, which long runs fill about twice as fast. Each row starts from the
+// cover sum of the rows above it, the sum the single pass would carry into it, so
+// every run and every plotted pixel is the same; only the order of the rows differs,
+// and no two rows share a pixel.
+template <bool evenOdd>
+void sweep_cells_upwards(const Plotter& plot, int rows) {
+  const CoverageCell* const first = ras.sorted;
+  const CoverageCell* const end = first + ras.numCells;
+  const int* starts = ras.rowStarts;  // after the sort: starts[y] is the end of row y
+  std::int32_t total = 0;
+  for (const CoverageCell* c = first; c != end; ++c) total = wrap_add(total, c->cover);
+  RowCollector row(plot);
+  std::int32_t below = 0;  // the covers of the rows already swept
+  for (int y = rows - 1; y >= 0; --y) {
+    const CoverageCell* const begin = first + (y > 0 ? starts[y - 1] : 0);
+    const CoverageCell* const stop = first + starts[y];
+    if (begin == stop) continue;
+    for (const CoverageCell* c = begin; c != stop; ++c) below = wrap_add(below, c->cover);
+    const std::int32_t above =
+        wrap_add(total, static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(below)));
+    sweep_range<evenOdd>(row, begin, stop, end, above);
+    row.flush();
+  }
 }
 
 // Raw coverage of pixel (x, y) under the sorted cells.
@@ -854,7 +952,13 @@ void fillPath(Color color, int mode) {
       row.count = 0;
       row.row = row.lastX = emptyRow;
       const Plotter plot{color, coverageRoutines.pixel, coverageRoutines.run};
-      if (ras.fillRule == 1) {
+      if (backBuffer.rowStep < 0) {
+        if (ras.fillRule == 1) {
+          sweep_cells_upwards<true>(plot, sorted_row_count());
+        } else {
+          sweep_cells_upwards<false>(plot, sorted_row_count());
+        }
+      } else if (ras.fillRule == 1) {
         sweep_cells<true>(plot);
       } else {
         sweep_cells<false>(plot);
