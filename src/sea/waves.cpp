@@ -9,6 +9,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "noise/noise.h"
 #include "surface/surface.h"
 #include "vector/fills.h"
@@ -29,6 +33,16 @@ namespace {
 
 constexpr int minimumWaveSamples = 2000;  // covers views up to 5994 pixels wide
 constexpr double phaseLimit = 3.47e8;
+
+#if defined(__SSE2__)
+// Two floats from memory into the low lanes, and back.
+__m128 loadTwo(const float* p) {
+  return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+void storeTwo(float* p, __m128 v) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(v));
+}
+#endif
 
 WaveEdge layerEdge;  // scratch reused by every layer and frame
 FoamRuns layerFoam;
@@ -89,36 +103,73 @@ void sampleWaveEdge(float depth, float level, float stretch, float amplitude, fl
   }
 
   // The sample positions: x = 0, 3, 6, ... up to and including the first beyond the
-  // width. Each sample's three noise coordinates go to their arrays.
+  // width.
   float* const xs = edge.xs.data();
+  int count = 0;
+  for (float x = 0.0f;; x = static_cast<float>(x + 3.0)) {
+    xs[count++] = x;
+    if (x > width) break;
+  }
+
+  // Each sample's three noise coordinates, then each noise curve along its own row
+  // of the grid, in place. The SSE2 loops do two samples at a time with the same
+  // double operations as the single steps, so every lane rounds alike.
   float* const ripple = edge.ripple.data();
   float* const swell = edge.swell.data();
   float* const ground = edge.ground.data();
-  float x = 0.0f;
-  int count = 0;
-  for (;;) {
-    const bool last = x > width;
-    const float u = static_cast<float>(static_cast<double>(span) * x / width + x0);
-    xs[count] = x;
-    ripple[count] = static_cast<float>(u * 2.5 / force);
-    swell[count] = static_cast<float>(u / force);
-    ground[count] = static_cast<float>(u * 0.5 / force);
-    x = static_cast<float>(x + 3.0);
-    ++count;
-    if (last) break;
+  const auto coordinates = [&](int k) {
+    const float u = static_cast<float>(static_cast<double>(span) * xs[k] / width + x0);
+    ripple[k] = static_cast<float>(u * 2.5 / force);
+    swell[k] = static_cast<float>(u / force);
+    ground[k] = static_cast<float>(u * 0.5 / force);
+  };
+  int k = 0;
+#if defined(__SSE2__)
+  {
+    const __m128d spanD = _mm_set1_pd(span), widthD = _mm_set1_pd(width);
+    const __m128d x0D = _mm_set1_pd(x0), forceD = _mm_set1_pd(force);
+    for (; k + 2 <= count; k += 2) {
+      const __m128d x = _mm_cvtps_pd(loadTwo(xs + k));
+      const __m128d u =
+          _mm_cvtps_pd(_mm_cvtpd_ps(_mm_add_pd(_mm_div_pd(_mm_mul_pd(spanD, x), widthD), x0D)));
+      storeTwo(ripple + k, _mm_cvtpd_ps(_mm_div_pd(_mm_mul_pd(u, _mm_set1_pd(2.5)), forceD)));
+      storeTwo(swell + k, _mm_cvtpd_ps(_mm_div_pd(u, forceD)));
+      storeTwo(ground + k, _mm_cvtpd_ps(_mm_div_pd(_mm_mul_pd(u, _mm_set1_pd(0.5)), forceD)));
+    }
   }
-
-  // Each noise curve along its own row of the grid, in place.
+#endif
+  for (; k < count; ++k) coordinates(k);
   sampleRow2D(noiseRow2D(noiseGrid, y1, 1, rippleAmplitude, 4), ripple, ripple, count);
   sampleRow2D(noiseRow2D(noiseGrid, timeY, 1, swellAmplitude, 4), swell, swell, count);
   sampleRow2D(noiseRow2D(noiseGrid, y3, 1, 0.0f, -1), ground, ground, count);
 
-  for (int k = 0; k < count; ++k) {
+  // The heights and the outline rows.
+  float* const ys = edge.ys.data();
+  float* const heights = edge.heights.data();
+  const auto height = [&](int k) {
     const float p = static_cast<float>((swell[k] + 0.25 * ripple[k]) * swellScale);
     const float y = static_cast<float>(ground[k] * groundScale + (static_cast<double>(p) + level));
-    edge.ys[k] = static_cast<float>(bottom - static_cast<double>(y) * bottom);
-    edge.heights[k] = y;
+    ys[k] = static_cast<float>(bottom - static_cast<double>(y) * bottom);
+    heights[k] = y;
+  };
+  k = 0;
+#if defined(__SSE2__)
+  {
+    const __m128d swellD = _mm_set1_pd(swellScale), groundD = _mm_set1_pd(groundScale);
+    const __m128d levelD = _mm_set1_pd(level), bottomD = _mm_set1_pd(bottom);
+    for (; k + 2 <= count; k += 2) {
+      const __m128d r = _mm_cvtps_pd(loadTwo(ripple + k));
+      const __m128d s = _mm_cvtps_pd(loadTwo(swell + k));
+      const __m128d g = _mm_cvtps_pd(loadTwo(ground + k));
+      const __m128d p = _mm_cvtps_pd(
+          _mm_cvtpd_ps(_mm_mul_pd(_mm_add_pd(s, _mm_mul_pd(_mm_set1_pd(0.25), r)), swellD)));
+      const __m128 y = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(g, groundD), _mm_add_pd(p, levelD)));
+      storeTwo(ys + k, _mm_cvtpd_ps(_mm_sub_pd(bottomD, _mm_mul_pd(_mm_cvtps_pd(y), bottomD))));
+      storeTwo(heights + k, y);
+    }
   }
+#endif
+  for (; k < count; ++k) height(k);
   edge.count = count;
 }
 
