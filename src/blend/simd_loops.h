@@ -1,7 +1,8 @@
-// The loops shared by the vector kernel sets. A set supplies its memory access
-// (a record with the vector type, its width in pixels and loads and stores of one,
-// two, four and a whole vector of pixels) and one record per mode; these templates
-// walk spans, rectangles, columns and image rows with them.
+// The loops shared by the vector kernel sets. A set supplies one instruction
+// record: the vector type, its width in pixels, loads and stores of one, two, four
+// and a whole vector of pixels, and the lane operations the modes of
+// simd_modes.h use; these templates walk spans, rectangles, columns and image
+// rows with them.
 //
 // A long span first writes one, two (and, for eight-pixel vectors, four) pixels
 // so that the rest starts on a vector boundary, then goes four vectors per step,
@@ -11,8 +12,10 @@
 #pragma once
 
 #include <cstdint>
+#include <type_traits>
 
 #include "blend/kernels.h"
+#include "blend/simd_modes.h"
 
 namespace simd {
 
@@ -21,7 +24,7 @@ constexpr int alignFrom = 28;
 
 template <class M>
 struct Loops {
-  using V = typename M::Vector;
+  using V = typename M::V;
   static constexpr int L = M::lanes;
 
   // ---- one step of a given width: blend d (and s) into d ----
@@ -134,62 +137,70 @@ struct Loops {
     for (int y = 0; y < height; ++y, d = stepRow(d, rowStep), s += sourceRowLength)
       imageRow<Mode>(d, s, width);
   }
+  // Modes may declare colours that change nothing; their calls write nothing.
+  template <class Mode>
+  static bool skips(Color colour) {
+    if constexpr (requires { Mode::leavesDestination(colour); }) {
+      return Mode::leavesDestination(colour);
+    } else {
+      return false;
+    }
+  }
   template <class Mode>
   static void rectKernel(Color* d, Color colour, int width, int height, int rowStep) {
+    if (skips<Mode>(colour)) return;
     const Mode m(colour);
     for (int y = 0; y < height; ++y, d = stepRow(d, rowStep)) span(d, m, width);
   }
   template <class Mode>
   static void spanKernel(Color* d, Color colour, int count) {
+    if (skips<Mode>(colour)) return;
     span(d, Mode(colour), count);
   }
   template <class Mode>
   static void columnKernel(Color* d, Color colour, int count, int rowStep) {
+    if (skips<Mode>(colour)) return;
     const Mode m(colour);
     for (int y = 0; y < count; ++y, d = stepRow(d, rowStep))
       solidStep<Mode, M::loadOne, M::storeOne>(d, m);
   }
   template <class Mode>
   static void pixelKernel(Color* d, Color colour) {
+    if (skips<Mode>(colour)) return;
     solidStep<Mode, M::loadOne, M::storeOne>(d, Mode(colour));
   }
 };
 
-// One set from the ten mode records, in mode order. Slot 0 and the image family's
-// slot 10 are Copy.
-template <class Lp, class Copy, class Alpha, class Add, class Subtract, class Multiply,
-          class Average, class Mix75, class Mix25, class Lighten, class Screen>
+// Images have no Screen: a mode record without image() leaves its slot to Copy.
+template <class Mode>
+concept BlendsImages = requires {
+  &Mode::image;
+};
+template <class Mode, class Copy>
+using ImageMode = std::conditional_t<BlendsImages<Mode>, Mode, Copy>;
+
+// One set from the mode records: slot 0 is Copy, then modes 1..10 in order.
+template <class Lp, class Copy, class... Modes>
+constexpr BlendKernels makeSetFrom(const char* name) {
+  return BlendKernels{name,
+                      {Lp::template imageRowsKernel<Copy>, Lp::template imageRowsKernel<Copy>,
+                       Lp::template imageRowsKernel<ImageMode<Modes, Copy>>...},
+                      {Lp::template rectKernel<Copy>, Lp::template rectKernel<Copy>,
+                       Lp::template rectKernel<Modes>...},
+                      {Lp::template spanKernel<Copy>, Lp::template spanKernel<Copy>,
+                       Lp::template spanKernel<Modes>...},
+                      {Lp::template columnKernel<Copy>, Lp::template columnKernel<Copy>,
+                       Lp::template columnKernel<Modes>...},
+                      {Lp::template pixelKernel<Copy>, Lp::template pixelKernel<Copy>,
+                       Lp::template pixelKernel<Modes>...}};
+}
+
+// The whole set of one instruction record.
+template <class I>
 constexpr BlendKernels makeKernelSet(const char* name) {
-  return BlendKernels{
-      name,
-      {Lp::template imageRowsKernel<Copy>, Lp::template imageRowsKernel<Copy>,
-       Lp::template imageRowsKernel<Alpha>, Lp::template imageRowsKernel<Add>,
-       Lp::template imageRowsKernel<Subtract>, Lp::template imageRowsKernel<Multiply>,
-       Lp::template imageRowsKernel<Average>, Lp::template imageRowsKernel<Mix75>,
-       Lp::template imageRowsKernel<Mix25>, Lp::template imageRowsKernel<Lighten>,
-       Lp::template imageRowsKernel<Copy>},
-      {Lp::template rectKernel<Copy>, Lp::template rectKernel<Copy>, Lp::template rectKernel<Alpha>,
-       Lp::template rectKernel<Add>, Lp::template rectKernel<Subtract>,
-       Lp::template rectKernel<Multiply>, Lp::template rectKernel<Average>,
-       Lp::template rectKernel<Mix75>, Lp::template rectKernel<Mix25>,
-       Lp::template rectKernel<Lighten>, Lp::template rectKernel<Screen>},
-      {Lp::template spanKernel<Copy>, Lp::template spanKernel<Copy>, Lp::template spanKernel<Alpha>,
-       Lp::template spanKernel<Add>, Lp::template spanKernel<Subtract>,
-       Lp::template spanKernel<Multiply>, Lp::template spanKernel<Average>,
-       Lp::template spanKernel<Mix75>, Lp::template spanKernel<Mix25>,
-       Lp::template spanKernel<Lighten>, Lp::template spanKernel<Screen>},
-      {Lp::template columnKernel<Copy>, Lp::template columnKernel<Copy>,
-       Lp::template columnKernel<Alpha>, Lp::template columnKernel<Add>,
-       Lp::template columnKernel<Subtract>, Lp::template columnKernel<Multiply>,
-       Lp::template columnKernel<Average>, Lp::template columnKernel<Mix75>,
-       Lp::template columnKernel<Mix25>, Lp::template columnKernel<Lighten>,
-       Lp::template columnKernel<Screen>},
-      {Lp::template pixelKernel<Copy>, Lp::template pixelKernel<Copy>,
-       Lp::template pixelKernel<Alpha>, Lp::template pixelKernel<Add>,
-       Lp::template pixelKernel<Subtract>, Lp::template pixelKernel<Multiply>,
-       Lp::template pixelKernel<Average>, Lp::template pixelKernel<Mix75>,
-       Lp::template pixelKernel<Mix25>, Lp::template pixelKernel<Lighten>,
-       Lp::template pixelKernel<Screen>}};
+  return makeSetFrom<Loops<I>, CopyMode<I>, AlphaMode<I>, AddMode<I>, SubtractMode<I>,
+                     MultiplyMode<I>, AverageMode<I>, Mix75Mode<I>, Mix25Mode<I>, LightenMode<I>,
+                     ScreenMode<I>>(name);
 }
 
 }  // namespace simd

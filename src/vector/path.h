@@ -68,20 +68,25 @@ struct CellRasterizer {
   CoverageCell** blocks = nullptr;  // allocated blocks stay for later fills
   int blockSlots = 0;               // entries of `blocks`, grows by 512
   int blocksAllocated = 0;
-  int numCells = 0;       // cells stored for the current fill
-  int blockIndex = -1;    // block being written, -1 before the first cell
-  int blockPosition = 0;  // next free cell in it
-  CoverageCell current{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};  // cell being accumulated
-  int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;       // maxima hold the last index + 1
+  int blockIndex = -1;  // block being written, -1 before the first cell
+  // The cell being accumulated: the next free slot of the store, so that storing it
+  // is only a step forward (or `spare` when no block is open or the limit is
+  // reached; null until the first sub-path starts).
+  CoverageCell* cell = nullptr;
+  CoverageCell* cellLimit = nullptr;  // end of the block holding `cell`
+  CoverageCell spare{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};
+  int numCells = 0;  // cells stored for the current fill (set by the sort)
+  int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;  // maxima hold the last index + 1
   int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;
-  int startX = 0, startY = 0;       // first point of the sub-path, 24.8
-  int curX = 0, curY = 0;           // current point, 24.8
-  int flags = 2;                    // bit 0 sub-path open, bit 1 accumulating
-  CoverageCell** sorted = nullptr;  // all cells by ascending key, then a null entry
-  CoverageCell** sortScratch = nullptr;
-  int sortedCapacity = 0;  // grows in steps of 16384 entries
-  int fillRule = 1;        // mirror of FillRuleState::fillRule
-  int curve[256];          // raw coverage -> alpha handed to the coverage routines
+  int startX = 0, startY = 0;      // first point of the sub-path, 24.8
+  int curX = 0, curY = 0;          // current point, 24.8
+  int flags = 2;                   // bit 0 sub-path open, bit 1 accumulating
+  CoverageCell* sorted = nullptr;  // copies of all cells by row, then column
+  int sortedCapacity = 0;          // grows in steps of 16384 cells
+  int* rowStarts = nullptr;        // per row of the fill: its first sorted cell
+  int rowStartsCapacity = 0;
+  int fillRule = 1;  // mirror of FillRuleState::fillRule
+  int curve[256];    // raw coverage -> alpha handed to the coverage routines
   CoverageRow row;
 };
 

@@ -41,6 +41,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "blend/dispatch.h"
 #include "surface/memory.h"
@@ -78,11 +79,14 @@ constexpr std::int32_t wrap_add(std::int32_t a, std::int32_t b) {
 
 // Floor division: quotient rounded toward -inf and a remainder 0 <= rem < divisor.
 // The edge walk carries the remainder from cell to cell, so it must not go negative.
+// 32-bit where the operands allow: a 64-bit division costs several times more.
+template <typename T>
 struct FloorDiv {
-  std::int64_t quotient, remainder;
+  T quotient, remainder;
 };
-constexpr FloorDiv floor_div(std::int64_t dividend, std::int64_t divisor) {
-  std::int64_t q = dividend / divisor, r = dividend % divisor;
+template <typename T>
+constexpr FloorDiv<T> floor_div(T dividend, T divisor) {
+  T q = dividend / divisor, r = dividend % divisor;
   if (r < 0) {
     q -= 1;
     r += divisor;
@@ -102,22 +106,27 @@ constexpr float rowLimit = 4194303.0f;
 // A shifted, in-range coordinate to 24.8, truncating toward zero.
 inline int to_fixed(float shifted) { return static_cast<int>(shifted * 256.0f); }
 
+// Raw coverage i to alpha: convex, so partial coverage is drawn lighter than linear.
+// clang-format off
 constexpr int defaultCurve[256] = {
-    0,   0,   1,   1,   2,   2,   3,   4,   4,   5,   5,   6,   7,   7,   8,   8,   9,   10,  10,
-    11,  11,  12,  13,  13,  14,  14,  15,  16,  16,  17,  18,  18,  19,  19,  20,  21,  21,  22,
-    22,  23,  24,  24,  25,  25,  26,  27,  27,  28,  29,  29,  30,  30,  31,  32,  32,  33,  34,
-    34,  35,  36,  36,  37,  37,  38,  39,  39,  40,  41,  41,  42,  43,  43,  44,  45,  45,  46,
-    47,  47,  48,  49,  49,  50,  51,  51,  52,  53,  53,  54,  55,  55,  56,  57,  57,  58,  59,
-    60,  60,  61,  62,  62,  63,  64,  65,  65,  66,  67,  68,  68,  69,  70,  71,  71,  72,  73,
-    74,  74,  75,  76,  77,  78,  78,  79,  80,  81,  82,  83,  83,  84,  85,  86,  87,  88,  89,
-    89,  90,  91,  92,  93,  94,  95,  96,  97,  98,  99,  100, 101, 101, 102, 103, 104, 105, 106,
-    107, 108, 109, 110, 111, 112, 114, 115, 116, 117, 118, 119, 120, 121, 122, 123, 124, 126, 127,
-    128, 129, 130, 131, 132, 134, 135, 136, 137, 139, 140, 141, 142, 144, 145, 146, 147, 149, 150,
-    151, 153, 154, 155, 157, 158, 159, 161, 162, 164, 165, 166, 168, 169, 171, 172, 174, 175, 177,
-    178, 180, 181, 183, 184, 186, 188, 189, 191, 192, 194, 195, 197, 199, 200, 202, 204, 205, 207,
-    209, 210, 212, 214, 215, 217, 219, 220, 222, 224, 225, 227, 229, 230, 232, 234, 236, 237, 239,
-    241, 242, 244, 246, 248, 249, 251, 253, 255,
+      0,   0,   1,   1,   2,   2,   3,   4,   4,   5,   5,   6,   7,   7,   8,   8,
+      9,  10,  10,  11,  11,  12,  13,  13,  14,  14,  15,  16,  16,  17,  18,  18,
+     19,  19,  20,  21,  21,  22,  22,  23,  24,  24,  25,  25,  26,  27,  27,  28,
+     29,  29,  30,  30,  31,  32,  32,  33,  34,  34,  35,  36,  36,  37,  37,  38,
+     39,  39,  40,  41,  41,  42,  43,  43,  44,  45,  45,  46,  47,  47,  48,  49,
+     49,  50,  51,  51,  52,  53,  53,  54,  55,  55,  56,  57,  57,  58,  59,  60,
+     60,  61,  62,  62,  63,  64,  65,  65,  66,  67,  68,  68,  69,  70,  71,  71,
+     72,  73,  74,  74,  75,  76,  77,  78,  78,  79,  80,  81,  82,  83,  83,  84,
+     85,  86,  87,  88,  89,  89,  90,  91,  92,  93,  94,  95,  96,  97,  98,  99,
+    100, 101, 101, 102, 103, 104, 105, 106, 107, 108, 109, 110, 111, 112, 114, 115,
+    116, 117, 118, 119, 120, 121, 122, 123, 124, 126, 127, 128, 129, 130, 131, 132,
+    134, 135, 136, 137, 139, 140, 141, 142, 144, 145, 146, 147, 149, 150, 151, 153,
+    154, 155, 157, 158, 159, 161, 162, 164, 165, 166, 168, 169, 171, 172, 174, 175,
+    177, 178, 180, 181, 183, 184, 186, 188, 189, 191, 192, 194, 195, 197, 199, 200,
+    202, 204, 205, 207, 209, 210, 212, 214, 215, 217, 219, 220, 222, 224, 225, 227,
+    229, 230, 232, 234, 236, 237, 239, 241, 242, 244, 246, 248, 249, 251, 253, 255,
 };
+// clang-format on
 
 constexpr CellRasterizer initial_rasterizer() {
   CellRasterizer r{};
@@ -148,19 +157,20 @@ void free_raster_buffers() {
   for (int i = 0; i < r.blocksAllocated; ++i) freeAligned(r.blocks[i]);
   freeGrownBuffer(r.blocks);
   freeGrownBuffer(r.sorted);
-  freeGrownBuffer(r.sortScratch);
+  freeGrownBuffer(r.rowStarts);
   freeGrownBuffer(r.row.runs);
   r.blocks = nullptr;
   r.blockSlots = r.blocksAllocated = 0;
-  r.sorted = r.sortScratch = nullptr;
+  r.sorted = nullptr;
   r.sortedCapacity = 0;
+  r.rowStarts = nullptr;
+  r.rowStartsCapacity = 0;
   r.row.runs = nullptr;
   r.row.capacity = r.row.count = 0;
   r.numCells = 0;
   r.blockIndex = -1;
-  r.blockPosition = 0;
+  r.cell = r.cellLimit = nullptr;
   r.flags = accumulating;
-  r.current = CoverageCell{0x7FFF, 0x7FFF, cell_key(0x7FFF, 0x7FFF), 0, 0};
   fillRuleState.cellsPending = 0;
 }
 
@@ -188,8 +198,8 @@ bool grow_array(T*& block, int& capacity, int needed, int step) {
 
 // ---- cell store -----------------------------------------------------------------
 
-// Moves the writing position to the next block, reusing a block of an earlier fill
-// or allocating one. False at the block limit: the cell is then dropped.
+// Opens the next block for writing, reusing a block of an earlier fill or
+// allocating one. False at the block limit (or when memory ran out).
 bool open_next_block() {
   CellRasterizer& r = ras;
   const int next = r.blockIndex + 1;
@@ -202,37 +212,58 @@ bool open_next_block() {
     r.blocks[r.blocksAllocated++] = static_cast<CoverageCell*>(block);
   }
   r.blockIndex = next;
-  r.blockPosition = 0;
+  r.cell = r.blocks[next];
+  r.cellLimit = r.cell + cellsPerBlock;
   return true;
 }
 
-// Appends the current cell to the store.
-void store_current_cell() {
+// Stores the current cell by stepping past it; the next slot becomes current. When
+// no block can be opened, further cells go to the spare cell and are dropped.
+[[gnu::noinline]] CoverageCell* store_at_block_end() {
   CellRasterizer& r = ras;
-  if (r.blockPosition == cellsPerBlock || r.blockIndex < 0) {
-    if (!open_next_block()) return;
+  const CoverageCell last = *r.cell;
+  const bool wasSpare = r.cell == &r.spare;
+  if (open_next_block()) {
+    if (!wasSpare) return r.cell;  // the last slot of the full block is stored
+    *r.cell = last;                // the fill's first cell, held in the spare
+    return ++r.cell;
   }
-  r.blocks[r.blockIndex][r.blockPosition++] = r.current;
-  ++r.numCells;
+  r.cell = &r.spare;
+  r.cellLimit = &r.spare + 1;
+  return r.cell;
+}
+inline CoverageCell* store_current_cell() {
+  CellRasterizer& r = ras;
+  if (r.cell + 1 < r.cellLimit) return ++r.cell;
+  return store_at_block_end();
+}
+
+// Cells stored so far in the current fill.
+int stored_cell_count() {
+  const CellRasterizer& r = ras;
+  if (r.blockIndex < 0) return 0;
+  if (r.cell == &r.spare) return (r.blockIndex + 1) * cellsPerBlock;
+  return r.blockIndex * cellsPerBlock + static_cast<int>(r.cell - r.blocks[r.blockIndex]);
 }
 
 // Makes (cx, cy) the current cell, storing the previous one if it holds anything.
 inline void select_cell(int cx, int cy) {
-  CellRasterizer& r = ras;
   const std::int32_t key = cell_key(cx, cy);
-  if (key == r.current.key) return;
-  if (r.current.cover | r.current.area) store_current_cell();
-  r.current.x = static_cast<std::int16_t>(cx);
-  r.current.y = static_cast<std::int16_t>(cy);
-  r.current.key = key;
-  r.current.cover = 0;
-  r.current.area = 0;
+  CoverageCell* c = ras.cell;
+  if (key == c->key) return;
+  if (c->cover | c->area) c = store_current_cell();
+  c->x = static_cast<std::int16_t>(cx);
+  c->y = static_cast<std::int16_t>(cy);
+  c->key = key;
+  c->cover = 0;
+  c->area = 0;
 }
 
 // Adds a piece's height and area to the current cell.
 inline void accumulate(int cover, int area) {
-  ras.current.cover = wrap_add(ras.current.cover, cover);
-  ras.current.area = wrap_add(ras.current.area, area);
+  CoverageCell* c = ras.cell;
+  c->cover = wrap_add(c->cover, cover);
+  c->area = wrap_add(c->area, area);
 }
 
 // ---- edge walk ------------------------------------------------------------------
@@ -273,18 +304,18 @@ void render_row_piece(int ey, int xa, int ya, int xb, int yb) {
     incr = -1;
     dxAbs = xa - xb;
   }
-  const FloorDiv head = floor_div(p, dxAbs);
-  int delta = static_cast<int>(head.quotient);
-  int mod = static_cast<int>(head.remainder);
+  const FloorDiv<int> head = floor_div(p, dxAbs);
+  int delta = head.quotient;
+  int mod = head.remainder;
   accumulate(delta, (fx1 + first) * delta);
   ya += delta;
   ex1 += incr;
   select_cell(ex1, ey);
 
   if (ex1 != ex2) {
-    const FloorDiv step = floor_div(pixelOne * (yb - ya + delta), dxAbs);
-    const int lift = static_cast<int>(step.quotient);
-    const int rem = static_cast<int>(step.remainder);
+    const FloorDiv<int> step = floor_div(pixelOne * (yb - ya + delta), dxAbs);
+    const int lift = step.quotient;
+    const int rem = step.remainder;
     mod -= dxAbs;
     while (ex1 != ex2) {
       delta = lift;
@@ -360,8 +391,8 @@ void render_edge(int x1, int y1, int x2, int y2) {
     const int fullCover = pixelOne * incr;
     const int fullArea = twoFx * fullCover;
     while (row != ey2) {
-      r.current.cover = fullCover;
-      r.current.area = fullArea;
+      r.cell->cover = fullCover;
+      r.cell->area = fullArea;
       row += incr;
       select_cell(ex, row);
     }
@@ -370,21 +401,27 @@ void render_edge(int x1, int y1, int x2, int y2) {
     return;
   }
 
-  // General edge. Products are 64-bit: dx may reach 2^24 with 16-bit columns.
+  // General edge. x moves by `head` over the first row and `step` per further row;
+  // with 16-bit columns dx may reach 2^24, so the products may need 64 bits.
   const int dx = x2 - x1;
   const int dy = down ? y2 - y1 : y1 - y2;
-  const std::int64_t p = static_cast<std::int64_t>(down ? pixelOne - fy1 : fy1) * dx;
-  const FloorDiv head = floor_div(p, dy);
-  int xFrom = x1 + static_cast<int>(head.quotient);
-  int mod = static_cast<int>(head.remainder);
+  const bool narrow = dx > -(1 << 22) && dx < (1 << 22);
+  const auto divide = [narrow, dx, dy](int factor) {  // floor(factor * dx / dy)
+    if (narrow) return floor_div(factor * dx, dy);
+    const FloorDiv<std::int64_t> d = floor_div(std::int64_t{factor} * dx, std::int64_t{dy});
+    return FloorDiv<int>{static_cast<int>(d.quotient), static_cast<int>(d.remainder)};
+  };
+  const FloorDiv<int> head = divide(down ? pixelOne - fy1 : fy1);
+  int xFrom = x1 + head.quotient;
+  int mod = head.remainder;
   render_row_piece(ey1, x1, fy1, xFrom, first);
 
   int row = ey1 + incr;
   select_cell(cell_of(xFrom), row);
   if (row != ey2) {
-    const FloorDiv step = floor_div(static_cast<std::int64_t>(pixelOne) * dx, dy);
-    const int lift = static_cast<int>(step.quotient);
-    const int rem = static_cast<int>(step.remainder);
+    const FloorDiv<int> step = divide(pixelOne);
+    const int lift = step.quotient;
+    const int rem = step.remainder;
     mod -= dy;
     while (row != ey2) {
       int delta = lift;
@@ -410,8 +447,9 @@ void start_fill() {
   CellRasterizer& r = ras;
   r.numCells = 0;
   r.blockIndex = -1;
-  r.blockPosition = 0;
-  r.current = CoverageCell{0x7FFF, 0x7FFF, cell_key(0x7FFF, 0x7FFF), 0, 0};
+  r.spare = CoverageCell{0x7FFF, 0x7FFF, cell_key(0x7FFF, 0x7FFF), 0, 0};
+  r.cell = &r.spare;
+  r.cellLimit = &r.spare + 1;
   r.minCellX = r.minCellY = 0x7FFFFFFF;
   r.maxCellX = r.maxCellY = -0x7FFFFFFF;
   r.flags = accumulating;
@@ -441,7 +479,7 @@ void close_sub_path() {
 // belongs to row -1; this keeps every cell's row within -1 .. viewHeight.
 void move_to(int x, int y) {
   CellRasterizer& r = ras;
-  if (!(r.flags & accumulating)) start_fill();
+  if (!(r.flags & accumulating) || !r.cell) start_fill();
   if (r.flags & openSubPath) close_sub_path();
   const int row = std::max(cell_of(y), -1);
   if (row <= backBuffer.viewMaxY) {
@@ -552,112 +590,71 @@ void convert_pending_points() {
 
 // ---- sorting --------------------------------------------------------------------
 
-// Grows the sorted arrays to hold n cells and the terminating null.
-bool reserve_sorted(int n) {
-  CellRasterizer& r = ras;
-  int scratchCapacity = r.sortedCapacity;  // the scratch array is at least as large
-  return grow_array(r.sortScratch, scratchCapacity, n + 1, 16384) &&
-         grow_array(r.sorted, r.sortedCapacity, n + 1, 16384);
-}
-
-// Sort keys packed to the fill's box: the row above the column, each counted from
-// the box's corner, so a fill's keys need only as many bits as its box is large.
-struct PackedKey {
-  int minX, minY;
-  unsigned xMask, yMask;
-  int xBits;
-  unsigned operator()(const CoverageCell* c) const {
-    return ((static_cast<unsigned>(c->y - minY) & yMask) << xBits) |
-           (static_cast<unsigned>(c->x - minX) & xMask);
-  }
-};
-
-// Bits for the indices 0 .. values - 1 (at most 16: cells are 16-bit).
-int bits_for(std::int64_t values) {
-  int bits = 0;
-  while (bits < 16 && (std::int64_t(1) << bits) < values) ++bits;
-  return bits;
-}
-
-// Least significant digit first, as many passes of at most 11 bits as the box needs
-// (two for a full-view polygon at 1920 x 1080); small fills use insertion sort.
-void sort_cells_by_key(int n) {
-  CellRasterizer& r = ras;
-  PackedKey key;
-  key.minX = r.minCellX;
-  key.minY = r.minCellY;
-  key.xBits = bits_for(std::int64_t(r.maxCellX) - r.minCellX);
-  const int yBits = bits_for(std::int64_t(r.maxCellY) - r.minCellY);
-  key.xMask = (1u << key.xBits) - 1;
-  key.yMask = (1u << yBits) - 1;
-  const int totalBits = key.xBits + yBits;
-
-  CoverageCell** cells = r.sorted;
-  if (n <= 48 || totalBits == 0) {
-    for (int i = 1; i < n; ++i) {
-      CoverageCell* c = cells[i];
-      const unsigned k = key(c);
-      int j = i;
-      for (; j > 0 && key(cells[j - 1]) > k; --j) cells[j] = cells[j - 1];
-      cells[j] = c;
+// Orders the cells of one row by column. Rows are usually nearly in order (edges
+// are walked left to right, or cross a row once): insertion sort, until it has moved
+// cells more than a few times the row's length; then the library sort takes over.
+void sort_row(CoverageCell* cells, int count) {
+  int budget = 4 * count + 16;
+  for (int i = 1; i < count; ++i) {
+    const CoverageCell c = cells[i];
+    int j = i;
+    for (; j > 0 && cells[j - 1].x > c.x; --j) cells[j] = cells[j - 1];
+    cells[j] = c;
+    budget -= i - j;
+    if (budget < 0) {
+      std::sort(cells, cells + count,
+                [](const CoverageCell& a, const CoverageCell& b) { return a.x < b.x; });
+      return;
     }
-    return;
-  }
-
-  const int passes = (totalBits + 10) / 11;
-  const int digitBits = (totalBits + passes - 1) / passes;
-  const unsigned digitMask = (1u << digitBits) - 1;
-  unsigned counts[3][2048];
-  for (int pass = 0; pass < passes; ++pass) {
-    std::memset(counts[pass], 0, sizeof(unsigned) << digitBits);
-  }
-  for (int i = 0; i < n; ++i) {
-    const unsigned k = key(cells[i]);
-    for (int pass = 0; pass < passes; ++pass) ++counts[pass][(k >> (pass * digitBits)) & digitMask];
-  }
-  CoverageCell** from = cells;
-  CoverageCell** to = r.sortScratch;
-  for (int pass = 0; pass < passes; ++pass) {
-    unsigned* count = counts[pass];
-    unsigned sum = 0;
-    for (unsigned d = 0; d <= digitMask; ++d) {
-      const unsigned c = count[d];
-      count[d] = sum;
-      sum += c;
-    }
-    const int shift = pass * digitBits;
-    for (int i = 0; i < n; ++i) {
-      CoverageCell* c = from[i];
-      to[count[(key(c) >> shift) & digitMask]++] = c;
-    }
-    std::swap(from, to);
-  }
-  if (from != r.sorted) {  // an odd number of passes ends in the scratch array
-    r.sortScratch = r.sorted;
-    r.sorted = from;
   }
 }
 
-// Closes the outline, stores the last cell and sorts all cells by key. Ends the
-// accumulation: the next conversion starts a new fill. Returns the cell count.
+// Closes the outline, stores the last cell and sorts all cells by key into one
+// array: a counting sort by row, then each row by column. Ends the accumulation:
+// the next conversion starts a new fill. Returns the cell count.
 int sort_cells() {
   CellRasterizer& r = ras;
+  if (!r.cell) return 0;  // no sub-path since the start or the last shutdown
   if (r.flags & openSubPath) close_sub_path();
-  if (r.current.cover | r.current.area) {
-    store_current_cell();
-    r.current.cover = r.current.area = 0;  // a second sort must not store it again
+  if (r.cell->cover | r.cell->area) {
+    // Stored, and the new current cell is empty: a second sort stores nothing more.
+    CoverageCell* next = store_current_cell();
+    next->key = cell_key(0x7FFF, 0x7FFF);
+    next->cover = next->area = 0;
   }
   r.flags &= ~accumulating;
-  const int n = r.numCells;
-  if (n == 0 || !reserve_sorted(n)) return 0;
-  int at = 0;
-  for (int b = 0; at < n; ++b) {
-    CoverageCell* block = r.blocks[b];
-    const int inBlock = std::min(n - at, cellsPerBlock);
-    for (int i = 0; i < inBlock; ++i) r.sorted[at++] = block + i;
+  const int n = r.numCells = stored_cell_count();
+  if (n == 0) return 0;
+  // Every cell's row lies in the box; the clamp only keeps a broken box in memory.
+  const int rows =
+      static_cast<int>(std::clamp<std::int64_t>(std::int64_t(r.maxCellY) - r.minCellY, 1, 65536));
+  if (!grow_array(r.sorted, r.sortedCapacity, n, 16384) ||
+      !grow_array(r.rowStarts, r.rowStartsCapacity, rows + 1, 4096)) {
+    return 0;
   }
-  sort_cells_by_key(n);
-  r.sorted[n] = nullptr;
+  const unsigned lastRow = static_cast<unsigned>(rows - 1);
+  const auto row_of = [&](const CoverageCell& c) {
+    return std::min(static_cast<unsigned>(c.y - r.minCellY), lastRow);
+  };
+  int* starts = r.rowStarts;
+  std::memset(starts, 0, sizeof(int) * (rows + 1));
+  for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
+    const CoverageCell* block = r.blocks[b];
+    for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i)
+      ++starts[row_of(block[i]) + 1];
+  }
+  for (int y = 0; y < rows; ++y) starts[y + 1] += starts[y];
+  for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
+    const CoverageCell* block = r.blocks[b];
+    for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i) {
+      r.sorted[starts[row_of(block[i])]++] = block[i];
+    }
+  }
+  // The scatter moved each start to the next row's: sort each row in place.
+  for (int y = 0, begin = 0; y < rows; ++y) {
+    sort_row(r.sorted + begin, starts[y] - begin);
+    begin = starts[y];
+  }
   return n;
 }
 
@@ -675,15 +672,20 @@ inline int coverage_of(std::int64_t v) {
   return c > 255 ? 255 : static_cast<int>(c);
 }
 
+// The coverage routines of the fill, read once.
+struct Plotter {
+  Color color;
+  CoveragePixelRoutine pixel;
+  CoverageRunRoutine run;
+};
+
 // Plots the held runs of one row through the coverage routines, cut to the view.
-void draw_coverage_row(Color color) {
+void draw_coverage_row(const Plotter& plot) {
   const CoverageRow& row = ras.row;
   const int y = row.row + row.rowOffset;
   if (y < 0 || y > backBuffer.viewMaxY) return;
   Color* line = reinterpret_cast<Color*>(backBuffer.rowTable[y]);
   const int maxX = backBuffer.viewMaxX;
-  const CoveragePixelRoutine pixel = coverageRoutines.pixel;
-  const CoverageRunRoutine run = coverageRoutines.run;
   for (int i = 0; i < row.count; ++i) {
     int x = row.runs[i].x;
     const std::uint32_t word = row.runs[i].word;
@@ -693,33 +695,11 @@ void draw_coverage_row(Color color) {
     if (x < 0) x = 0;
     if (last > maxX) last = maxX;
     if (last == x) {
-      pixel(line + x, color, alpha);
+      plot.pixel(line + x, plot.color, alpha);
     } else {
-      run(line + x, color, last - x + 1, alpha);
+      plot.run(line + x, plot.color, last - x + 1, alpha);
     }
   }
-}
-
-// Holds a run of `length` pixels from column x in row y, plotting the held row
-// first when y is another row. Runs longer than the 12-bit length are split.
-void add_run(int y, int x, int length, int alpha, Color color) {
-  CoverageRow& row = ras.row;
-  if (y != row.row) {
-    draw_coverage_row(color);
-    row.count = 0;
-    row.row = y;
-  }
-  while (length > 0) {
-    if (row.count == row.capacity) {  // cannot happen within the cell box; stays safe
-      draw_coverage_row(color);
-      row.count = 0;
-    }
-    const int piece = std::min(length, maxRunLength);
-    row.runs[row.count++] = {x, static_cast<std::uint32_t>(piece << 8 | alpha)};
-    x += piece;
-    length -= piece;
-  }
-  row.lastX = x;
 }
 
 // Room for the runs of one row of the fill's box.
@@ -727,60 +707,100 @@ bool reserve_row() {
   return grow_array(ras.row.runs, ras.row.capacity, ras.maxCellX - ras.minCellX + 2, 1280);
 }
 
+// The row being collected, kept in locals while the sweep runs.
+class RowCollector {
+ public:
+  explicit RowCollector(const Plotter& plot)
+      : plot_(plot), first_(ras.row.runs), limit_(first_ + ras.row.capacity), out_(first_) {}
+
+  // Holds a run of `length` pixels from column x of row y, plotting the held row
+  // first when y is another row.
+  void add(int y, int x, int length, int alpha) {
+    if (y != y_) {
+      flush();
+      y_ = y;
+    }
+    // Runs longer than the word's 12 bits are split. The row cannot fill up within
+    // the cell box; should it, the held runs are plotted early.
+    while (length > maxRunLength) {
+      hold(x, maxRunLength, alpha);
+      x += maxRunLength;
+      length -= maxRunLength;
+    }
+    hold(x, length, alpha);
+  }
+
+  // Plots the held runs.
+  void flush() {
+    CoverageRow& row = ras.row;
+    row.count = static_cast<int>(out_ - first_);
+    row.row = y_;
+    row.lastX = row.count ? out_[-1].x + static_cast<int>(out_[-1].word >> 8) : emptyRow;
+    draw_coverage_row(plot_);
+    row.count = 0;
+    out_ = first_;
+  }
+
+ private:
+  void hold(int x, int length, int alpha) {
+    if (out_ == limit_) flush();
+    *out_++ = {x, static_cast<std::uint32_t>(length << 8 | alpha)};
+  }
+
+  const Plotter& plot_;
+  CoverageRun* const first_;
+  CoverageRun* const limit_;
+  CoverageRun* out_;
+  int y_ = emptyRow;
+};
+
 // One pass over the sorted cells: equal keys are summed, each touched pixel gets a
 // run of one, and the gap up to the next cell a run with the running cover.
 template <bool evenOdd>
-void sweep_cells(Color color) {
-  CellRasterizer& r = ras;
-  const int* curve = r.curve;
-  CoverageCell** at = r.sorted;
-  CoverageCell* cell = *at;
+void sweep_cells(const Plotter& plot) {
+  const int* curve = ras.curve;
+  const CoverageCell* cell = ras.sorted;
+  const CoverageCell* const end = cell + ras.numCells;
+  RowCollector row(plot);
   std::int32_t cover = 0;
-  while (cell) {
+  while (cell != end) {
     const int x = cell->x;
     const int y = cell->y;
     const std::int32_t key = cell->key;
     std::int32_t area = cell->area;
     cover = wrap_add(cover, cell->cover);
-    while ((cell = *++at) != nullptr && cell->key == key) {
+    while (++cell != end && cell->key == key) {
       area = wrap_add(area, cell->area);
       cover = wrap_add(cover, cell->cover);
     }
     int nextFree = x;
     if (area != 0) {
       const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
-      if (raw != 0) add_run(y, x, 1, curve[raw], color);
+      if (raw != 0) row.add(y, x, 1, curve[raw]);
       nextFree = x + 1;
     }
-    if (cell && cell->x > nextFree) {
+    if (cell != end && cell->x > nextFree) {
       const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512);
-      if (raw != 0) add_run(y, nextFree, cell->x - nextFree, curve[raw], color);
+      if (raw != 0) row.add(y, nextFree, cell->x - nextFree, curve[raw]);
     }
   }
-  draw_coverage_row(color);
+  row.flush();
 }
 
 // Raw coverage of pixel (x, y) under the sorted cells.
 template <bool evenOdd>
 int coverage_at(int x, int y) {
   const std::int64_t target = static_cast<std::int64_t>(y) * 65536 + x;
-  CoverageCell** at = ras.sorted;
   std::int32_t cover = 0;
-  for (CoverageCell* cell = *at; cell; cell = *++at) {
+  std::int32_t area = 0;
+  const CoverageCell* const end = ras.sorted + ras.numCells;
+  for (const CoverageCell* cell = ras.sorted; cell != end; ++cell) {
     const std::int64_t key = static_cast<std::int64_t>(cell->y) * 65536 + cell->x;
     if (key > target) break;
     cover = wrap_add(cover, cell->cover);
-    if (key == target) {
-      std::int32_t area = cell->area;
-      while (at[1] && at[1]->key == cell->key) {
-        ++at;
-        cover = wrap_add(cover, (*at)->cover);
-        area = wrap_add(area, (*at)->area);
-      }
-      return coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
-    }
+    if (key == target) area = wrap_add(area, cell->area);
   }
-  return coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512);
+  return coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
 }
 
 void set_rule(int rule) {
@@ -833,10 +853,11 @@ void fillPath(Color color, int mode) {
       CoverageRow& row = ras.row;
       row.count = 0;
       row.row = row.lastX = emptyRow;
+      const Plotter plot{color, coverageRoutines.pixel, coverageRoutines.run};
       if (ras.fillRule == 1) {
-        sweep_cells<true>(color);
+        sweep_cells<true>(plot);
       } else {
-        sweep_cells<false>(color);
+        sweep_cells<false>(plot);
       }
       row.count = 0;
       row.row = row.lastX = emptyRow;

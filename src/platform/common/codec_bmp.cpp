@@ -4,6 +4,10 @@
 // ones, bottom-up or top-down. Encodes opaque pictures as 24-bit and others as 32-bit
 // with an alpha mask.
 //
+// NOTE: alpha is never read, not even through an alpha mask: the system's picture
+// library reads every bitmap as opaque, and a picture must load the same on every
+// target.
+//
 //   file:  "BM" size reserved offset | header (12, 40, 52, 56, 108 or 124 bytes)
 //          [masks after a 40-byte header] [palette] ... bits at offset
 //   rows:  bottom row first unless the height is negative; each padded to 4 bytes
@@ -54,7 +58,7 @@ struct DibLayout {
   bool topDown = false;
   int bitCount = 0;
   std::uint32_t compression = 0;
-  Channel red, green, blue, alpha;
+  Channel red, green, blue;
   std::uint32_t palette[256] = {};
   int paletteSize = 0;
   std::size_t bitsOffset = 0;  // from the start of the DIB
@@ -102,10 +106,8 @@ bool readLayout(const std::uint8_t* dib, std::size_t size, DibLayout& layout) {
       end += c == compressionAlphaBitfields ? 16 : 12;
       if (size < end) return false;
     }
-    const bool withAlpha = headerSize >= 56 || c == compressionAlphaBitfields;
     if (!layout.red.set(read32(masks)) || !layout.green.set(read32(masks + 4)) ||
-        !layout.blue.set(read32(masks + 8)) ||
-        !layout.alpha.set(withAlpha ? read32(masks + 12) : 0)) {
+        !layout.blue.set(read32(masks + 8))) {
       return false;
     }
   } else if (c == compressionRle8 || c == compressionRle4) {
@@ -117,7 +119,6 @@ bool readLayout(const std::uint8_t* dib, std::size_t size, DibLayout& layout) {
     layout.green.set(0x03E0);
     layout.blue.set(0x001F);
   } else if (bpp == 32) {
-    // A plain 32-bit bitmap has no alpha: the fourth byte is padding.
     layout.red.set(0x00FF0000);
     layout.green.set(0x0000FF00);
     layout.blue.set(0x000000FF);
@@ -234,11 +235,9 @@ bool readBits(const std::uint8_t* dib, std::size_t size, const DibLayout& layout
       }
     } else {
       const bool wide = bpp == 32;
-      const bool hasAlpha = layout.alpha.mask != 0;
       for (int x = 0; x < width; ++x) {
         const std::uint32_t v = wide ? read32(row + 4 * x) : read16(row + 2 * x);
-        const std::uint32_t a = hasAlpha ? layout.alpha.read(v) : 0xFF;
-        out[x] = (a << 24) | (layout.red.read(v) << 16) | (layout.green.read(v) << 8) |
+        out[x] = 0xFF000000u | (layout.red.read(v) << 16) | (layout.green.read(v) << 8) |
                  layout.blue.read(v);
       }
     }

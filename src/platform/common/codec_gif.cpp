@@ -2,7 +2,7 @@
 // library's read-everything call, which sizes its buffers from untrusted headers)
 // onto the logical screen: pixels outside the picture are transparent black, the
 // transparent index keeps its palette colour with alpha 0. Encoding writes one
-// picture with a median-cut palette (codec_quantize.cpp).
+// picture with a median-cut palette (quantize.h).
 
 #include <gif_lib.h>
 
@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/common/codecs.h"
+#include "platform/common/quantize.h"
 
 namespace emu {
 namespace {

@@ -51,15 +51,6 @@ bool encodeGif(const PictureData& picture, std::FILE* file);  // up to 256 colou
 bool encodeTiff(const PictureData& picture, std::FILE* file);
 bool encodeBmp(const PictureData& picture, std::FILE* file);
 
-// ---- palette for GIF --------------------------------------------------------------
-// Reduces the opaque colours of `picture` (alpha >= 128) to at most `maxColours`
-// palette entries (0xRRGGBB) by median cut; a picture with no more distinct colours
-// than that keeps every colour exactly. `indices` receives one palette index per
-// pixel, `transparentIndex` for pixels with alpha below 128 (it is placed after
-// the colours; -1 in `transparentIndex` when no pixel is transparent).
-void quantize(const PictureData& picture, int maxColours, std::uint32_t* palette, int& paletteSize,
-              std::uint8_t* indices, int& transparentIndex);
-
 // ---- resample ---------------------------------------------------------------------
 // Bicubic resample over premultiplied colour, widened when shrinking so every source
 // pixel counts, with mirrored edges (pixel -1 is pixel 0). False when a size is out

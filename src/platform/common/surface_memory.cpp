@@ -37,12 +37,13 @@ Handle createSurface(Handle, int width, int height, void** pixels) {
   if (width <= 0 || height <= 0 || width > 32768 || height > 32768) return 0;
   const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
   const std::size_t rounded = (bytes + pageSize - 1) / pageSize * pageSize;
-  void* memory = std::aligned_alloc(pageSize, rounded);
+  // Aligned operator new rather than aligned_alloc: Windows' C runtime has none.
+  void* memory = ::operator new(rounded, std::align_val_t{pageSize}, std::nothrow);
   if (!memory) return 0;
   std::memset(memory, 0, rounded);  // a new DIB section is zeroed
   Surface* s = new (std::nothrow) Surface{width, height, static_cast<std::uint8_t*>(memory)};
   if (!s) {
-    std::free(memory);
+    ::operator delete(memory, std::align_val_t{pageSize});
     return 0;
   }
   *pixels = memory;
@@ -52,7 +53,7 @@ Handle createSurface(Handle, int width, int height, void** pixels) {
 void releaseSurface(Handle surface) {
   Surface* s = surfaceOf(surface);
   if (!s) return;
-  std::free(s->pixels);
+  ::operator delete(s->pixels, std::align_val_t{pageSize});
   delete s;
 }
 

@@ -6,6 +6,7 @@
 // WARNING: the record's header comes before <windows.h>, whose macros would mangle
 // its Win32-named enumerators (WM_CREATE, VK_ESCAPE, ...).
 #include "platform/win32/pictures.h"
+#include "platform/common/quantize.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -262,8 +263,54 @@ int saveBitmap(GpBitmap* bitmap, const wchar_t* path, int format, int quality) {
   return 0;
 }
 
+// An 8-bit palette bitmap of the picture over `indices` (which must outlive it).
+// GDI+ would reduce the colours of a 32-bit picture itself, and Wine's GIF encoder
+// writes an empty file for one; the median cut gives the same GIF as on the other
+// targets.
+GpBitmap* palettePicture(const PictureData& picture, std::vector<std::uint8_t>& indices) {
+  if (picture.width < 1 || picture.height < 1 ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) {
+    return nullptr;
+  }
+  std::uint32_t colours[256];
+  int count = 0, transparent = -1;
+  std::vector<std::uint8_t> packed;
+  std::vector<std::uint8_t> paletteBytes;
+  const int stride = (picture.width + 3) & ~3;  // rows of a GDI+ bitmap are 4-byte aligned
+  try {
+    packed.resize(picture.pixels.size());
+    emu::quantize(picture, 256, colours, count, packed.data(), transparent);
+    indices.assign(static_cast<std::size_t>(stride) * picture.height, 0);
+    paletteBytes.assign(sizeof(ColorPalette) + 256 * sizeof(ARGB), 0);
+  } catch (const std::bad_alloc&) {
+    return nullptr;
+  }
+  for (int y = 0; y < picture.height; ++y) {
+    std::memcpy(&indices[static_cast<std::size_t>(y) * stride],
+                &packed[static_cast<std::size_t>(y) * picture.width], picture.width);
+  }
+  auto* palette = reinterpret_cast<ColorPalette*>(paletteBytes.data());
+  palette->Flags = transparent >= 0 ? PaletteFlagsHasAlpha : 0;
+  palette->Count = static_cast<UINT>(count);
+  for (int i = 0; i < count; ++i) {
+    palette->Entries[i] = i == transparent ? 0 : 0xFF000000u | colours[i];
+  }
+  GpBitmap* bitmap = nullptr;
+  if (GdipCreateBitmapFromScan0(picture.width, picture.height, stride, PixelFormat8bppIndexed,
+                                indices.data(), &bitmap) != Ok) {
+    return nullptr;
+  }
+  if (GdipSetImagePalette(bitmap, palette) != Ok) {
+    GdipDisposeImage(bitmap);
+    return nullptr;
+  }
+  return bitmap;
+}
+
 int encodePictureFile(const PictureData& picture, const wchar_t* path, int format, int quality) {
-  return saveBitmap(wrapPicture(picture), path, format, quality);
+  if (format != 2) return saveBitmap(wrapPicture(picture), path, format, quality);
+  std::vector<std::uint8_t> indices;
+  return saveBitmap(palettePicture(picture, indices), path, format, quality);
 }
 
 // The surface is a memory context holding a DIB section: its bitmap is saved as

@@ -1,18 +1,20 @@
-// Median-cut palette for GIF. The distinct opaque colours, each with its pixel
-// count, are split box by box: the box whose colours spread the most (weighted
-// variance) is cut at the weighted median of its widest channel, until there are as
-// many boxes as palette entries. Each box's entry is its weighted mean, and every
-// colour in a box maps to that entry. A picture with few enough colours keeps them
-// all exactly, so such pictures survive a save and load unchanged.
+// Median-cut palette for GIF, shared by the Debian-library codecs and the GDI+
+// pictures on Windows (which link nothing in common, hence a header). The distinct
+// opaque colours, each with its pixel count, are split box by box: the box whose
+// colours spread the most (weighted variance) is cut at the weighted median of its
+// widest channel, until there are as many boxes as palette entries. Each box's entry
+// is its weighted mean, and every colour in a box maps to that entry. A picture with
+// few enough colours keeps them all exactly, so it survives a save and load unchanged.
+#pragma once
 
 #include <algorithm>
-#include <new>
+#include <cstdint>
 #include <vector>
 
-#include "platform/common/codecs.h"
+#include "platform/platform.h"
 
 namespace emu {
-namespace {
+namespace quantize_detail {
 
 struct ColourCount {
   std::uint32_t colour;  // 0xRRGGBB
@@ -20,7 +22,7 @@ struct ColourCount {
   int box;               // palette entry it maps to
 };
 
-int channel(std::uint32_t colour, int c) { return (colour >> (16 - 8 * c)) & 0xFF; }
+inline int channel(std::uint32_t colour, int c) { return (colour >> (16 - 8 * c)) & 0xFF; }
 
 // A run [begin, end) of the colour list.
 struct Box {
@@ -29,7 +31,7 @@ struct Box {
   int widest;     // 0 red, 1 green, 2 blue
 };
 
-Box measure(const std::vector<ColourCount>& colours, std::size_t begin, std::size_t end) {
+inline Box measure(const std::vector<ColourCount>& colours, std::size_t begin, std::size_t end) {
   Box box{begin, end, 0.0, 0};
   double weight = 0, sum[3] = {}, squares[3] = {};
   for (std::size_t i = begin; i < end; ++i) {
@@ -54,7 +56,7 @@ Box measure(const std::vector<ColourCount>& colours, std::size_t begin, std::siz
 
 // Cuts a box at the weighted median of its widest channel; both halves keep at least
 // one colour.
-std::size_t cut(std::vector<ColourCount>& colours, const Box& box) {
+inline std::size_t cut(std::vector<ColourCount>& colours, const Box& box) {
   const int c = box.widest;
   std::sort(colours.begin() + box.begin, colours.begin() + box.end,
             [c](const ColourCount& a, const ColourCount& b) {
@@ -73,7 +75,7 @@ std::size_t cut(std::vector<ColourCount>& colours, const Box& box) {
   return split;
 }
 
-std::uint32_t meanColour(const std::vector<ColourCount>& colours, const Box& box) {
+inline std::uint32_t meanColour(const std::vector<ColourCount>& colours, const Box& box) {
   double weight = 0, sum[3] = {};
   for (std::size_t i = box.begin; i < box.end; ++i) {
     weight += colours[i].count;
@@ -87,10 +89,17 @@ std::uint32_t meanColour(const std::vector<ColourCount>& colours, const Box& box
   return result;
 }
 
-}  // namespace
+}  // namespace quantize_detail
 
-void quantize(const PictureData& picture, int maxColours, std::uint32_t* palette, int& paletteSize,
-              std::uint8_t* indices, int& transparentIndex) {
+// Reduces the opaque colours of `picture` (alpha >= 128) to at most `maxColours`
+// palette entries (0xRRGGBB); a picture with no more distinct colours than that keeps
+// every colour exactly. `indices` receives one palette index per pixel (row after
+// row, packed); pixels with alpha below 128 get `transparentIndex`, an entry of
+// colour 0 placed after the colours (-1 when no pixel is transparent). The palette
+// holds two entries at least. May throw std::bad_alloc.
+inline void quantize(const PictureData& picture, int maxColours, std::uint32_t* palette,
+                     int& paletteSize, std::uint8_t* indices, int& transparentIndex) {
+  using namespace quantize_detail;
   paletteSize = 0;
   transparentIndex = -1;
   maxColours = std::clamp(maxColours, 2, 256);

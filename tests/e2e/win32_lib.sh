@@ -1,0 +1,54 @@
+# Shared part of the end-to-end scripts for Brinemere.scr under Wine: paths, the
+# private display, the Wine session on it, starting the saver and the test host,
+# and cleaning up. Source it after lib.sh; every wait is bounded.
+
+w32_init() {
+  root=$1
+  scr=$root/build/windows/src/Brinemere.scr
+  host=$root/build/windows/tests/win32_host.exe
+  wine_run=$root/scripts/wine-run
+  [ -f "$scr" ] && [ -f "$host" ] || e2e_fail "build the windows preset first"
+  export WINEPREFIX=$root/build/windows/wineprefix
+  export WINEDEBUG=-all
+  title="Tarn : Brinemere"
+  w32_pids=()
+  e2e_start_display 1366x768
+  trap w32_cleanup EXIT
+  # The first program of a session starts Wine's desktop (a few seconds); do it
+  # here so the timed steps below measure the program, not Wine.
+  timeout 120 "$wine_run" "$host" find "no such window" >/dev/null 2>&1
+}
+
+# Ends what this script started (by id), lets the Wine session end, then stops
+# the display, so the next script can start a session on its own display.
+w32_cleanup() {
+  local pid
+  for pid in "${w32_pids[@]}"; do
+    kill "$pid" 2>/dev/null
+  done
+  for pid in "${w32_pids[@]}"; do
+    wait "$pid" 2>/dev/null
+  done
+  timeout 30 wineserver -w
+  e2e_stop_display
+}
+
+# Starts the saver with the given arguments in the background; sets saver_pid.
+w32_start_saver() {
+  "$wine_run" "$scr" "$@" &
+  saver_pid=$!
+  w32_pids+=("$saver_pid")
+}
+
+# Runs one command of the test host (see win32_host.cpp) and prints its output
+# with Unix line ends (the C runtime writes CR LF).
+w32_host() {
+  timeout 30 "$wine_run" "$host" "$@" | tr -d '\r'
+}
+
+# Waits up to $2 seconds for the saver to end; fails unless its exit code is 0.
+w32_expect_clean_exit() {
+  local what=$1 limit=$2
+  e2e_wait_exit "$saver_pid" "$limit" || e2e_fail "[$what] still running after ${limit} s"
+  [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[$what] exit code $E2E_STATUS"
+}
