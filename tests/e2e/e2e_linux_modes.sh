@@ -25,6 +25,7 @@ for args in "" "/s" "/S"; do
   xdotool keyup --window "$id" Escape
   e2e_wait_exit "$pid" 1 || e2e_fail "[$args] still running a second after Esc was released"
   [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[$args] exit code $E2E_STATUS"
+  e2e_wait_no_window "$title" 3 || e2e_fail "[$args] window left behind"
 done
 
 # Preview with no usable handle: silent end, no window.
