@@ -16,7 +16,7 @@ title="Tarn : Brinemere"
 for args in "" "/s" "/S"; do
   "$program" $args &
   pid=$!
-  id=$(e2e_wait_window "$title" 10) || e2e_fail "[$args] no window"
+  id=$(e2e_wait_window "$title" 20) || e2e_fail "[$args] no window ($(e2e_describe "$pid"))"
   read -r x y w h <<<"$(e2e_geometry "$id")"
   [ "$x $y $w $h" = "-1 0 1368 768" ] || e2e_fail "[$args] geometry $x $y $w $h"
   xdotool keydown --window "$id" Escape

@@ -16,7 +16,10 @@ e2e_start_display() {
     E2E_XVFB=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
+      # Ours must be the server that answers: another one may have taken the
+      # number first, and then ours has already given up.
+      kill -0 "$E2E_XVFB" 2>/dev/null || break
+      xdpyinfo >/dev/null 2>&1 && kill -0 "$E2E_XVFB" 2>/dev/null && return 0
       sleep 0.1
     done
     kill "$E2E_XVFB" 2>/dev/null
@@ -91,4 +94,14 @@ e2e_wait_no_window() {
     sleep 0.1
   done
   return 1
+}
+
+# "running" or "ended with N" for process $1, for failure messages.
+e2e_describe() {
+  if kill -0 "$1" 2>/dev/null; then
+    echo "running"
+  else
+    wait "$1"
+    echo "ended with $?"
+  fi
 }

@@ -535,6 +535,10 @@ int start(int argc, char** argv) {
   State& s = state();
   s.arguments.clear();
   for (int i = 0; i < argc; ++i) s.arguments.push_back(wide(argv[i]));
+  // Frames are ours, drawn in memory: the window's surface must be plain memory
+  // too. A GL-backed surface (even Mesa's software one) only adds a copy, and on
+  // virtual displays it hung and crashed now and then.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
     std::fprintf(stderr, "brinemere: cannot open the display: %s\n", SDL_GetError());
     return 0;
