@@ -15,14 +15,13 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdio>
 #include <ctime>
 #include <thread>
 #include <vector>
 
 #include "app/program.h"
+#include "pacing_report.h"
 #include "platform/headless/headless.h"
 #include "platform/sdl/sdl.h"
 #include "shell/pacing.h"
@@ -31,8 +30,8 @@
 
 namespace {
 
-constexpr int warmupFrames = 5;  // the clock's first frame and the window settling
-constexpr int measuredFrames = 300;
+using pacing_report::measuredFrames;
+using pacing_report::warmupFrames;
 
 using BitBlt = int (*)(Handle, int, int, int, int, Handle, int, int);
 
@@ -73,25 +72,6 @@ int probeBitBlt(Handle dc, int x, int y, int width, int height, Handle surface, 
   return result;
 }
 
-// Median and 95th percentile (nearest rank) of the intervals between stamps.
-struct Spread {
-  double median = 0, p95 = 0;
-};
-Spread spreadOf(const std::vector<double>& stamps) {
-  std::vector<double> d;
-  for (std::size_t i = 1; i < stamps.size(); ++i) d.push_back(stamps[i] - stamps[i - 1]);
-  if (d.empty()) return {};
-  std::sort(d.begin(), d.end());
-  const std::size_t n = d.size();
-  const double median = n % 2 ? d[n / 2] : (d[n / 2 - 1] + d[n / 2]) / 2;
-  return {median, d[(n * 95 + 99) / 100 - 1]};
-}
-
-const char* clockName() {
-  if (pacing.useVerticalBlank) return "vertical blank";
-  return pacing.usePerformanceCounter ? "performance counter" : "millisecond timer";
-}
-
 // Runs the program on the installed backend until the measured frames are in.
 void runAndReport(benchmark::State& state, const char* target) {
   probe = Probe{};
@@ -107,11 +87,11 @@ void runAndReport(benchmark::State& state, const char* target) {
     state.SkipWithError("the program ended before the measured frames were in");
     return;
   }
-  const Spread onPlatform = spreadOf(probe.platformMs);
-  const Spread onWall = spreadOf(probe.wallMs);
+  const pacing_report::Spread onPlatform = pacing_report::spreadOf(probe.platformMs);
+  const pacing_report::Spread onWall = pacing_report::spreadOf(probe.wallMs);
   const double cpuMs = 1000.0 * static_cast<double>(probe.cpuLast - probe.cpuFirst) /
                        CLOCKS_PER_SEC / measuredFrames;
-  const double periodMs = 1000.0 / pacing.frameRate;
+  const double periodMs = pacing_report::periodMs();
   state.counters["rate"] = pacing.frameRate;
   state.counters["period_ms"] = periodMs;
   state.counters["median_ms"] = onPlatform.median;
@@ -121,13 +101,7 @@ void runAndReport(benchmark::State& state, const char* target) {
   state.counters["cpu_ms"] = cpuMs;
   state.counters["cpu_share"] = cpuMs / periodMs;
   state.counters["effective_rate"] = pacing.effectiveRate;
-  std::printf(
-      "%s: %d frames at %d/s on the %s (period %.2f ms): interval median %.2f ms, "
-      "95%% %.2f ms (wall: median %.2f ms, 95%% %.2f ms); CPU %.3f ms per frame, %.1f%% "
-      "of the period; load average %.2f, effective rate %d/s\n",
-      target, measuredFrames, pacing.frameRate, clockName(), periodMs, onPlatform.median,
-      onPlatform.p95, onWall.median, onWall.p95, cpuMs, 100.0 * cpuMs / periodMs,
-      pacing.loadAverage, pacing.effectiveRate);
+  pacing_report::print(target, onPlatform, onWall, cpuMs);
 }
 
 void Headless(benchmark::State& state) {

@@ -98,6 +98,8 @@ constinit const BlendKernels avx2Kernels = simd::makeKernelSet<Avx2>("avx2");
 #pragma GCC pop_options
 
 const BlendKernels* avx2KernelSet() {
+  // May run among the static constructors, before the library's own CPU probe.
+  __builtin_cpu_init();
   return __builtin_cpu_supports("avx2") ? &avx2Kernels : nullptr;
 }
 

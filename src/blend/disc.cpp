@@ -17,8 +17,6 @@
 #include "blend/kernels.h"
 #include "surface/surface.h"
 
-DiscRoutines discRoutines = {nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, nullptr, -1};
-
 namespace {
 
 inline bool columnInView(int x) {
@@ -103,40 +101,48 @@ struct Disc {
     if (flags & 0x20) runClipped(cy, left, right, colour);
   }
 
-  static void install(int mode) {
-    discRoutines.disc_ring_clipped = ringWith<edgeClipped, runClipped>;
-    discRoutines.disc_corners_clipped = cornersClipped;
-    discRoutines.disc_axes_clipped = axesClipped;
-    discRoutines.disc_ring = ringWith<edge, run>;
-    discRoutines.disc_corners = corners;
-    discRoutines.disc_axes = axes;
-    discRoutines.disc_point = edge;
-    discRoutines.mode = mode;
+  static constexpr DiscRoutines table(int mode) {
+    DiscRoutines t{};
+    t.disc_ring_clipped = ringWith<edgeClipped, runClipped>;
+    t.disc_corners_clipped = cornersClipped;
+    t.disc_axes_clipped = axesClipped;
+    t.disc_ring = ringWith<edge, run>;
+    t.disc_corners = corners;
+    t.disc_axes = axes;
+    t.disc_point = edge;
+    t.mode = mode;
+    return t;
   }
 };
 
+using CopyDisc = Disc<px::coverCopy, BLEND_COPY>;
+
 }  // namespace
+
+// No mode recorded yet, but the slots already hold Copy, which is what any mode
+// without routines of its own draws as: a first call with mode -1 is safe.
+constinit DiscRoutines discRoutines = CopyDisc::table(-1);
 
 void select_disc_mode(int mode) {
   if (discRoutines.mode == mode) return;
   switch (mode) {
     case BLEND_ALPHA:
-      Disc<px::coverAlpha, BLEND_ALPHA>::install(mode);
+      discRoutines = Disc<px::coverAlpha, BLEND_ALPHA>::table(mode);
       break;
     case BLEND_ADD:
-      Disc<px::coverAdd, BLEND_ADD>::install(mode);
+      discRoutines = Disc<px::coverAdd, BLEND_ADD>::table(mode);
       break;
     case BLEND_SUBTRACT:
-      Disc<px::coverSubtract, BLEND_SUBTRACT>::install(mode);
+      discRoutines = Disc<px::coverSubtract, BLEND_SUBTRACT>::table(mode);
       break;
     case BLEND_MULTIPLY:
-      Disc<px::coverMultiply, BLEND_MULTIPLY>::install(mode);
+      discRoutines = Disc<px::coverMultiply, BLEND_MULTIPLY>::table(mode);
       break;
     case BLEND_SCREEN:
-      Disc<px::coverScreen, BLEND_SCREEN>::install(mode);
+      discRoutines = Disc<px::coverScreen, BLEND_SCREEN>::table(mode);
       break;
     default:
-      Disc<px::coverCopy, BLEND_COPY>::install(mode);
+      discRoutines = CopyDisc::table(mode);
       break;
   }
 }

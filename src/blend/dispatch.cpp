@@ -16,11 +16,15 @@ void fill_rect(int x1, int y1, int x2, int y2, Color colour, int mode) {
   if (y1 < 0) y1 = 0;
   if (y2 > b.viewMaxY) y2 = b.viewMaxY;
   if (x1 > x2 || y1 > y2) return;
-  Color* first = viewPixel(x1, y1);
+  // Rows in memory order: each pixel is blended on its own, so the order changes
+  // nothing but the speed (walking a bottom-up surface downwards costs twice the time).
+  const bool upwards = b.rowStep < 0;
+  Color* first = viewPixel(x1, upwards ? y2 : y1);
+  const int step = upwards ? -b.rowStep : b.rowStep;
   if (x1 == x2) {
-    blend_column(first, colour, y2 - y1 + 1, b.rowStep, mode);
+    blend_column(first, colour, y2 - y1 + 1, step, mode);
   } else {
-    blend_rect(first, colour, x2 - x1 + 1, y2 - y1 + 1, b.rowStep, mode);
+    blend_rect(first, colour, x2 - x1 + 1, y2 - y1 + 1, step, mode);
   }
 }
 

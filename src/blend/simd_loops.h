@@ -27,11 +27,21 @@ struct Loops {
   using V = typename M::V;
   static constexpr int L = M::lanes;
 
+  // NOTE: modes that use d twice (Mix25) would otherwise load it twice from
+  // memory; measured, that made Mix25's full-view fill 1.3 times slower than
+  // Mix75's with AVX2.
+  static V inRegister(V v) {
+#if defined(__GNUC__)
+    asm("" : "+x"(v));
+#endif
+    return v;
+  }
+
   // ---- one step of a given width: blend d (and s) into d ----
   template <class Mode, V (*Load)(const Color*), void (*Store)(Color*, V)>
   static void solidStep(Color* d, const Mode& m) {
     if constexpr (Mode::readsDestination) {
-      Store(d, m.solid(Load(d)));
+      Store(d, m.solid(inRegister(Load(d))));
     } else {
       Store(d, m.solid(V()));
     }
@@ -47,7 +57,10 @@ struct Loops {
 
   // ---- spans of one colour ----
   template <class Mode>
-  static void span(Color* d, const Mode& m, int n) {
+  static void span(Color* d, const Mode& mode, int n) {
+    // A local copy: vector stores may alias anything, so members read through the
+    // reference would be reloaded after every store.
+    const Mode m = mode;
     if (n >= alignFrom) {
       // Head: single pixels until the destination sits on a vector boundary.
       if (reinterpret_cast<std::uintptr_t>(d) & 4) {

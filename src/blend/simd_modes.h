@@ -13,6 +13,8 @@
 // after the target options of the file that instantiates it.
 #pragma once
 
+#include <type_traits>
+
 #include "blend/color.h"
 
 namespace simd {
@@ -109,54 +111,65 @@ struct CopyMode {
 };
 
 // Alpha: (d*256 + (s - d)*A) >> 8 with A the source's alpha byte, on all four
-// bytes. With one colour this is (d*keep + s*A) >> 8, keep = 256 - A, both factors
-// fixed; A = 0 leaves the destination as it is, so those calls write nothing.
-//
-// Where I has the byte multiply-add (unsigned bytes times signed bytes, pairs
-// summed to 16 bits), keep fits a byte once A > 0, and d is biased to the signed
-// d - 128: the even and odd bytes then cost one multiply-add each, in place, with
-// 128*keep folded into the constant. The sum d*keep + s*A lies in 0..65280, so the
-// wrap-around of the 16-bit constant cancels out. The odd bytes' sum already holds
-// its result in the high byte; only the even ones need a shift.
+// bytes. Source pixels carry their own A, so they widen to 16-bit lanes.
 template <class I>
-struct AlphaMode {
+struct AlphaImage {
   using V = typename I::V;
   static constexpr bool readsDestination = true;
-  static bool leavesDestination(Color c) { return (c >> 24) == 0; }
-
-  static constexpr bool inPlace = I::hasMultiplyAddBytes;
-  V keep, add;                               // 16-bit lanes: 256 - A and s*A (widened form)
-  V weightEven, weightOdd, addEven, addOdd;  // in-place form
-  explicit AlphaMode(Color c) {
-    const int a = static_cast<int>(c >> 24), k = 256 - a;
-    if constexpr (inPlace) {
-      weightEven = I::splat16(k & 0xFF);
-      weightOdd = I::splat16((k & 0xFF) << 8);
-      const V sa = I::splat16(a), bias = I::splat16(128 * k);
-      addEven = I::add16(I::mullo16(I::evenBytes(I::splat(c)), sa), bias);
-      addOdd = I::add16(I::mullo16(I::oddBytes(I::splat(c)), sa), bias);
-    } else {
-      keep = I::splat16(k);
-      add = I::mullo16(I::widenLow(I::splat(c)), I::splat16(a));
-    }
-  }
-  V solid(V d) const {
-    if constexpr (inPlace) {
-      const V biased = I::flipTopBits(d);
-      const V even = I::add16(I::multiplyAddBytes(weightEven, biased), addEven);
-      const V odd = I::add16(I::multiplyAddBytes(weightOdd, biased), addOdd);
-      return I::withHighBytes(I::shiftRight8(even), odd);
-    } else {
-      return I::narrow(I::shiftRight8(I::add16(I::mullo16(I::widenLow(d), keep), add)),
-                       I::shiftRight8(I::add16(I::mullo16(I::widenHigh(d), keep), add)));
-    }
-  }
   static V image(V d, V src) {
     const V sl = I::widenLow(src), sh = I::widenHigh(src);
     return I::narrow(alphaLanes<I>(I::widenLow(d), sl, I::spreadAlpha(sl)),
                      alphaLanes<I>(I::widenHigh(d), sh, I::spreadAlpha(sh)));
   }
+  // With one colour the weight is fixed, and A = 0 changes nothing: such calls
+  // write nothing at all.
+  static bool leavesDestination(Color c) { return (c >> 24) == 0; }
 };
+
+// One colour, widened: (d*keep + s*A) >> 8 with keep = 256 - A and s*A fixed.
+template <class I>
+struct AlphaWidenedMode : AlphaImage<I> {
+  using V = typename I::V;
+  V keep, add;  // 16-bit lanes
+  explicit AlphaWidenedMode(Color c)
+      : keep(I::splat16(256 - static_cast<int>(c >> 24))),
+        add(I::mullo16(I::widenLow(I::splat(c)), I::splat16(static_cast<int>(c >> 24)))) {}
+  V solid(V d) const {
+    return I::narrow(I::shiftRight8(I::add16(I::mullo16(I::widenLow(d), keep), add)),
+                     I::shiftRight8(I::add16(I::mullo16(I::widenHigh(d), keep), add)));
+  }
+};
+
+// One colour, in place, where I has the byte multiply-add (unsigned bytes times
+// signed bytes, pairs summed to 16 bits). Once A > 0, keep = 256 - A fits a byte;
+// d is biased to the signed d - 128 and 128*keep folded into the constant, so the
+// even and odd bytes of each 16-bit lane cost one multiply-add each, with no
+// unpacking. The sum d*keep + s*A lies in 0..65280, so the wrap-around of the
+// 16-bit constant cancels out. The odd bytes' sum already holds its result in the
+// high byte; only the even ones need a shift.
+template <class I>
+struct AlphaInPlaceMode : AlphaImage<I> {
+  using V = typename I::V;
+  V weightEven, weightOdd, addEven, addOdd;
+  explicit AlphaInPlaceMode(Color c) {
+    const int a = static_cast<int>(c >> 24), keep = (256 - a) & 0xFF;
+    weightEven = I::splat16(keep);
+    weightOdd = I::splat16(keep << 8);
+    const V sa = I::splat16(a), bias = I::splat16(128 * keep);
+    addEven = I::add16(I::mullo16(I::evenBytes(I::splat(c)), sa), bias);
+    addOdd = I::add16(I::mullo16(I::oddBytes(I::splat(c)), sa), bias);
+  }
+  V solid(V d) const {
+    const V biased = I::flipTopBits(d);
+    const V even = I::add16(I::multiplyAddBytes(weightEven, biased), addEven);
+    const V odd = I::add16(I::multiplyAddBytes(weightOdd, biased), addOdd);
+    return I::withHighBytes(I::shiftRight8(even), odd);
+  }
+};
+
+template <class I>
+using AlphaMode =
+    std::conditional_t<I::hasMultiplyAddBytes, AlphaInPlaceMode<I>, AlphaWidenedMode<I>>;
 
 // Multiply: floor(d*s / 256).
 template <class I>

@@ -13,6 +13,10 @@
 
 #include "noise/random.h"
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 NoiseGrid2D noiseGrid;
 
 namespace {
@@ -50,8 +54,11 @@ Cell locate(float coordinate, float scale, float period, int n) {
 // 0 at f = 0 and f -> 1, 1 at f = 0.5: a smooth bump between two lattice points,
 // made of two mirrored smoothstep halves.
 float hump(float f) {
-  float x = f + 0.5f;
-  if (!(x < 1.0f)) x = 2.0f - x;
+  const float rising = f + 0.5f;
+  const float falling = 2.0f - rising;
+  // Both halves computed and one picked: a select rather than a branch, which the
+  // fraction's randomness would mispredict half the time.
+  const float x = rising < 1.0f ? rising : falling;
   return (6.0f - 4.0f * x) * x * x - 1.0f;
 }
 
@@ -189,6 +196,138 @@ float sample2D(const NoiseGrid2D& g, float x, float y, int type, float amplitude
   const float right = interpolate(row0[cx.i1], row1[cx.i1], sy);
   const Shape sx = shape(cx.f, typeX == -1 ? type : typeX, amplitude);
   return interpolate(left, right, sx);
+}
+
+NoiseRow2D noiseRow2D(const NoiseGrid2D& g, float y, int type, float amplitude, int typeX) {
+  NoiseRow2D r;
+  if (g.values.empty()) return r;
+  const Cell cy = locate(y, g.scale, g.periodY, g.ny);
+  const Shape sy = shape(cy.f, type, amplitude);
+  r.grid = &g;
+  r.row0 = g.values.data() + static_cast<std::size_t>(cy.i) * g.stride;
+  r.row1 = g.values.data() + static_cast<std::size_t>(cy.i1) * g.stride;
+  r.t = sy.t;
+  r.e = sy.e;
+  r.typeX = typeX == -1 ? type : typeX;
+  r.amplitude = amplitude;
+  return r;
+}
+
+namespace {
+
+// The horizontal half of sample2D, the vertical pass's weights taken from the row.
+template <int TypeX>
+float sampleAlongRow(const NoiseRow2D& r, float x) {
+  const NoiseGrid2D& g = *r.grid;
+  const Cell cx = locate(x, g.scale, g.periodX, g.nx);
+  const Shape sy{r.t, r.e};
+  const float left = interpolate(r.row0[cx.i], r.row1[cx.i], sy);
+  const float right = interpolate(r.row0[cx.i1], r.row1[cx.i1], sy);
+  return interpolate(left, right, shape(cx.f, TypeX, r.amplitude));
+}
+
+#if defined(__SSE2__)
+
+// Four samples at once with the very float operations of sampleAlongRow, lane by
+// lane, so every lane gets the same bits. Coordinates outside the period are wrapped
+// one by one through wrap(); the lattice values are fetched one by one.
+template <int TypeX>
+__m128 sampleFourAlongRow(const NoiseRow2D& r, __m128 x) {
+  const NoiseGrid2D& g = *r.grid;
+  __m128 u = _mm_div_ps(x, _mm_set1_ps(g.scale));
+  const __m128 inside =
+      _mm_and_ps(_mm_cmpge_ps(u, _mm_setzero_ps()), _mm_cmplt_ps(u, _mm_set1_ps(g.periodX)));
+  if (_mm_movemask_ps(inside) != 0xF) {
+    alignas(16) float lanes[4];
+    _mm_store_ps(lanes, u);
+    for (float& lane : lanes) lane = wrap(lane, g.periodX);
+    u = _mm_load_ps(lanes);
+  }
+  const __m128i i = _mm_cvttps_epi32(u);
+  const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(i));
+  const __m128i next = _mm_add_epi32(i, _mm_set1_epi32(1));
+  const __m128i i1 = _mm_andnot_si128(_mm_cmpeq_epi32(next, _mm_set1_epi32(g.nx)), next);
+  alignas(16) std::int32_t at[4], at1[4];
+  _mm_store_si128(reinterpret_cast<__m128i*>(at), i);
+  _mm_store_si128(reinterpret_cast<__m128i*>(at1), i1);
+  const float* const row0 = r.row0;
+  const float* const row1 = r.row1;
+  const __m128 a0 = _mm_setr_ps(row0[at[0]], row0[at[1]], row0[at[2]], row0[at[3]]);
+  const __m128 b0 = _mm_setr_ps(row1[at[0]], row1[at[1]], row1[at[2]], row1[at[3]]);
+  const __m128 a1 = _mm_setr_ps(row0[at1[0]], row0[at1[1]], row0[at1[2]], row0[at1[3]]);
+  const __m128 b1 = _mm_setr_ps(row1[at1[0]], row1[at1[1]], row1[at1[2]], row1[at1[3]]);
+  // interpolate(a, b, {t, e}) = (a + (b - a) * t) + e, e added even when 0 (it turns
+  // -0 into +0 exactly as the single sample does).
+  const auto mix = [](__m128 a, __m128 b, __m128 t, __m128 e) {
+    return _mm_add_ps(_mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), t)), e);
+  };
+  const __m128 ty = _mm_set1_ps(r.t), ey = _mm_set1_ps(r.e);
+  const __m128 left = mix(a0, b0, ty, ey);
+  const __m128 right = mix(a1, b1, ty, ey);
+  __m128 tx = f, ex = _mm_setzero_ps();
+  if constexpr (TypeX == 1) {
+    tx = _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(_mm_set1_ps(3.0f), _mm_mul_ps(_mm_set1_ps(2.0f), f)), f),
+                    f);
+  } else if constexpr (TypeX == 4 || TypeX == 5) {
+    const __m128 rising = _mm_add_ps(f, _mm_set1_ps(0.5f));
+    const __m128 falling = _mm_sub_ps(_mm_set1_ps(2.0f), rising);
+    const __m128 low = _mm_cmplt_ps(rising, _mm_set1_ps(1.0f));
+    const __m128 h = _mm_or_ps(_mm_and_ps(low, rising), _mm_andnot_ps(low, falling));
+    const __m128 hump = _mm_sub_ps(
+        _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(_mm_set1_ps(6.0f), _mm_mul_ps(_mm_set1_ps(4.0f), h)), h),
+                   h),
+        _mm_set1_ps(1.0f));
+    ex = _mm_mul_ps(_mm_set1_ps(r.amplitude), hump);
+    if constexpr (TypeX == 4) ex = _mm_xor_ps(ex, _mm_set1_ps(-0.0f));  // negated
+  }
+  return mix(left, right, tx, ex);
+}
+
+#endif
+
+template <int TypeX>
+void sampleAlongRow(const NoiseRow2D& r, const float* xs, float* out, int count) {
+  int k = 0;
+#if defined(__SSE2__)
+  for (; k + 4 <= count; k += 4) {
+    _mm_storeu_ps(out + k, sampleFourAlongRow<TypeX>(r, _mm_loadu_ps(xs + k)));
+  }
+#endif
+  for (; k < count; ++k) out[k] = sampleAlongRow<TypeX>(r, xs[k]);
+}
+
+}  // namespace
+
+float sampleRow2D(const NoiseRow2D& r, float x) {
+  if (!r.grid) return 0.0f;
+  switch (r.typeX) {
+    case 1:
+      return sampleAlongRow<1>(r, x);
+    case 4:
+      return sampleAlongRow<4>(r, x);
+    case 5:
+      return sampleAlongRow<5>(r, x);
+    default:
+      return sampleAlongRow<0>(r, x);
+  }
+}
+
+void sampleRow2D(const NoiseRow2D& r, const float* xs, float* out, int count) {
+  if (!r.grid) {
+    for (int k = 0; k < count; ++k) out[k] = 0.0f;
+    return;
+  }
+  // One loop per type, so the loops carry no type test.
+  switch (r.typeX) {
+    case 1:
+      return sampleAlongRow<1>(r, xs, out, count);
+    case 4:
+      return sampleAlongRow<4>(r, xs, out, count);
+    case 5:
+      return sampleAlongRow<5>(r, xs, out, count);
+    default:
+      return sampleAlongRow<0>(r, xs, out, count);
+  }
 }
 
 float octaves2D(const NoiseGrid2D& g, float x, float y, int count, int type, float amplitude,

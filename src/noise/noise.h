@@ -74,6 +74,22 @@ float octaves2D(const NoiseGrid2D& g, float x, float y, int count, int type, flo
                 int typeX);
 void clear(NoiseGrid2D& g);
 
+// Many samples along one y: the two lattice rows and the vertical weights are found
+// once. Every sample equals sample2D(g, x, y, type, amplitude, typeX) bit for bit,
+// odd input included. The row refers to the grid: re-make it after the grid changes.
+struct NoiseRow2D {
+  const NoiseGrid2D* grid = nullptr;  // null when the grid was empty: samples are 0
+  const float* row0 = nullptr;        // lattice rows above and below y
+  const float* row1 = nullptr;
+  float t = 0.0f, e = 0.0f;  // the vertical pass's weight and extra term
+  int typeX = 0;             // the horizontal pass's type (-1 already resolved)
+  float amplitude = 0.0f;
+};
+NoiseRow2D noiseRow2D(const NoiseGrid2D& g, float y, int type, float amplitude, int typeX);
+float sampleRow2D(const NoiseRow2D& r, float x);
+// out[k] = sampleRow2D(r, xs[k]) for k < count; out may be xs.
+void sampleRow2D(const NoiseRow2D& r, const float* xs, float* out, int count);
+
 // ---- three dimensions ----------------------------------------------------
 int init3D(NoiseGrid3D& g, int lastX, int lastY, int lastZ, float scale);  // 1 or 0
 float sample3D(const NoiseGrid3D& g, float x, float y, float z, int type, float amplitude);

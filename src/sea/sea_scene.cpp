@@ -56,13 +56,17 @@ void initScene() {
   resetInput();
 }
 
-void drawFrame() {
+void drawScene() {
   const Color deep = deepColour;
   const Color light = lightColour;
   fillView(lerpColor(deep, light, 235), BLEND_COPY);
   fillCircle(discX, static_cast<float>(backBuffer.viewHeight * 0.6), discRadius,
              lerpColor(deep, light, 255), BLEND_COPY);
   drawWaveLayers();
+}
+
+void drawFrame() {
+  drawScene();
   present();
 }
 

@@ -17,7 +17,8 @@ constexpr Color schemeColours[4][2] = {{0xFF460000, 0xFFFF4600},
 void registerSea();  // the application's registration values
 void seaProcess();   // the process hook
 void initScene();
-void drawFrame();
+void drawScene();  // sky, disc and waves into the back buffer
+void drawFrame();  // drawScene, then present
 void nextScheme();
 void seaKeyHandler();  // the onKeyUp hook
 // The scene state at its start values (tests run the scene more than once).

@@ -9,6 +9,10 @@
 
 #include <cmath>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 #include "noise/noise.h"
 #include "surface/surface.h"
 #include "vector/fills.h"
@@ -29,6 +33,16 @@ namespace {
 
 constexpr int minimumWaveSamples = 2000;  // covers views up to 5994 pixels wide
 constexpr double phaseLimit = 3.47e8;
+
+#if defined(__SSE2__)
+// Two floats from memory into the low lanes, and back.
+__m128 loadTwo(const float* p) {
+  return _mm_castsi128_ps(_mm_loadl_epi64(reinterpret_cast<const __m128i*>(p)));
+}
+void storeTwo(float* p, __m128 v) {
+  _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_castps_si128(v));
+}
+#endif
 
 WaveEdge layerEdge;  // scratch reused by every layer and frame
 FoamRuns layerFoam;
@@ -83,28 +97,80 @@ void sampleWaveEdge(float depth, float level, float stretch, float amplitude, fl
     edge.heights.resize(slots);
     edge.xs.resize(slots);
     edge.ys.resize(slots);
+    edge.ripple.resize(slots);
+    edge.swell.resize(slots);
+    edge.ground.resize(slots);
   }
 
-  float x = 0.0f;
-  int k = 0;
-  for (;;) {
-    const bool last = x > width;
-    const float u = static_cast<float>(static_cast<double>(span) * x / width + x0);
-    const float ripple =
-        sample2D(noiseGrid, static_cast<float>(u * 2.5 / force), y1, 1, rippleAmplitude, 4);
-    const float swell =
-        sample2D(noiseGrid, static_cast<float>(u / force), timeY, 1, swellAmplitude, 4);
-    const float p = static_cast<float>((swell + 0.25 * ripple) * swellScale);
-    const float ground = sample2D(noiseGrid, static_cast<float>(u * 0.5 / force), y3, 1, 0.0f, -1);
-    const float y = static_cast<float>(ground * groundScale + (static_cast<double>(p) + level));
-    edge.xs[k] = x;
-    edge.ys[k] = static_cast<float>(bottom - static_cast<double>(y) * bottom);
-    edge.heights[k] = y;
-    x = static_cast<float>(x + 3.0);
-    ++k;
-    if (last) break;
+  // The sample positions: x = 0, 3, 6, ... up to and including the first beyond the
+  // width.
+  float* const xs = edge.xs.data();
+  int count = 0;
+  for (float x = 0.0f;; x = static_cast<float>(x + 3.0)) {
+    xs[count++] = x;
+    if (x > width) break;
   }
-  edge.count = k;
+
+  // Each sample's three noise coordinates, then each noise curve along its own row
+  // of the grid, in place. The SSE2 loops do two samples at a time with the same
+  // double operations as the single steps, so every lane rounds alike.
+  float* const ripple = edge.ripple.data();
+  float* const swell = edge.swell.data();
+  float* const ground = edge.ground.data();
+  const auto coordinates = [&](int k) {
+    const float u = static_cast<float>(static_cast<double>(span) * xs[k] / width + x0);
+    ripple[k] = static_cast<float>(u * 2.5 / force);
+    swell[k] = static_cast<float>(u / force);
+    ground[k] = static_cast<float>(u * 0.5 / force);
+  };
+  int k = 0;
+#if defined(__SSE2__)
+  {
+    const __m128d spanD = _mm_set1_pd(span), widthD = _mm_set1_pd(width);
+    const __m128d x0D = _mm_set1_pd(x0), forceD = _mm_set1_pd(force);
+    for (; k + 2 <= count; k += 2) {
+      const __m128d x = _mm_cvtps_pd(loadTwo(xs + k));
+      const __m128d u =
+          _mm_cvtps_pd(_mm_cvtpd_ps(_mm_add_pd(_mm_div_pd(_mm_mul_pd(spanD, x), widthD), x0D)));
+      storeTwo(ripple + k, _mm_cvtpd_ps(_mm_div_pd(_mm_mul_pd(u, _mm_set1_pd(2.5)), forceD)));
+      storeTwo(swell + k, _mm_cvtpd_ps(_mm_div_pd(u, forceD)));
+      storeTwo(ground + k, _mm_cvtpd_ps(_mm_div_pd(_mm_mul_pd(u, _mm_set1_pd(0.5)), forceD)));
+    }
+  }
+#endif
+  for (; k < count; ++k) coordinates(k);
+  sampleRow2D(noiseRow2D(noiseGrid, y1, 1, rippleAmplitude, 4), ripple, ripple, count);
+  sampleRow2D(noiseRow2D(noiseGrid, timeY, 1, swellAmplitude, 4), swell, swell, count);
+  sampleRow2D(noiseRow2D(noiseGrid, y3, 1, 0.0f, -1), ground, ground, count);
+
+  // The heights and the outline rows.
+  float* const ys = edge.ys.data();
+  float* const heights = edge.heights.data();
+  const auto height = [&](int k) {
+    const float p = static_cast<float>((swell[k] + 0.25 * ripple[k]) * swellScale);
+    const float y = static_cast<float>(ground[k] * groundScale + (static_cast<double>(p) + level));
+    ys[k] = static_cast<float>(bottom - static_cast<double>(y) * bottom);
+    heights[k] = y;
+  };
+  k = 0;
+#if defined(__SSE2__)
+  {
+    const __m128d swellD = _mm_set1_pd(swellScale), groundD = _mm_set1_pd(groundScale);
+    const __m128d levelD = _mm_set1_pd(level), bottomD = _mm_set1_pd(bottom);
+    for (; k + 2 <= count; k += 2) {
+      const __m128d r = _mm_cvtps_pd(loadTwo(ripple + k));
+      const __m128d s = _mm_cvtps_pd(loadTwo(swell + k));
+      const __m128d g = _mm_cvtps_pd(loadTwo(ground + k));
+      const __m128d p = _mm_cvtps_pd(
+          _mm_cvtpd_ps(_mm_mul_pd(_mm_add_pd(s, _mm_mul_pd(_mm_set1_pd(0.25), r)), swellD)));
+      const __m128 y = _mm_cvtpd_ps(_mm_add_pd(_mm_mul_pd(g, groundD), _mm_add_pd(p, levelD)));
+      storeTwo(ys + k, _mm_cvtpd_ps(_mm_sub_pd(bottomD, _mm_mul_pd(_mm_cvtps_pd(y), bottomD))));
+      storeTwo(heights + k, y);
+    }
+  }
+#endif
+  for (; k < count; ++k) height(k);
+  edge.count = count;
 }
 
 void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs) {
@@ -172,12 +238,22 @@ void drawWaveLayers() {
     discX = static_cast<float>(static_cast<float>(backBuffer.viewWidth) + discRadius);
   }
   for (int i = 0; i <= layerCount; ++i) {
-    const LayerParameters p = layerParameters(i, layerCount);
-    const float e = layerCount > 0 ? static_cast<float>(i) / static_cast<float>(layerCount) : 1.0f;
-    const float timeY = static_cast<float>(1.5 * wavePhase + 700.0 * e);
-    const float shift = -wavePhase;
-    const Color fill = lerpColor(lightColour, deepColour, p.weight);
-    const Color foam = lerpColor(lightColour, foamWhite, p.weight);
-    drawWaveLayer(p.depth, p.level, p.stretch, p.amplitude, timeY, shift, fill, foam);
+    const WaveLayerCall c = waveLayerCall(i);
+    drawWaveLayer(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, c.fill, c.foam);
   }
+}
+
+WaveLayerCall waveLayerCall(int i) {
+  const LayerParameters p = layerParameters(i, layerCount);
+  const float e = layerCount > 0 ? static_cast<float>(i) / static_cast<float>(layerCount) : 1.0f;
+  WaveLayerCall c;
+  c.depth = p.depth;
+  c.level = p.level;
+  c.stretch = p.stretch;
+  c.amplitude = p.amplitude;
+  c.timeY = static_cast<float>(1.5 * wavePhase + 700.0 * e);
+  c.shift = -wavePhase;
+  c.fill = lerpColor(lightColour, deepColour, p.weight);
+  c.foam = lerpColor(lightColour, foamWhite, p.weight);
+  return c;
 }

@@ -32,9 +32,10 @@ LayerParameters layerParameters(int i, int n);
 // height from the bottom row).
 struct WaveEdge {
   std::vector<float> xs, ys;
-  std::vector<float> heights;  // grows past 2000 samples for views over 5994 wide
-  int count = 0;               // samples taken
-  float base = 0.0f;           // the baseline row of the layer polygon
+  std::vector<float> heights;                // grows past 2000 samples for views over 5994 wide
+  std::vector<float> ripple, swell, ground;  // scratch: each curve's noise per sample
+  int count = 0;                             // samples taken
+  float base = 0.0f;                         // the baseline row of the layer polygon
 };
 
 // Samples the edge of one layer into `edge` (reusing its storage).
@@ -53,3 +54,11 @@ void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs
 void drawWaveLayer(float depth, float level, float stretch, float amplitude, float timeY,
                    float shift, Color fillColour, Color foamColour);
 void drawWaveLayers();  // one frame: advances the phase and the disc, draws every layer
+
+// What drawWaveLayers hands layer i at the current phase and colours (the frame
+// benchmarks replay single steps of a frame with it).
+struct WaveLayerCall {
+  float depth, level, stretch, amplitude, timeY, shift;
+  Color fill, foam;
+};
+WaveLayerCall waveLayerCall(int i);

@@ -63,15 +63,15 @@ struct CellRasterizer {
   int numCells = 0;  // cells stored for the current fill (set by the sort)
   int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;  // maxima hold the last index + 1
   int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;
-  int startX = 0, startY = 0;      // first point of the sub-path, 24.8
-  int curX = 0, curY = 0;          // current point, 24.8
-  int flags = 2;                   // bit 0 sub-path open, bit 1 accumulating
-  int* rowCounts = nullptr;        // stored cells per row from row -1, counted as stored
+  int startX = 0, startY = 0;  // first point of the sub-path, 24.8
+  int curX = 0, curY = 0;      // current point, 24.8
+  int flags = 2;               // bit 0 sub-path open, bit 1 accumulating
+  int* rowCounts = nullptr;    // stored cells per row from row -1, counted as stored
   int rowCountsCapacity = 0;
   int rowsInUse = 0;               // rows counted: -1 .. viewHeight of the views walked
   CoverageCell* sorted = nullptr;  // copies of all cells by row, then column
   int sortedCapacity = 0;          // grows in steps of 16384 cells
-  int* rowStarts = nullptr;        // per counted row: its first sorted cell
+  int* rowStarts = nullptr;        // per counted row: its first sorted cell, then its end
   int rowStartsCapacity = 0;
   int fillRule = 1;  // mirror of FillRuleState::fillRule
   int curve[256];    // raw coverage -> alpha handed to the coverage routines

@@ -745,6 +745,15 @@ void sort_row(CoverageCell* cells, int count) {
   }
 }
 
+// The counters of the rows that hold cells: those of the fill's box (row + 1).
+struct SortedRows {
+  int first, last;
+};
+SortedRows sorted_rows() {
+  const int first = std::clamp(ras.minCellY + 1, 0, ras.rowsInUse - 1);
+  return {first, std::clamp(ras.maxCellY + 1, first + 1, ras.rowsInUse)};
+}
+
 // Closes the outline, stores the last cell and sorts all cells by key into one
 // array: a counting sort by row (the rows were counted as the cells were stored),
 // then each row by column. Ends the accumulation: the next conversion starts a new
@@ -770,9 +779,8 @@ int sort_cells() {
       !grow_array(r.rowStarts, r.rowStartsCapacity, rows, 4096)) {
     return 0;
   }
-  // Only the rows of the fill's box hold cells (as counters: row + 1).
-  const int first = std::clamp(r.minCellY + 1, 0, rows - 1);
-  const int last = std::clamp(r.maxCellY + 1, first + 1, rows);
+  const SortedRows box = sorted_rows();
+  const int first = box.first, last = box.last;
   int* starts = r.rowStarts;
   for (int i = first, sum = 0; i < last; ++i) {
     starts[i] = sum;
@@ -885,23 +893,21 @@ class RowPlotter {
   int width_ = 0;  // viewWidth on a visible row, 0 elsewhere
 };
 
-// One pass over the sorted cells: equal keys are summed, each touched pixel gets a
-// run of one, and the gap up to the next cell a run with the running cover. The gap
-// after a row's last cell reaches to the next cell, in whatever row; for a closed
-// outline the running cover is 0 there and nothing is plotted.
+// Sweeps the sorted cells from `cell` up to `stop`, from the running cover `cover`:
+// equal keys are summed, each touched pixel gets a run of one, and the gap up to the
+// next cell a run with the running cover. The gap after a row's last cell reaches to
+// the next cell, in whatever row; for a closed outline the running cover is 0 there
+// and nothing is plotted.
 //
 // The sort leaves a sentinel after the last cell: a key no cell has, and the least
 // column, so that neither the sum of equal keys nor the gap test needs to look for
 // the end.
 template <bool evenOdd, class Pixel>
-void sweep_cells(Color color, Pixel pixel) {
+[[gnu::always_inline]] inline void sweep_range(RowPlotter<Pixel>& row, const CoverageCell* cell,
+                                               const CoverageCell* stop, std::int32_t cover) {
   const int* curve = ras.curve;
-  const CoverageCell* cell = ras.sorted;
-  const CoverageCell* const end = cell + ras.numCells;
-  RowPlotter<Pixel> row(color, pixel);
   int y = emptyRow;
-  std::int32_t cover = 0;
-  while (cell != end) {
+  while (cell != stop) {
     const int x = cell->x;
     if (cell->y != y) {
       y = cell->y;
@@ -927,14 +933,56 @@ void sweep_cells(Color color, Pixel pixel) {
   }
 }
 
-// The sweep for the fill rule and the installed pixel routine.
+// One pass over all sorted cells, rows top to bottom.
+template <bool evenOdd, class Pixel>
+void sweep_downwards(Color color, Pixel pixel) {
+  RowPlotter<Pixel> row(color, pixel);
+  sweep_range<evenOdd>(row, ras.sorted, ras.sorted + ras.numCells, 0);
+}
+
+// The same runs, rows taken from the bottom up: on a bottom-up surface that plots in
+// memory order, which long runs fill about twice as fast. Each row starts from the
+// cover sum of the rows above it, the sum the single pass would carry into it, so
+// every run and every plotted pixel is the same; only the order of the rows differs,
+// and no two rows share a pixel.
+template <bool evenOdd, class Pixel>
+void sweep_upwards(Color color, Pixel pixel) {
+  const int n = ras.numCells;
+  const CoverageCell* const first = ras.sorted;
+  const int* const ends = ras.rowStarts;  // after the sort: the end of each row
+  const SortedRows rows = sorted_rows();
+  std::int32_t total = 0;
+  for (const CoverageCell* c = first; c != first + n; ++c) total = wrap_add(total, c->cover);
+  RowPlotter<Pixel> row(color, pixel);
+  std::int32_t below = 0;  // the covers of the rows already swept
+  for (int i = rows.last - 1; i >= rows.first; --i) {
+    const CoverageCell* const begin = first + (i > rows.first ? std::min(ends[i - 1], n) : 0);
+    const CoverageCell* const stop = first + std::min(ends[i], n);
+    if (begin >= stop) continue;
+    for (const CoverageCell* c = begin; c != stop; ++c) below = wrap_add(below, c->cover);
+    const std::int32_t above =
+        wrap_add(total, static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(below)));
+    sweep_range<evenOdd>(row, begin, stop, above);
+  }
+}
+
+// The sweep for the surface's row order, the fill rule and the installed pixel
+// routine.
+template <bool evenOdd, class Pixel>
+void sweep_in_memory_order(Color color, Pixel pixel) {
+  if (backBuffer.rowStep < 0) {
+    sweep_upwards<evenOdd>(color, pixel);
+  } else {
+    sweep_downwards<evenOdd>(color, pixel);
+  }
+}
 template <bool evenOdd>
 void sweep_with_routines(Color color) {
   const CoveragePixelRoutine pixel = coverageRoutines.pixel;
   if (pixel == &coverPixel<px::coverCopy>) {
-    sweep_cells<evenOdd>(color, KnownPixel<px::coverCopy>{});
+    sweep_in_memory_order<evenOdd>(color, KnownPixel<px::coverCopy>{});
   } else {
-    sweep_cells<evenOdd>(color, AnyPixel{pixel});
+    sweep_in_memory_order<evenOdd>(color, AnyPixel{pixel});
   }
 }
 

@@ -16,7 +16,7 @@ title="Tarn : Brinemere"
 for args in "" "/s" "/S"; do
   "$program" $args &
   pid=$!
-  id=$(e2e_wait_window "$title" 10) || e2e_fail "[$args] no window"
+  id=$(e2e_wait_window "$title" 20) || e2e_fail "[$args] no window ($(e2e_describe "$pid"))"
   read -r x y w h <<<"$(e2e_geometry "$id")"
   [ "$x $y $w $h" = "-1 0 1368 768" ] || e2e_fail "[$args] geometry $x $y $w $h"
   xdotool keydown --window "$id" Escape
@@ -25,6 +25,7 @@ for args in "" "/s" "/S"; do
   xdotool keyup --window "$id" Escape
   e2e_wait_exit "$pid" 1 || e2e_fail "[$args] still running a second after Esc was released"
   [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[$args] exit code $E2E_STATUS"
+  e2e_wait_no_window "$title" 3 || e2e_fail "[$args] window left behind"
 done
 
 # Preview with no usable handle: silent end, no window.

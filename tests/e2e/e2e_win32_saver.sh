@@ -43,12 +43,12 @@ w32_start_saver /s
 expect_window "WM_CLOSE" >/dev/null || exit 1
 sleep 1
 w32_host close "$title" || e2e_fail "[WM_CLOSE] the host found no window to close"
-w32_expect_clean_exit "WM_CLOSE" 5
+w32_expect_clean_exit "WM_CLOSE" 3
 
 # Closed from the X side, as a window manager's close button does.
 w32_start_saver
 id=$(expect_window "WM_DELETE_WINDOW") || exit 1
 sleep 1
 "$tool" close "$id"
-w32_expect_clean_exit "WM_DELETE_WINDOW" 5
+w32_expect_clean_exit "WM_DELETE_WINDOW" 3
 exit 0

@@ -16,7 +16,10 @@ e2e_start_display() {
     E2E_XVFB=$!
     export DISPLAY=":$n"
     for _ in $(seq 50); do
-      xdpyinfo >/dev/null 2>&1 && return 0
+      # Ours must be the server that answers: another one may have taken the
+      # number first, and then ours has already given up.
+      kill -0 "$E2E_XVFB" 2>/dev/null || break
+      xdpyinfo >/dev/null 2>&1 && kill -0 "$E2E_XVFB" 2>/dev/null && return 0
       sleep 0.1
     done
     kill "$E2E_XVFB" 2>/dev/null
@@ -64,4 +67,41 @@ e2e_wait_exit() {
 e2e_geometry() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
+}
+
+# The colour of screen pixel (x, y) as #RRGGBB.
+e2e_pixel() {
+  import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
+    awk 'NR==2{for(i=1;i<=NF;i++) if($i ~ /^#[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]/){print toupper(substr($i,1,7)); exit}}'
+}
+
+# Waits up to $4 seconds for screen pixel ($1, $2) to become colour $3.
+e2e_wait_pixel() {
+  local tries=$(($4 * 5))
+  for _ in $(seq "$tries"); do
+    [ "$(e2e_pixel "$1" "$2")" = "$3" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
+# Waits up to $2 seconds until no window is named $1 (a program that ended may
+# leave its window a moment longer on the server).
+e2e_wait_no_window() {
+  local tries=$((${2:-3} * 10))
+  for _ in $(seq "$tries"); do
+    [ -z "$(xdotool search --name "$1" 2>/dev/null)" ] && return 0
+    sleep 0.1
+  done
+  return 1
+}
+
+# "running" or "ended with N" for process $1, for failure messages.
+e2e_describe() {
+  if kill -0 "$1" 2>/dev/null; then
+    echo "running"
+  else
+    wait "$1"
+    echo "ended with $?"
+  fi
 }

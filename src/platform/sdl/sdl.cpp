@@ -10,6 +10,7 @@
 #include <SDL.h>
 #include <SDL_syswm.h>
 #include <X11/Xlib.h>
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstring>
@@ -29,7 +30,8 @@ namespace {
 
 struct NativeWindow {
   SDL_Window* window = nullptr;
-  unsigned long xChild = 0;  // the preview child made with Xlib
+  unsigned long xChild = 0;  // the preview child, made and painted with Xlib
+  GC xGc = nullptr;
   emu::Canvas canvas;
 };
 
@@ -60,7 +62,13 @@ Handle handleOf(Uint32 windowId) {
 }
 
 // Shows a rectangle of the canvas on the window.
+void showCanvasX(NativeWindow& n);
+
 void showCanvas(NativeWindow& n, int x, int y, int width, int height) {
+  if (n.xChild) {
+    showCanvasX(n);
+    return;
+  }
   SDL_Surface* target = SDL_GetWindowSurface(n.window);
   if (!target) return;
   const emu::Canvas& c = n.canvas;
@@ -96,6 +104,54 @@ int onXError(Display*, XErrorEvent* event) {
   return 0;
 }
 
+// The display went away under us: nothing more can be shown, and tearing down
+// normally would wait on threads that wait on the display.
+int onXIOError(Display*) {
+  static const char message[] = "brinemere: the connection to the display was lost\n";
+  [[maybe_unused]] const ssize_t written = write(2, message, sizeof message - 1);
+  _exit(1);
+}
+
+// Puts the whole canvas on the preview child: its bytes (blue, green, red, alpha)
+// are what a 24-bit true-colour visual takes with 32 bits a pixel.
+void showCanvasX(NativeWindow& n) {
+  State& s = state();
+  emu::Canvas& c = n.canvas;
+  if (!s.display || c.width <= 0 || c.height <= 0) return;
+  XImage image{};
+  image.width = c.width;
+  image.height = c.height;
+  image.format = ZPixmap;
+  image.data = reinterpret_cast<char*>(c.pixels.data());
+  image.byte_order = LSBFirst;
+  image.bitmap_unit = 32;
+  image.bitmap_bit_order = LSBFirst;
+  image.bitmap_pad = 32;
+  image.depth = 24;
+  image.bytes_per_line = c.width * 4;
+  image.bits_per_pixel = 32;
+  image.red_mask = 0xFF0000;
+  image.green_mask = 0x00FF00;
+  image.blue_mask = 0x0000FF;
+  if (!XInitImage(&image)) return;
+  lastXError = 0;
+  XPutImage(s.display, n.xChild, n.xGc, &image, 0, 0, 0, 0, c.width, c.height);
+  XFlush(s.display);
+}
+
+// Expose events of the preview child arrive on our own connection.
+void pumpOwnConnection() {
+  State& s = state();
+  if (!s.display) return;
+  while (XPending(s.display)) {
+    XEvent event;
+    XNextEvent(s.display, &event);
+    if (event.type == Expose && event.xexpose.count == 0 && s.previewChild) {
+      emu::invalidate(s.previewChild);
+    }
+  }
+}
+
 int hostSize(unsigned long host, int& width, int& height) {
   State& s = state();
   if (!s.display || host == 0) return 0;
@@ -116,8 +172,10 @@ void handleEvent(const SDL_Event& e);
 void nativeWait(int timeoutMs) {
   State& s = state();
   if (s.previewChild) {
-    // The host gives no notice when it goes away: look every 200 ms.
-    if (timeoutMs < 0 || timeoutMs > 200) timeoutMs = 200;
+    pumpOwnConnection();
+    // The host gives no notice when it goes away: look every 200 ms. Exposes
+    // are seen within 50 ms.
+    if (timeoutMs < 0 || timeoutMs > 50) timeoutMs = 50;
     if (SDL_GetTicks() - s.lastHostCheck >= 200) {
       s.lastHostCheck = SDL_GetTicks();
       int w, h;
@@ -183,8 +241,9 @@ int nativeCreate(emu::Window& w) {
   State& s = state();
   auto* n = new NativeWindow;
   if (w.style & WS_CHILD) {
-    // A child of a window that is not ours (the preview host): made with Xlib,
-    // then adopted by SDL so it can be painted like any other window.
+    // A child of a window that is not ours (the preview host). SDL cannot make
+    // one, and adopting it into SDL ends badly when the host takes it away, so it
+    // lives entirely on our own Xlib connection.
     if (!s.display) s.display = XOpenDisplay(nullptr);
     if (!s.display) {
       delete n;
@@ -200,18 +259,21 @@ int nativeCreate(emu::Window& w) {
       delete n;
       return 0;
     }
+    XSelectInput(s.display, n->xChild, ExposureMask);
+    n->xGc = XCreateGC(s.display, n->xChild, 0, nullptr);
     XMapWindow(s.display, n->xChild);
     XSync(s.display, False);
-    n->window = SDL_CreateWindowFrom(reinterpret_cast<void*>(n->xChild));
+    n->canvas.resize(w.width, w.height);
+    w.native = n;
     s.previewChild = w.handle;
     s.previewHost = w.parent;
+    return 1;
   } else {
     n->window = SDL_CreateWindow(utf8(w.title).c_str(), w.x, w.y, w.width, w.height,
                                  SDL_WINDOW_BORDERLESS | SDL_WINDOW_HIDDEN);
   }
   if (!n->window) {
     std::fprintf(stderr, "brinemere: cannot create a window: %s\n", SDL_GetError());
-    if (n->xChild) XDestroyWindow(s.display, n->xChild);
     delete n;
     return 0;
   }
@@ -227,7 +289,10 @@ void nativeDestroy(emu::Window& w) {
   if (!n) return;
   if (n->window) SDL_DestroyWindow(n->window);
   if (n->xChild && s.display) {
+    // The child may be gone with its host already; the error is only noted.
+    XSetErrorHandler(onXError);
     lastXError = 0;
+    XFreeGC(s.display, n->xGc);
     XDestroyWindow(s.display, n->xChild);
     XSync(s.display, False);
   }
@@ -316,7 +381,9 @@ void handleEvent(const SDL_Event& e) {
       break;
     }
     case SDL_QUIT: {
-      // The last window was closed from outside; its own close event came first.
+      // SIGINT or SIGTERM (SDL turns them into this event), or the last window
+      // closed: the run ends as when the window is closed from outside.
+      if (const Handle main = emu::firstTopLevelWindow()) emu::post(main, WM_CLOSE, 0, 0);
       break;
     }
     default:
@@ -326,15 +393,58 @@ void handleEvent(const SDL_Event& e) {
 
 // ---- painting -------------------------------------------------------------------
 
+// Copies the rectangle straight from the bottom-up DIB into the window's surface:
+// one pass, no intermediate picture. Formats with the DIB's byte order take plain
+// row copies; others are converted row by row.
+void blitToWindow(NativeWindow& n, const emu::Surface& source, int x, int y, int width, int height,
+                  int sourceX, int sourceY) {
+  SDL_Surface* target = SDL_GetWindowSurface(n.window);
+  if (!target) return;
+  auto clip = [](int& src, int& dst, int& size, int srcLimit, int dstLimit) {
+    if (src < 0) {
+      dst -= src;
+      size += src;
+      src = 0;
+    }
+    if (dst < 0) {
+      src -= dst;
+      size += dst;
+      dst = 0;
+    }
+    if (size > srcLimit - src) size = srcLimit - src;
+    if (size > dstLimit - dst) size = dstLimit - dst;
+  };
+  clip(sourceX, x, width, source.width, target->w);
+  clip(sourceY, y, height, source.height, target->h);
+  if (width <= 0 || height <= 0) return;
+  const Uint32 format = target->format->format;
+  const bool sameBytes = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
+  const std::size_t pitch = static_cast<std::size_t>(source.width) * 4;
+  SDL_LockSurface(target);
+  for (int row = 0; row < height; ++row) {
+    const Uint8* from = source.pixels + (source.height - 1 - (sourceY + row)) * pitch + sourceX * 4;
+    Uint8* to = static_cast<Uint8*>(target->pixels) + (y + row) * target->pitch +
+                x * target->format->BytesPerPixel;
+    if (sameBytes) {
+      std::memcpy(to, from, static_cast<std::size_t>(width) * 4);
+    } else {
+      SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_ARGB8888, from, width * 4, format, to,
+                        target->pitch);
+    }
+  }
+  SDL_UnlockSurface(target);
+  const SDL_Rect rect{x, y, width, height};
+  SDL_UpdateWindowSurfaceRects(n.window, &rect, 1);
+}
+
 int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
            int sourceY) {
   int result = 0;
   emu::runOnMain([&] {
     NativeWindow* n = nativeOf(dc);
     emu::Surface* source = emu::surfaceOf(surface);
-    if (!n || !source) return;
-    emu::copyToCanvas(*source, sourceX, sourceY, width, height, n->canvas, x, y);
-    showCanvas(*n, x, y, width, height);
+    if (!n || !source || !n->window) return;
+    blitToWindow(*n, *source, x, y, width, height, sourceX, sourceY);
     result = 1;
   });
   emu::checkStop();
@@ -362,6 +472,7 @@ void endPaint(Handle window) {
 void showWindow(Handle window, int) {
   NativeWindow* n = nativeOf(window);
   if (n && n->window) SDL_ShowWindow(n->window);
+  if (n && n->xChild && state().display) XMapWindow(state().display, n->xChild);
   emu::invalidate(window);
 }
 
@@ -424,11 +535,16 @@ int start(int argc, char** argv) {
   State& s = state();
   s.arguments.clear();
   for (int i = 0; i < argc; ++i) s.arguments.push_back(wide(argv[i]));
+  // Frames are ours, drawn in memory: the window's surface must be plain memory
+  // too. A GL-backed surface (even Mesa's software one) only adds a copy, and on
+  // virtual displays it hung and crashed now and then.
+  SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
     std::fprintf(stderr, "brinemere: cannot open the display: %s\n", SDL_GetError());
     return 0;
   }
   s.wakeEvent = SDL_RegisterEvents(1);
+  XSetIOErrorHandler(onXIOError);
   SDL_EventState(SDL_TEXTINPUT, SDL_DISABLE);
 
   platform = Platform{};
@@ -472,12 +588,14 @@ int start(int argc, char** argv) {
 
 void stop() {
   State& s = state();
+  // A preview child adopted from Xlib may be gone already; keep its errors quiet.
+  if (s.display) XSetErrorHandler(onXError);
   emu::resetWindowSystem();
+  SDL_Quit();
   if (s.display) {
     XCloseDisplay(s.display);
     s.display = nullptr;
   }
-  SDL_Quit();
 }
 
 }  // namespace sdl

@@ -1,0 +1,24 @@
+#!/usr/bin/env bash
+# The sea in Brinemere.scr under Wine: after the start the sky shows scheme 2's
+# colour, Enter turns it to scheme 3's, releasing Esc ends the run with exit code 0.
+set -uo pipefail
+root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
+. "$root/tests/e2e/lib.sh"
+. "$root/tests/e2e/win32_lib.sh"
+w32_init "$root"
+
+# lerpColor(deep, light, 235) of scheme 2 (0xFF460023, 0xFFFF8700) and scheme 3
+# (0xFF003219, 0xFF00E19B): the same values as on Linux.
+sky2="#EF7B02"
+sky3="#00D290"
+
+w32_start_saver /s
+e2e_wait_window "$title" 30 >/dev/null || e2e_fail "no window"
+e2e_wait_pixel 10 10 "$sky2" 15 || e2e_fail "sky is $(e2e_pixel 10 10), not scheme 2's $sky2"
+# Without a window manager the pointer decides where keys go.
+xdotool mousemove 683 384
+xdotool key Return
+e2e_wait_pixel 10 10 "$sky3" 5 || e2e_fail "after Enter the sky is $(e2e_pixel 10 10), not $sky3"
+xdotool key Escape
+w32_expect_clean_exit "Esc" 5
+exit 0
