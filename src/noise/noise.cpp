@@ -228,6 +228,42 @@ float sampleAlongRow(const NoiseRow2D& r, float x) {
 
 #if defined(__SSE2__)
 
+// wrap() on four lanes, those marked inside left as they are. Below 2^23 the
+// remainder fmod would give is found without it: n = trunc(|u| / period) is the
+// true quotient's integer part (a float just below a multiple k * period divides to
+// at least half a float step below k, so the rounded quotient never reaches k), and
+// |u| - n * period is exact (n * period is an integer below 2^24, and the difference
+// of two floats within a factor of two of each other is exact). The sign is u's, as
+// fmod's (a negative multiple of the period gives -0). Larger and non-finite lanes
+// go through wrap() one by one.
+__m128 wrapFour(__m128 u, __m128 inside, float periodX) {
+  const __m128 period = _mm_set1_ps(periodX);
+  const __m128 sign = _mm_set1_ps(-0.0f);
+  const __m128 zero = _mm_setzero_ps();
+  const __m128 magnitude = _mm_andnot_ps(sign, u);
+  const __m128 small = _mm_cmplt_ps(magnitude, _mm_set1_ps(8388608.0f));  // false for NaN
+  const __m128 quotient = _mm_div_ps(_mm_and_ps(small, magnitude), period);
+  const __m128 n = _mm_cvtepi32_ps(_mm_cvttps_epi32(quotient));
+  __m128 r = _mm_sub_ps(magnitude, _mm_mul_ps(n, period));
+  r = _mm_or_ps(r, _mm_and_ps(sign, u));
+  // The steps of wrap() after fmod: a negative remainder moves up by the period, and
+  // one that rounds up to the period itself becomes 0.
+  r = _mm_add_ps(r, _mm_and_ps(_mm_cmplt_ps(r, zero), period));
+  r = _mm_and_ps(r, _mm_cmplt_ps(r, period));
+  __m128 wrapped = _mm_or_ps(_mm_and_ps(inside, u), _mm_andnot_ps(inside, r));
+  const int done = _mm_movemask_ps(_mm_or_ps(inside, small));
+  if (done != 0xF) {
+    alignas(16) float lanes[4], original[4];
+    _mm_store_ps(lanes, wrapped);
+    _mm_store_ps(original, u);
+    for (int l = 0; l < 4; ++l) {
+      if (!(done & (1 << l))) lanes[l] = wrap(original[l], periodX);
+    }
+    wrapped = _mm_load_ps(lanes);
+  }
+  return wrapped;
+}
+
 // Four samples at once with the very float operations of sampleAlongRow, lane by
 // lane, so every lane gets the same bits. Coordinates outside the period are wrapped
 // one by one through wrap(); the lattice values are fetched one by one.
@@ -235,14 +271,9 @@ template <int TypeX>
 __m128 sampleFourAlongRow(const NoiseRow2D& r, __m128 x) {
   const NoiseGrid2D& g = *r.grid;
   __m128 u = _mm_div_ps(x, _mm_set1_ps(g.scale));
-  const __m128 inside =
-      _mm_and_ps(_mm_cmpge_ps(u, _mm_setzero_ps()), _mm_cmplt_ps(u, _mm_set1_ps(g.periodX)));
-  if (_mm_movemask_ps(inside) != 0xF) {
-    alignas(16) float lanes[4];
-    _mm_store_ps(lanes, u);
-    for (float& lane : lanes) lane = wrap(lane, g.periodX);
-    u = _mm_load_ps(lanes);
-  }
+  const __m128 period = _mm_set1_ps(g.periodX);
+  const __m128 inside = _mm_and_ps(_mm_cmpge_ps(u, _mm_setzero_ps()), _mm_cmplt_ps(u, period));
+  if (_mm_movemask_ps(inside) != 0xF) u = wrapFour(u, inside, g.periodX);
   const __m128i i = _mm_cvttps_epi32(u);
   const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(i));
   const __m128i next = _mm_add_epi32(i, _mm_set1_epi32(1));

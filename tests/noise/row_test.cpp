@@ -25,10 +25,11 @@ std::uint32_t bitsOf(float f) {
 }
 
 // Coordinates of every kind: inside one period, a few periods away on either side,
-// lattice points and halfway points, signed zeros, tiny, huge and non-finite values.
+// lattice points and halfway points, either side of a multiple of the period, signed
+// zeros, tiny, huge and non-finite values.
 float oddCoordinate(std::mt19937& random, float scale, float period) {
   const float span = scale * period;
-  switch (random() % 10) {
+  switch (random() % 12) {
     case 0:
       return std::uniform_real_distribution<float>(0.0f, span)(random);
     case 1:
@@ -53,6 +54,13 @@ float oddCoordinate(std::mt19937& random, float scale, float period) {
     case 5: {
       const float huge[] = {1e7f, -1e7f, 16777217.0f, 3e9f, -1e20f, 1e30f, 3.4e38f, -3.4e38f};
       return huge[random() % std::size(huge)];
+    }
+    case 8:
+    case 9: {
+      // Next to a multiple of the period on either side, where a rounded quotient
+      // can land on the integer.
+      const float multiple = span * static_cast<float>(static_cast<int>(random() % 601) - 300);
+      return std::nextafter(multiple, random() % 2 ? kInf : -kInf);
     }
     case 6: {
       const float bad[] = {kNaN, -kNaN, kInf, -kInf};
