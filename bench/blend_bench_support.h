@@ -1,51 +1,17 @@
-// Shared by the blend benchmarks: a 1920x1080 back buffer over memory of our own,
-// and a loop that times each piece of work beside the same bytes written by
-// memset (the write floor), so every figure comes with its ratio from the same run.
+// Shared by the blend benchmarks: the 1920x1080 back buffer of bench_support.h, and a
+// loop that times each piece of work beside the same bytes written by memset (the
+// write floor), so every figure comes with its ratio from the same run.
 #pragma once
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <chrono>
-#include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <string>
-#include <vector>
 
-#include "surface/surface.h"
+#include "bench_support.h"
 
 constexpr int benchWidth = 1920;
 constexpr int benchHeight = 1080;
-
-struct BenchSurface {
-  void* memory;
-  explicit BenchSurface(int width = benchWidth, int height = benchHeight) {
-    const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
-    memory = std::aligned_alloc(4096, (bytes + 4095) & ~std::size_t{4095});
-    std::memset(memory, 0x40, bytes);
-    backBuffer.surfaceWidth = width;
-    backBuffer.surfaceHeight = height;
-    backBuffer.pixels = static_cast<std::uint8_t*>(memory);
-    setView(-1, -1, -1, -1, 0, 1);
-  }
-  ~BenchSurface() {
-    backBuffer.pixels = nullptr;
-    setView(-1, -1, -1, -1, 0, 1);
-    std::free(memory);
-  }
-  BenchSurface(const BenchSurface&) = delete;
-  BenchSurface& operator=(const BenchSurface&) = delete;
-};
-
-inline double median(std::vector<double>& v) {
-  if (v.empty()) return 0;
-  std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-  return v[v.size() / 2];
-}
-inline double fastest(const std::vector<double>& v) {
-  return v.empty() ? 0 : *std::min_element(v.begin(), v.end());
-}
 
 // Times `work` and then `floor` in every iteration; the iteration time is the
 // work's. Reports pixels per second and the work's time over the floor's, from

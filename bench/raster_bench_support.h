@@ -1,39 +1,16 @@
-// Shared by the rasterizer benchmarks and their peers: a back buffer over memory of
-// our own, and a stand-in for one frame's wave layers.
+// Shared by the rasterizer benchmarks and their peers: filled polygons, a stand-in
+// for one frame's wave layers, and their fill by our rasterizer.
 #pragma once
 
 #include <cmath>
 #include <cstdint>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include "blend/dispatch.h"
-#include "surface/surface.h"
+#include "bench_support.h"
 #include "vector/path.h"
 
-struct RasterBenchSurface {
-  void* memory;
-  RasterBenchSurface(int width, int height) {
-    const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
-    memory = std::aligned_alloc(4096, (bytes + 4095) & ~std::size_t{4095});
-    std::memset(memory, 0x40, bytes);
-    backBuffer.surfaceWidth = width;
-    backBuffer.surfaceHeight = height;
-    backBuffer.pixels = static_cast<std::uint8_t*>(memory);
-    setView(-1, -1, -1, -1, 0, 1);
-    installDefaultCoverageRoutines();
-  }
-  ~RasterBenchSurface() {
-    backBuffer.pixels = nullptr;
-    setView(-1, -1, -1, -1, 0, 1);
-    std::free(memory);
-  }
-  RasterBenchSurface(const RasterBenchSurface&) = delete;
-  RasterBenchSurface& operator=(const RasterBenchSurface&) = delete;
-};
-
-struct WaveLayer {
+// One polygon filled with one opaque colour.
+struct FilledPolygon {
   std::vector<PathPoint> points;
   Color colour;
 };
@@ -47,13 +24,13 @@ enum class WaveShape {
 // amplitudes at force 1.5, with two sums of sines instead of the noise. Each polygon
 // spans the whole width with its top edge sampled every 3 pixels, as the scene's
 // do: the same points, covered rows and cells per row.
-inline std::vector<WaveLayer> waveLayers(int width, int height, WaveShape shape) {
+inline std::vector<FilledPolygon> waveLayers(int width, int height, WaveShape shape) {
   const auto bias = [](double t, double k) {
     const double d = 1 - k * t;
     return d == 0 ? 1.0 : 1 - (1 - t) / d;
   };
   const double force = 1.5, v = height - 1;
-  std::vector<WaveLayer> layers;
+  std::vector<FilledPolygon> layers;
   for (int i = 0; i < 20; ++i) {
     const double e = i / 19.0;
     const double depth = i == 19 ? 0 : 0.4 - 0.3 * bias((i + 1) / 19.0, 0.7);
@@ -63,7 +40,7 @@ inline std::vector<WaveLayer> waveLayers(int width, int height, WaveShape shape)
     const float base = shape == WaveShape::bands
                            ? float((force * 0.05 * amplitude + (1 - depth)) * height + 0.5)
                            : float(height);
-    WaveLayer layer;
+    FilledPolygon layer;
     layer.points.push_back({0.0f, base});
     for (int x = 0;; x += 3) {
       const double wave =
@@ -80,8 +57,8 @@ inline std::vector<WaveLayer> waveLayers(int width, int height, WaveShape shape)
 }
 
 // One frame's layers through our fill.
-inline void fillWaveLayers(const std::vector<WaveLayer>& layers) {
-  for (const WaveLayer& layer : layers) {
+inline void fillWaveLayers(const std::vector<FilledPolygon>& layers) {
+  for (const FilledPolygon& layer : layers) {
     beginPath();
     for (const PathPoint& p : layer.points) addPoint(p.x, p.y);
     fillPath(layer.colour, 1);

@@ -16,7 +16,7 @@ void noRun(Color*, Color, int, int) {}
 
 void BM_WaveLayers(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-  RasterBenchSurface surface(width, height);
+  BenchSurface surface(width, height);
   const auto layers = waveLayers(width, height, static_cast<WaveShape>(state.range(2)));
   for (auto _ : state) fillWaveLayers(layers);
   state.SetItemsProcessed(state.iterations() * 20);
@@ -30,7 +30,7 @@ BENCHMARK(BM_WaveLayers)
 
 void BM_WaveLayersCellsOnly(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-  RasterBenchSurface surface(width, height);
+  BenchSurface surface(width, height);
   const auto layers = waveLayers(width, height, static_cast<WaveShape>(state.range(2)));
   coverageRoutines = {noPixel, noRun, 1};
   for (auto _ : state) fillWaveLayers(layers);
@@ -45,13 +45,13 @@ BENCHMARK(BM_WaveLayersCellsOnly)
 
 void BM_FullHeightDisc(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-  RasterBenchSurface surface(width, height);
+  BenchSurface surface(width, height);
   for (auto _ : state) fillCircle(width * 0.6f, height * 0.5f, height * 0.5f, 0xFFF0E0C0, 1);
 }
 BENCHMARK(BM_FullHeightDisc)->Args({1920, 1080})->Args({3840, 2160})->Unit(benchmark::kMicrosecond);
 
 void BM_SmallCircles(benchmark::State& state) {
-  RasterBenchSurface surface(1920, 1080);
+  BenchSurface surface(1920, 1080);
   struct Circle {
     float x, y, r;
   };

@@ -1,6 +1,4 @@
-// The wave layers of one frame filled by our rasterizer, by AGG (its scanline
-// rasterizer with a solid renderer: the same cell algorithm; with the packed
-// scanline, its faster form here: the unpacked one measured about 20 % slower) and by
+// The wave layers of one frame filled by our rasterizer, by AGG (agg_target.h) and by
 // Cairo (an image surface), on the same polygons and the same memory, at 1920x1080
 // and 3840x2160, for both stand-in shapes of the layers.
 // Each iteration times all three in turn, in thread CPU time (the machine is shared:
@@ -9,56 +7,21 @@
 
 #include <benchmark/benchmark.h>
 
-#include <algorithm>
 #include <cstdio>
-#include <ctime>
 #include <vector>
 
 #include "raster_bench_support.h"
 
 #if defined(BRINE_HAVE_AGG) && defined(BRINE_HAVE_CAIRO)
 
-#include <agg_pixfmt_rgba.h>
-#include <agg_rasterizer_scanline_aa.h>
-#include <agg_renderer_base.h>
-#include <agg_renderer_scanline.h>
-#include <agg_rendering_buffer.h>
-#include <agg_scanline_p.h>
 #include <cairo.h>
+
+#include "agg_target.h"
 
 namespace {
 
-// AGG's and Cairo's pixel centres lie at half-integers; ours at integers.
-constexpr double centre = 0.5;
-
-struct AggTarget {
-  using PixelFormat = agg::pixfmt_bgra32;
-  using Base = agg::renderer_base<PixelFormat>;
-  agg::rendering_buffer buffer;
-  PixelFormat pixels;
-  Base base;
-  agg::renderer_scanline_aa_solid<Base> solid;
-  agg::rasterizer_scanline_aa<> rasterizer;
-  agg::scanline_p8 scanline;
-  // A negative stride: view row 0 is the last row in memory, as in our back buffer.
-  AggTarget(int width, int height)
-      : buffer(backBuffer.pixels, width, height, -width * 4),
-        pixels(buffer),
-        base(pixels),
-        solid(base) {}
-  void fill(const std::vector<WaveLayer>& layers) {
-    for (const WaveLayer& layer : layers) {
-      rasterizer.reset();
-      rasterizer.move_to_d(layer.points[0].x + centre, layer.points[0].y + centre);
-      for (std::size_t i = 1; i < layer.points.size(); ++i) {
-        rasterizer.line_to_d(layer.points[i].x + centre, layer.points[i].y + centre);
-      }
-      const Color c = layer.colour;
-      solid.color(agg::rgba8((c >> 16) & 0xFF, (c >> 8) & 0xFF, c & 0xFF, c >> 24));
-      agg::render_scanlines(rasterizer, scanline, solid);
-    }
-  }
-};
+// Cairo's pixel centres lie at half-integers, as AGG's; ours at integers.
+constexpr double centre = aggCentre;
 
 struct CairoTarget {
   cairo_surface_t* surface;
@@ -72,8 +35,8 @@ struct CairoTarget {
     cairo_destroy(context);
     cairo_surface_destroy(surface);
   }
-  void fill(const std::vector<WaveLayer>& layers) {
-    for (const WaveLayer& layer : layers) {
+  void fill(const std::vector<FilledPolygon>& layers) {
+    for (const FilledPolygon& layer : layers) {
       cairo_new_path(context);
       cairo_move_to(context, layer.points[0].x + centre, layer.points[0].y + centre);
       for (std::size_t i = 1; i < layer.points.size(); ++i) {
@@ -89,33 +52,21 @@ struct CairoTarget {
   }
 };
 
-// Milliseconds of CPU time this thread has used.
-double cpu_ms() {
-  timespec t;
-  clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
-  return t.tv_sec * 1e3 + t.tv_nsec * 1e-6;
-}
-
-double median(std::vector<double> v) {
-  std::nth_element(v.begin(), v.begin() + v.size() / 2, v.end());
-  return v[v.size() / 2];
-}
-
 void BM_WaveLayersAgainstPeers(benchmark::State& state) {
   const int width = static_cast<int>(state.range(0)), height = static_cast<int>(state.range(1));
-  RasterBenchSurface surface(width, height);
+  BenchSurface surface(width, height);
   const auto layers = waveLayers(width, height, static_cast<WaveShape>(state.range(2)));
-  AggTarget agg(width, height);
+  AggTarget<agg::pixfmt_bgra32> agg(backBuffer.pixels, width, height);
   CairoTarget cairo(width, height);
   std::vector<double> ours, aggTimes, cairoTimes;
   for (auto _ : state) {
-    const double t0 = cpu_ms();
+    const double t0 = cpuMs();
     fillWaveLayers(layers);
-    const double t1 = cpu_ms();
+    const double t1 = cpuMs();
     agg.fill(layers);
-    const double t2 = cpu_ms();
+    const double t2 = cpuMs();
     cairo.fill(layers);
-    const double t3 = cpu_ms();
+    const double t3 = cpuMs();
     ours.push_back(t1 - t0);
     aggTimes.push_back(t2 - t1);
     cairoTimes.push_back(t3 - t2);

@@ -38,12 +38,12 @@ Handle createSurface(Handle, int width, int height, void** pixels) {
   const std::size_t bytes = static_cast<std::size_t>(width) * height * 4;
   const std::size_t rounded = (bytes + pageSize - 1) / pageSize * pageSize;
   // Aligned operator new rather than aligned_alloc: Windows' C runtime has none.
-  void* memory = ::operator new(rounded, std::align_val_t{pageSize}, std::nothrow);
+  void* memory = ::operator new (rounded, std::align_val_t{pageSize}, std::nothrow);
   if (!memory) return 0;
   std::memset(memory, 0, rounded);  // a new DIB section is zeroed
   Surface* s = new (std::nothrow) Surface{width, height, static_cast<std::uint8_t*>(memory)};
   if (!s) {
-    ::operator delete(memory, std::align_val_t{pageSize});
+    ::operator delete (memory, std::align_val_t{pageSize});
     return 0;
   }
   *pixels = memory;
@@ -53,39 +53,55 @@ Handle createSurface(Handle, int width, int height, void** pixels) {
 void releaseSurface(Handle surface) {
   Surface* s = surfaceOf(surface);
   if (!s) return;
-  ::operator delete(s->pixels, std::align_val_t{pageSize});
+  ::operator delete (s->pixels, std::align_val_t{pageSize});
   delete s;
 }
 
 Surface* surfaceOf(Handle surface) { return reinterpret_cast<Surface*>(surface); }
 
+namespace {
+
+// One axis: past the negative parts of both origins, then no further than either
+// limit. In 64 bits, so no int argument overflows.
+void clipAxis(int& source, int& target, int& size, int sourceLimit, int targetLimit) {
+  std::int64_t s = source, t = target, n = size;
+  const std::int64_t skip = std::max({std::int64_t{0}, -s, -t});
+  s += skip;
+  t += skip;
+  n = std::min({n - skip, sourceLimit - s, targetLimit - t});
+  if (n <= 0) {
+    size = 0;
+    return;
+  }
+  source = static_cast<int>(s);
+  target = static_cast<int>(t);
+  size = static_cast<int>(n);
+}
+
+}  // namespace
+
+CopyBlock clipCopyBlock(CopyBlock block, int sourceWidth, int sourceHeight, int targetWidth,
+                        int targetHeight) {
+  clipAxis(block.sourceX, block.x, block.width, sourceWidth, targetWidth);
+  clipAxis(block.sourceY, block.y, block.height, sourceHeight, targetHeight);
+  if (block.width == 0 || block.height == 0) block.width = block.height = 0;
+  return block;
+}
+
 void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, int height,
                   Canvas& canvas, int x, int y) {
-  // Clip against the source, then against the canvas, moving both origins together.
-  auto clip = [](int& src, int& dst, int& size, int srcLimit, int dstLimit) {
-    if (src < 0) {
-      dst -= src;
-      size += src;
-      src = 0;
-    }
-    if (dst < 0) {
-      src -= dst;
-      size += dst;
-      dst = 0;
-    }
-    size = std::min({size, srcLimit - src, dstLimit - dst});
-  };
-  clip(sourceX, x, width, surface.width, canvas.width);
-  clip(sourceY, y, height, surface.height, canvas.height);
-  if (width <= 0 || height <= 0) return;
+  const CopyBlock b = clipCopyBlock({sourceX, sourceY, x, y, width, height}, surface.width,
+                                    surface.height, canvas.width, canvas.height);
+  if (b.width == 0) return;
   const std::size_t pitch = static_cast<std::size_t>(surface.width) * 4;
-  for (int row = 0; row < height; ++row) {
-    const int sy = sourceY + row;
+  for (int row = 0; row < b.height; ++row) {
+    const int sy = b.sourceY + row;
     const std::uint32_t* from =
         reinterpret_cast<const std::uint32_t*>(surface.pixels + (surface.height - 1 - sy) * pitch) +
-        sourceX;
-    std::uint32_t* to = canvas.pixels.data() + static_cast<std::size_t>(y + row) * canvas.width + x;
-    for (int i = 0; i < width; ++i) to[i] = from[i] | 0xFF000000u;
+        b.sourceX;
+    std::uint32_t* to =
+        canvas.pixels.data() + static_cast<std::size_t>(b.y + row) * canvas.width + b.x;
+    for (int i = 0; i < b.width; ++i) to[i] = from[i] | 0xFF000000u;
   }
 }
 

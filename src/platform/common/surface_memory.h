@@ -26,6 +26,17 @@ Handle createSurface(Handle windowDC, int width, int height, void** pixels);
 void releaseSurface(Handle surface);
 Surface* surfaceOf(Handle surface);
 
+// A BitBlt's block: width x height pixels from (sourceX, sourceY) of a source to
+// (x, y) of a target, y from the top on both.
+struct CopyBlock {
+  int sourceX, sourceY, x, y, width, height;
+};
+// The block clipped to a source and a target of the given sizes: both origins move
+// together, so each copied pixel keeps its partner. Width and height are 0 when
+// nothing is left; any int arguments are safe.
+CopyBlock clipCopyBlock(CopyBlock block, int sourceWidth, int sourceHeight, int targetWidth,
+                        int targetHeight);
+
 // Copies (sourceX, sourceY, width, height) of the surface, y from the top, to
 // (x, y) of the canvas, clipped to both; alpha is ignored (kept 0xFF on screen).
 void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, int height,

@@ -400,40 +400,27 @@ void blitToWindow(NativeWindow& n, const emu::Surface& source, int x, int y, int
                   int sourceX, int sourceY) {
   SDL_Surface* target = SDL_GetWindowSurface(n.window);
   if (!target) return;
-  auto clip = [](int& src, int& dst, int& size, int srcLimit, int dstLimit) {
-    if (src < 0) {
-      dst -= src;
-      size += src;
-      src = 0;
-    }
-    if (dst < 0) {
-      src -= dst;
-      size += dst;
-      dst = 0;
-    }
-    if (size > srcLimit - src) size = srcLimit - src;
-    if (size > dstLimit - dst) size = dstLimit - dst;
-  };
-  clip(sourceX, x, width, source.width, target->w);
-  clip(sourceY, y, height, source.height, target->h);
-  if (width <= 0 || height <= 0) return;
+  const emu::CopyBlock b = emu::clipCopyBlock({sourceX, sourceY, x, y, width, height}, source.width,
+                                              source.height, target->w, target->h);
+  if (b.width == 0) return;
   const Uint32 format = target->format->format;
   const bool sameBytes = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
   const std::size_t pitch = static_cast<std::size_t>(source.width) * 4;
   SDL_LockSurface(target);
-  for (int row = 0; row < height; ++row) {
-    const Uint8* from = source.pixels + (source.height - 1 - (sourceY + row)) * pitch + sourceX * 4;
-    Uint8* to = static_cast<Uint8*>(target->pixels) + (y + row) * target->pitch +
-                x * target->format->BytesPerPixel;
+  for (int row = 0; row < b.height; ++row) {
+    const Uint8* from =
+        source.pixels + (source.height - 1 - (b.sourceY + row)) * pitch + b.sourceX * 4;
+    Uint8* to = static_cast<Uint8*>(target->pixels) + (b.y + row) * target->pitch +
+                b.x * target->format->BytesPerPixel;
     if (sameBytes) {
-      std::memcpy(to, from, static_cast<std::size_t>(width) * 4);
+      std::memcpy(to, from, static_cast<std::size_t>(b.width) * 4);
     } else {
-      SDL_ConvertPixels(width, 1, SDL_PIXELFORMAT_ARGB8888, from, width * 4, format, to,
+      SDL_ConvertPixels(b.width, 1, SDL_PIXELFORMAT_ARGB8888, from, b.width * 4, format, to,
                         target->pitch);
     }
   }
   SDL_UnlockSurface(target);
-  const SDL_Rect rect{x, y, width, height};
+  const SDL_Rect rect{b.x, b.y, b.width, b.height};
   SDL_UpdateWindowSurfaceRects(n.window, &rect, 1);
 }
 
