@@ -60,7 +60,8 @@ struct CellRasterizer {
   CoverageCell cell{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};
   CoverageCell* next = nullptr;
   CoverageCell* limit = nullptr;
-  int numCells = 0;  // cells stored for the current fill (set by the sort)
+  int numCells = 0;      // cells stored for the current fill (set by the sort)
+  int cellsDropped = 0;  // the store ran out in the current fill: rows may not add up to 0
   int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;  // maxima hold the last index + 1
   int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;
   int startX = 0, startY = 0;  // first point of the sub-path, 24.8

@@ -175,7 +175,7 @@ void free_raster_buffers() {
   r.rowCounts = nullptr;
   r.rowCountsCapacity = r.rowsInUse = 0;
   // The state of a new fill, as at the start.
-  r.numCells = 0;
+  r.numCells = r.cellsDropped = 0;
   r.blockIndex = -1;
   r.cell = emptyCell;
   r.next = r.limit = nullptr;
@@ -221,11 +221,14 @@ struct CellSlots {
 [[gnu::noinline]] CellSlots open_next_block() {
   CellRasterizer& r = ras;
   const int next = r.blockIndex + 1;
-  if (next >= maxCellBlocks) return {nullptr, nullptr};
+  const CellSlots none{nullptr, nullptr};
+  if (next >= maxCellBlocks) return r.cellsDropped = 1, none;
   if (next >= r.blocksAllocated) {
-    if (!grow_array(r.blocks, r.blockSlots, r.blocksAllocated + 1, 512)) return {nullptr, nullptr};
+    if (!grow_array(r.blocks, r.blockSlots, r.blocksAllocated + 1, 512)) {
+      return r.cellsDropped = 1, none;
+    }
     void* block = allocAligned(sizeof(CoverageCell) * cellsPerBlock, 64, 0);
-    if (!block) return {nullptr, nullptr};
+    if (!block) return r.cellsDropped = 1, none;
     register_release();
     r.blocks[r.blocksAllocated++] = static_cast<CoverageCell*>(block);
   }
@@ -539,6 +542,7 @@ inline void accumulate(Walk& w, int cover, int area) {
 void start_fill(Walk& w) {
   CellRasterizer& r = ras;
   r.numCells = 0;
+  r.cellsDropped = 0;
   r.blockIndex = -1;
   clear_cell(w);
   w.next = w.limit = nullptr;
@@ -945,21 +949,30 @@ void sweep_downwards(Color color, Pixel pixel) {
 // cover sum of the rows above it, the sum the single pass would carry into it, so
 // every run and every plotted pixel is the same; only the order of the rows differs,
 // and no two rows share a pixel.
+//
+// Each crossing of a row's band by a closed outline is matched by one back across
+// it, so every row's covers add up to 0 (modulo 2^32, as they are summed) and so do
+// those of the rows above. Only when the store dropped cells must they be summed.
 template <bool evenOdd, class Pixel>
 void sweep_upwards(Color color, Pixel pixel) {
   const int n = ras.numCells;
   const CoverageCell* const first = ras.sorted;
   const int* const ends = ras.rowStarts;  // after the sort: the end of each row
   const SortedRows rows = sorted_rows();
+  const bool sumRows = ras.cellsDropped != 0;
   std::int32_t total = 0;
-  for (const CoverageCell* c = first; c != first + n; ++c) total = wrap_add(total, c->cover);
+  if (sumRows) {
+    for (const CoverageCell* c = first; c != first + n; ++c) total = wrap_add(total, c->cover);
+  }
   RowPlotter<Pixel> row(color, pixel);
   std::int32_t below = 0;  // the covers of the rows already swept
   for (int i = rows.last - 1; i >= rows.first; --i) {
     const CoverageCell* const begin = first + (i > rows.first ? std::min(ends[i - 1], n) : 0);
     const CoverageCell* const stop = first + std::min(ends[i], n);
     if (begin >= stop) continue;
-    for (const CoverageCell* c = begin; c != stop; ++c) below = wrap_add(below, c->cover);
+    if (sumRows) {
+      for (const CoverageCell* c = begin; c != stop; ++c) below = wrap_add(below, c->cover);
+    }
     const std::int32_t above =
         wrap_add(total, static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(below)));
     sweep_range<evenOdd>(row, begin, stop, above);

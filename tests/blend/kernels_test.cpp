@@ -1,6 +1,7 @@
 // Every vector kernel against the scalar reference on seeded random pixels: every
-// mode (and values outside the range), start alignments 0..3, lengths 0..80 so
-// heads, bodies and tails all run, both signs of row step. Pixels around the
+// mode (and values outside the range), start alignments 0..7 (every pixel offset
+// from a vector boundary), lengths 0..100 so heads, bodies of several steps and
+// tails all run, both signs of row step. Pixels around the
 // written area must stay untouched. A failure names its seed (the case number).
 
 #include <gtest/gtest.h>
@@ -32,13 +33,13 @@ TEST(BlendKernels, EveryVectorSetIsBuilt) {
 }
 
 TEST(BlendKernels, SpansMatchTheReference) {
-  const int n = 80 + 3 + 2 * guard;
+  const int n = 100 + 7 + 2 * guard;
   AlignedPixels want(n), got(n);
   unsigned seed = 0;
   for (const BlendKernels* k : vectorKernelSets()) {
     for (int mode : modesToTry) {
-      for (int align = 0; align < 4; ++align) {
-        for (int length = 0; length <= 80; ++length, ++seed) {
+      for (int align = 0; align < 8; ++align) {
+        for (int length = 0; length <= 100; ++length, ++seed) {
           TestRandom random(seed);
           random.fill(want.data, n);
           for (int i = 0; i < n; ++i) got[i] = want[i];
