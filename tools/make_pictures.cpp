@@ -231,7 +231,8 @@ struct Canvas {
 
 // ---- the name, drawn as strokes ---------------------------------------------------
 // A geometric face: round letters are circles, arches are half ellipses. Every
-// letter adds its strokes at pen x and returns its width.
+// letter adds its strokes at pen x and returns its width. Stems, bars and widths
+// fall on whole pixels, so straight edges stay sharp at their natural size.
 
 struct Face {
   double xHeight, capHeight, stroke, overshoot, baseline;
@@ -240,16 +241,16 @@ struct Face {
 double letterB(Shape& s, const Face& f, double x) {
   const double w = f.stroke, top = f.baseline - f.capHeight, bottom = f.baseline;
   const double yTop = top + w / 2, yBottom = bottom - w / 2;
-  const double yMid = top + f.capHeight * 0.46;
+  const double yMid = std::round(top + f.capHeight * 0.46 - w / 2) + w / 2;
   const double r1 = (yMid - yTop) / 2, r2 = (yBottom - yMid) / 2;
-  const double x1 = x + f.capHeight * 0.36, x2 = x + f.capHeight * 0.38;
+  const double x1 = x + std::round(f.capHeight * 0.36), x2 = x + std::round(f.capHeight * 0.38);
   s.add(box(x, top, x + w, bottom));
   s.add(box(x, yTop - w / 2, x1, yTop + w / 2));
   s.add(box(x, yMid - w / 2, std::max(x1, x2), yMid + w / 2));
   s.add(box(x, yBottom - w / 2, x2, yBottom + w / 2));
   s.add(arcBand(x1, yTop + r1, r1, r1, w, -90, 90));
   s.add(arcBand(x2, yMid + r2, r2, r2, w, -90, 90));
-  return x2 + r2 + w / 2 - x;
+  return std::round(x2 + r2 + w / 2 - x);
 }
 
 // An arch from a stem at x to one at x + width, springing from the x-height.
@@ -266,14 +267,14 @@ double stem(Shape& s, const Face& f, double x) {
 }
 
 double letterN(Shape& s, const Face& f, double x) {
-  const double width = f.xHeight * 0.86;
+  const double width = std::round(f.xHeight * 0.86);
   stem(s, f, x);
   arch(s, f, x, width);
   return width;
 }
 
 double letterM(Shape& s, const Face& f, double x) {
-  const double width = f.xHeight * 0.74;
+  const double width = std::round(f.xHeight * 0.74);
   stem(s, f, x);
   arch(s, f, x, width);
   arch(s, f, x + width - f.stroke, width);
@@ -281,10 +282,10 @@ double letterM(Shape& s, const Face& f, double x) {
 }
 
 double letterR(Shape& s, const Face& f, double x) {
-  const double width = f.xHeight * 0.80;
+  const double width = std::round(f.xHeight * 0.80);
   stem(s, f, x);
   arch(s, f, x, width, 292);
-  return width * 0.66;
+  return std::round(width * 0.66);
 }
 
 double letterI(Shape& s, const Face& f, double x) {
@@ -297,10 +298,12 @@ double letterI(Shape& s, const Face& f, double x) {
 double letterE(Shape& s, const Face& f, double x) {
   const double r = f.xHeight / 2 + f.overshoot, w = f.stroke;
   const double cx = x + r, cy = f.baseline - f.xHeight / 2;
-  s.add(arcBand(cx, cy, r - w / 2, r - w / 2, w, 38, 360));
-  const double bar = w * 0.86;
-  s.add(box(x + w / 2, cy - bar / 2, x + 2 * r - w / 4, cy + bar / 2));
-  return 2 * r;
+  const double bar = std::round(w * 0.86), barTop = std::round(cy - bar / 2);
+  // The bowl runs on below the bar's bottom edge, so the two meet without a notch.
+  const double below = std::asin((barTop + bar - cy) / (r - w)) * 180 / pi;
+  s.add(arcBand(cx, cy, r - w / 2, r - w / 2, w, 48, 360 + below));
+  s.add(box(x + w / 2, barTop, cx + r - w / 2, barTop + bar));
+  return std::round(2 * r);
 }
 
 // The name with its letters spaced by their sides: less room beside round sides.
@@ -314,9 +317,9 @@ Shape wordmark(const Face& f, double x, double& width) {
       n{letterN, 1.0, 1.0}, e{letterE, 0.55, 0.45}, m{letterM, 1.0, 1.0};
   const Letter name[] = {b, r, i, n, e, m, e, r, e};
   const double start = x;
-  const double tracking = f.stroke * 0.55;
+  const double tracking = f.stroke * 0.4;
   for (std::size_t k = 0; k < std::size(name); ++k) {
-    if (k > 0) x += (name[k - 1].right + name[k].left) * f.stroke * 0.55 + tracking;
+    if (k > 0) x += std::round((name[k - 1].right + name[k].left) * f.stroke * 0.55 + tracking);
     x += name[k].draw(s, f, x);
   }
   width = x - start;
@@ -389,8 +392,8 @@ void emblem(Canvas& canvas, double cx, double cy, double radius) {
 PictureData splashPicture() {
   const int width = 655, height = 214;
   Canvas canvas(width, height);
-  Face face{50, 68, 10.5, 1.2, 0};
-  const double radius = 66, gap = 34;
+  Face face{47, 64, 10, 1.1, 0};
+  const double radius = 62, gap = 32;
   double nameWidth = 0;
   wordmark(face, 0, nameWidth);  // measure first
   const double total = 2 * radius + gap + nameWidth;
