@@ -4,6 +4,11 @@
 // Coordinates are float view pixels, x to the right, y downwards, integer values at
 // pixel centres. Several sub-paths may share one fill: each beginPath closes the
 // previous one, and the fill rule decides how they combine.
+//
+// Limits: the points of one fill, kept in 24.8 for as long as the fill is pending,
+// take at most 1 GiB (about 2^27 points; a sub-path beyond that is dropped). Edges
+// reaching far beyond the view are cut along lines far outside it, so what the view
+// shows of them keeps its place and slope.
 #pragma once
 
 #include <cstdint>

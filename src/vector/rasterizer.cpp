@@ -628,8 +628,9 @@ inline void move_to(Walk& w, int x, int y) {
 // A sub-path in the record: a header of two entries (point count, 1 when its closing
 // edge is among its points), then x, y per point.
 constexpr int headerEntries = 2;
-// The record's own limit (4 GiB); sub-paths beyond it are dropped.
-constexpr std::int64_t maxOutlineEntries = std::int64_t{1} << 30;
+// The record's own limit (1 GiB, whose size in bytes a 32-bit build can still
+// hold); sub-paths beyond it are dropped.
+constexpr std::int64_t maxOutlineEntries = std::int64_t{1} << 28;
 
 // Appends one sub-path to the record, point by point.
 class OutlineWriter {
