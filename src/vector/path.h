@@ -4,6 +4,11 @@
 // Coordinates are float view pixels, x to the right, y downwards, integer values at
 // pixel centres. Several sub-paths may share one fill: each beginPath closes the
 // previous one, and the fill rule decides how they combine.
+//
+// Limits: the points of one fill, kept in 24.8 for as long as the fill is pending,
+// take at most 1 GiB (about 2^27 points; a sub-path beyond that is dropped). Edges
+// reaching far beyond the view are cut along lines far outside it, so what the view
+// shows of them keeps its place and slope.
 #pragma once
 
 #include <cstdint>
@@ -47,9 +52,11 @@ struct CoverageCell {
   std::int32_t area;   // sum of (twice the piece's mean x inside, 0..512) * its height
 };
 
-// The outline store of the rasterizer.
+// The outline store of the rasterizer. A fill needing more cells than the store
+// holds is drawn in bands of rows, the outline walked again for each band, so the
+// store bounds memory, never the picture.
 constexpr int cellsPerBlock = 4096;
-constexpr int maxCellBlocks = 1024;  // per fill; cells beyond are dropped
+constexpr int maxCellBlocks = 1024;  // per fill, or per band of an oversized fill
 struct CellRasterizer {
   CoverageCell** blocks = nullptr;  // allocated blocks stay for later fills
   int blockSlots = 0;               // entries of `blocks`, grows by 512
@@ -60,8 +67,15 @@ struct CellRasterizer {
   CoverageCell cell{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};
   CoverageCell* next = nullptr;
   CoverageCell* limit = nullptr;
-  int numCells = 0;      // cells stored for the current fill (set by the sort)
-  int cellsDropped = 0;  // the store ran out in the current fill: rows may not add up to 0
+  int numCells = 0;    // cells stored for the current fill or band (set by the sort)
+  int overflowed = 0;  // the fill outgrew the store: it is drawn band by band
+  int bandTop = 0, bandBottom = 0;  // rows walked: the band, or the whole view
+  int banded = 0;                   // walking one band: a full store is compacted
+  // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
+  // can walk it again: per sub-path a header (point count, closed flag), then points.
+  std::int32_t* outline = nullptr;
+  int outlineCount = 0;     // int32 entries in use
+  int outlineCapacity = 0;  // in int32 entries
   int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;  // maxima hold the last index + 1
   int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;
   int startX = 0, startY = 0;  // first point of the sub-path, 24.8

@@ -102,10 +102,10 @@ constexpr FloorDiv<T> floor_div(T dividend, T divisor) {
 }
 
 // Shifted coordinates (x + 0.5) are kept inside these limits before conversion, so
-// every cell column fits 16 bits and every fixed-point value fits 32 bits. Columns
-// beyond the limit are cut off along a vertical line (see convert_guarded); rows
-// beyond +-4 million pixels are clamped, which moves visible edges by far less than
-// a 1/256 pixel step.
+// every cell column fits 16 bits and every fixed-point value fits 32 bits, even the
+// height of an edge from the top limit to the bottom one. Edges are cut where they
+// cross a limit, along a vertical line for columns and a horizontal one for rows
+// (see add_guarded_edge), so no visible edge changes its slope.
 constexpr float minColumnLimit = -32767.0f;
 constexpr float maxColumnLimit = 32767.0f;
 constexpr float rowLimit = 4194303.0f;
@@ -166,6 +166,9 @@ void free_raster_buffers() {
   freeGrownBuffer(r.sorted);
   freeGrownBuffer(r.rowStarts);
   freeGrownBuffer(r.rowCounts);
+  freeGrownBuffer(r.outline);
+  r.outline = nullptr;
+  r.outlineCount = r.outlineCapacity = 0;
   r.blocks = nullptr;
   r.blockSlots = r.blocksAllocated = 0;
   r.sorted = nullptr;
@@ -175,7 +178,7 @@ void free_raster_buffers() {
   r.rowCounts = nullptr;
   r.rowCountsCapacity = r.rowsInUse = 0;
   // The state of a new fill, as at the start.
-  r.numCells = r.cellsDropped = 0;
+  r.numCells = r.overflowed = r.banded = 0;
   r.blockIndex = -1;
   r.cell = emptyCell;
   r.next = r.limit = nullptr;
@@ -215,25 +218,34 @@ struct CellSlots {
   CoverageCell* limit;
 };
 
+CellSlots compact_cells();
+
+// Adds a block to the store. False when memory ran out (already reported).
+bool allocate_block() {
+  CellRasterizer& r = ras;
+  if (!grow_array(r.blocks, r.blockSlots, r.blocksAllocated + 1, 512)) return false;
+  void* block = allocAligned(sizeof(CoverageCell) * cellsPerBlock, 64, 0);
+  if (!block) return false;
+  register_release();
+  r.blocks[r.blocksAllocated++] = static_cast<CoverageCell*>(block);
+  return true;
+}
+
 // Opens the next block for writing, reusing a block of an earlier fill or
-// allocating one. No slots at the block limit (or when memory ran out): the cell
-// being stored is dropped, and so is every later one.
+// allocating one. At the block limit (or when memory ran out) the whole fill is
+// marked for bands and no slots are given: this cell and every later one of the
+// fill are dropped, since the bands walk the outline again. While a band is walked,
+// the full store is compacted instead.
 [[gnu::noinline]] CellSlots open_next_block() {
   CellRasterizer& r = ras;
   const int next = r.blockIndex + 1;
-  const CellSlots none{nullptr, nullptr};
-  if (next >= maxCellBlocks) return r.cellsDropped = 1, none;
-  if (next >= r.blocksAllocated) {
-    if (!grow_array(r.blocks, r.blockSlots, r.blocksAllocated + 1, 512)) {
-      return r.cellsDropped = 1, none;
-    }
-    void* block = allocAligned(sizeof(CoverageCell) * cellsPerBlock, 64, 0);
-    if (!block) return r.cellsDropped = 1, none;
-    register_release();
-    r.blocks[r.blocksAllocated++] = static_cast<CoverageCell*>(block);
+  if (next < maxCellBlocks && (next < r.blocksAllocated || allocate_block())) {
+    r.blockIndex = next;
+    return {r.blocks[next], r.blocks[next] + cellsPerBlock};
   }
-  r.blockIndex = next;
-  return {r.blocks[next], r.blocks[next] + cellsPerBlock};
+  if (r.banded) return compact_cells();
+  r.overflowed = 1;
+  return {nullptr, nullptr};
 }
 
 // Cells stored so far in the current fill.
@@ -277,8 +289,9 @@ struct Walk {
   int minCellY, maxCellY;
   int startX, startY, curX, curY;
   int flags;
-  int bottomLimit;  // viewHeight in 24.8: edges are clipped there
-  int viewMaxY;
+  int topLimit;     // first row of the band in 24.8: edges are clipped 1 above it
+  int bottomLimit;  // row after the band in 24.8: edges are clipped there
+  int bandMaxY;     // last row of the band
 };
 
 // The current cell as stored: key = y * 65536 + x, modulo 2^32.
@@ -305,8 +318,9 @@ Walk begin_walk() {
           r.curX,
           r.curY,
           r.flags,
-          backBuffer.viewHeight * pixelOne,
-          backBuffer.viewMaxY};
+          r.bandTop * pixelOne,
+          r.bandBottom * pixelOne,
+          r.bandBottom - 1};
 }
 
 void end_walk(const Walk& w) {
@@ -436,14 +450,16 @@ inline void accumulate(Walk& w, int cover, int area) {
 
 // An edge from (x1, y1) to (x2, y2) in 24.8; the current cell holds (x1, y1).
 //
-// Vertical clipping keeps rows -1 .. viewHeight. The upper end moves to y = -1 (one
-// step above the view), not to 0: a clipped edge then deposits its first piece in
-// row -1, which is swept but never plotted, whatever cell is current there. Edges
+// Vertical clipping keeps the rows of the band (the whole view unless the fill is
+// drawn in bands) and the row above it. The upper end moves one step above the
+// band's top, not onto it: a clipped edge then deposits its first piece in the row
+// above, which is swept but never plotted, whatever cell is current there. Edges
 // are never clipped horizontally; their runs are cut when plotted.
 //
 // Across rows the same integer stepping as in the row piece applies: x advances by
 // floor(256 * dx / dy) per row plus a carried remainder.
 [[gnu::always_inline]] inline void render_edge(Walk& w, int x1, int y1, int x2, int y2) {
+  const int topLimit = w.topLimit;
   const int bottomLimit = w.bottomLimit;
 
   const bool swapped = y1 > y2;
@@ -451,10 +467,11 @@ inline void accumulate(Walk& w, int cover, int area) {
     std::swap(x1, x2);
     std::swap(y1, y2);
   }
-  if (y2 < 0 || y1 >= bottomLimit) return;
-  if (y1 < -1) {
-    x1 = x2 + static_cast<int>(static_cast<std::int64_t>(x1 - x2) * (y2 + 1) / (y2 - y1));
-    y1 = -1;
+  if (y2 < topLimit || y1 >= bottomLimit) return;
+  if (y1 < topLimit - 1) {
+    x1 = x2 +
+         static_cast<int>(static_cast<std::int64_t>(x1 - x2) * (y2 - (topLimit - 1)) / (y2 - y1));
+    y1 = topLimit - 1;
   }
   if (y2 > bottomLimit) {
     x2 = x1 + static_cast<int>(static_cast<std::int64_t>(x2 - x1) * (bottomLimit - y1) / (y2 - y1));
@@ -538,17 +555,18 @@ inline void accumulate(Walk& w, int cover, int area) {
 
 // ---- sub-paths ------------------------------------------------------------------
 
-// Starts a new fill: the cells of the last one are forgotten (their blocks stay).
+// Starts a new fill, or a band of one: the cells of the last are forgotten (their
+// blocks stay). The fill's columns stay: they were widened as the outline was
+// recorded.
 void start_fill(Walk& w) {
   CellRasterizer& r = ras;
   r.numCells = 0;
-  r.cellsDropped = 0;
   r.blockIndex = -1;
   clear_cell(w);
   w.next = w.limit = nullptr;
   std::memset(w.rowCounts, 0, sizeof(int) * (w.lastRow + 1));
-  r.minCellX = w.minCellY = 0x7FFFFFFF;
-  r.maxCellX = w.maxCellY = -0x7FFFFFFF;
+  w.minCellY = 0x7FFFFFFF;
+  w.maxCellY = -0x7FFFFFFF;
   w.flags = accumulating;
 }
 
@@ -576,14 +594,15 @@ inline void widen_columns(int cx) {
 
 // Starts a sub-path at (x, y), closing the open one first.
 //
-// NOTE: a start far above the view selects its column in row -1 rather than its own
-// row. Only the first piece of a clipped edge can land in that cell, and that piece
-// belongs to row -1; this keeps every cell's row within -1 .. viewHeight.
+// NOTE: a start far above the band selects its column in the row above the band
+// rather than its own row. Only the first piece of a clipped edge can land in that
+// cell, and that piece belongs to the row above; this keeps every cell's row within
+// the band, the row above it and the row below it.
 inline void move_to(Walk& w, int x, int y) {
   if (!(w.flags & accumulating)) start_fill(w);
   if (w.flags & openSubPath) w = close_sub_path(w);
-  const int row = std::max(cell_of(y), -1);
-  if (row <= w.viewMaxY) {
+  const int row = std::max(cell_of(y), cell_of(w.topLimit) - 1);
+  if (row <= w.bandMaxY) {
     select_cell(w, cell_of(x), row);
     if (row < w.minCellY) w.minCellY = row;
     if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
@@ -599,24 +618,70 @@ inline void move_to(Walk& w, int x, int y) {
   w.flags |= openSubPath;
 }
 
-// add_edge_to out of line, for the rare paths.
-[[gnu::noinline]] Walk add_edge_out_of_line(Walk w, int x, int y) {
-  widen_columns(cell_of(x));
-  add_edge_to(w, x, y);
-  return w;
-}
-
 // ---- converting the point list --------------------------------------------------
+//
+// Each point list becomes one sub-path of the fill's outline record, in 24.8, and
+// that sub-path is then walked into cells. The record lets a fill that outgrows the
+// store be walked again, band by band (see the bands below); the points themselves
+// are gone by then.
+
+// A sub-path in the record: a header of two entries (point count, 1 when its closing
+// edge is among its points), then x, y per point.
+constexpr int headerEntries = 2;
+// The record's own limit (1 GiB, whose size in bytes a 32-bit build can still
+// hold); sub-paths beyond it are dropped.
+constexpr std::int64_t maxOutlineEntries = std::int64_t{1} << 28;
+
+// Appends one sub-path to the record, point by point.
+class OutlineWriter {
+ public:
+  // Room for a header and up to `points` points; false when memory ran out (already
+  // reported) or the record is at its limit.
+  bool reserve(std::int64_t points) {
+    CellRasterizer& r = ras;
+    const std::int64_t needed = std::int64_t{r.outlineCount} + headerEntries + 2 * points;
+    if (needed > maxOutlineEntries) return false;
+    if (!grow_array(r.outline, r.outlineCapacity, static_cast<int>(needed), 16384)) return false;
+    header_ = r.outline + r.outlineCount;
+    next_ = header_ + headerEntries;
+    return true;
+  }
+  void add(int x, int y) {
+    next_[0] = x;
+    next_[1] = y;
+    next_ += 2;
+  }
+  // Ends the sub-path; returns its header.
+  const std::int32_t* finish(bool closed) {
+    header_[0] = static_cast<std::int32_t>((next_ - header_ - headerEntries) / 2);
+    header_[1] = closed ? 1 : 0;
+    ras.outlineCount = static_cast<int>(next_ - ras.outline);
+    return header_;
+  }
+
+ private:
+  std::int32_t* header_ = nullptr;
+  std::int32_t* next_ = nullptr;
+};
+
+// Walks one recorded sub-path; returns the next one.
+const std::int32_t* walk_sub_path(Walk& w, const std::int32_t* sub) {
+  const int count = sub[0];
+  const bool closed = sub[1] != 0;
+  const std::int32_t* p = sub + headerEntries;
+  move_to(w, p[0], p[1]);
+  for (int i = 1; i < count; ++i) add_edge_to(w, p[2 * i], p[2 * i + 1]);
+  if (closed) w.flags &= ~openSubPath;
+  return p + 2 * count;
+}
 
 // Every point inside the limits: the plain conversion. minX and maxX are the
 // least and greatest x of the points.
-void convert_in_range(const PathPoint* points, int count, float minX, float maxX) {
-  Walk w = begin_walk();
-  move_to(w, to_fixed(points[0].x + 0.5f), to_fixed(points[0].y + 0.5f));
-  for (int i = 1; i < count; ++i) {
-    add_edge_to(w, to_fixed(points[i].x + 0.5f), to_fixed(points[i].y + 0.5f));
+void record_in_range(OutlineWriter& out, const PathPoint* points, int count, float minX,
+                     float maxX) {
+  for (int i = 0; i < count; ++i) {
+    out.add(to_fixed(points[i].x + 0.5f), to_fixed(points[i].y + 0.5f));
   }
-  end_walk(w);
   widen_columns(cell_of(to_fixed(minX + 0.5f)));
   widen_columns(cell_of(to_fixed(maxX + 0.5f)));
 }
@@ -625,18 +690,21 @@ struct ShiftedPoint {
   double x, y;
 };
 
-ShiftedPoint shifted_point(PathPoint p) {
-  const float x = p.x + 0.5f;
-  const float y = std::clamp(p.y + 0.5f, -rowLimit, rowLimit);
-  return {x, y};
+ShiftedPoint shifted_point(PathPoint p) { return {p.x + 0.5f, p.y + 0.5f}; }
+
+// A shifted point on or inside the limits, in 24.8.
+void add_limited(OutlineWriter& out, double x, double y) {
+  const int fx =
+      static_cast<int>(std::clamp(x, double(minColumnLimit), double(maxColumnLimit)) * 256.0);
+  const int fy = static_cast<int>(std::clamp(y, double(-rowLimit), double(rowLimit)) * 256.0);
+  widen_columns(cell_of(fx));
+  out.add(fx, fy);
 }
 
-int fixed_column(double x) {
-  return static_cast<int>(std::clamp(x, double(minColumnLimit), double(maxColumnLimit)) * 256.0);
-}
-
-// An edge between shifted points, cut where it crosses a column limit; the parts
-// beyond a limit run along it. That keeps every column inside the view exact:
+// An edge between shifted points, cut where it crosses a column or a row limit; the
+// parts beyond a limit run along it. That keeps every pixel inside the view exact:
+// beyond a column limit only an edge's height counts, and beyond a row limit
+// nothing does.
 //
 //     limit                    limit
 //       |   /                    |   /
@@ -645,57 +713,103 @@ int fixed_column(double x) {
 //       |/                       |/
 //      /|                        |
 //     / |                        |   (the part beyond runs down the limit)
-void add_guarded_edge(Walk& w, ShiftedPoint a, ShiftedPoint b) {
-  double cuts[2];
+//
+// The end point is added; the start point is the previous one.
+//
+// A cut is placed from the nearer end point, by the fraction of the edge measured
+// from that end: from the farther one, a point of a huge edge near its small end
+// would round to somewhere else entirely.
+void add_guarded_edge(OutlineWriter& out, ShiftedPoint a, ShiftedPoint b) {
+  struct Cut {
+    double fromA, fromB;  // fractions of the edge from a and from b
+    bool nearA() const { return fromA <= fromB; }
+  };
+  Cut cuts[4];
   int cutCount = 0;
-  const double dx = b.x - a.x;
-  for (const double limit : {double(minColumnLimit), double(maxColumnLimit)}) {
-    if ((a.x < limit && b.x > limit) || (a.x > limit && b.x < limit)) {
-      cuts[cutCount++] = (limit - a.x) / dx;
+  const auto cut_at = [&](double av, double bv, double limit) {
+    if ((av < limit && bv > limit) || (av > limit && bv < limit)) {
+      cuts[cutCount++] = {(limit - av) / (bv - av), (limit - bv) / (av - bv)};
+    }
+  };
+  cut_at(a.x, b.x, minColumnLimit);
+  cut_at(a.x, b.x, maxColumnLimit);
+  cut_at(a.y, b.y, -rowLimit);
+  cut_at(a.y, b.y, rowLimit);
+  // In order along the edge (at most four: insertion).
+  const auto before = [](const Cut& p, const Cut& q) {
+    if (p.nearA() != q.nearA()) return p.nearA();
+    return p.nearA() ? p.fromA < q.fromA : p.fromB > q.fromB;
+  };
+  for (int i = 1; i < cutCount; ++i) {
+    for (int j = i; j > 0 && before(cuts[j], cuts[j - 1]); --j) std::swap(cuts[j - 1], cuts[j]);
+  }
+  for (int i = 0; i < cutCount; ++i) {
+    const Cut& c = cuts[i];
+    if (c.nearA()) {
+      add_limited(out, a.x + (b.x - a.x) * c.fromA, a.y + (b.y - a.y) * c.fromA);
+    } else {
+      add_limited(out, b.x + (a.x - b.x) * c.fromB, b.y + (a.y - b.y) * c.fromB);
     }
   }
-  if (cutCount == 2 && cuts[0] > cuts[1]) std::swap(cuts[0], cuts[1]);
-  for (int i = 0; i < cutCount; ++i) {
-    const double y = a.y + (b.y - a.y) * cuts[i];
-    w = add_edge_out_of_line(w, fixed_column(a.x + dx * cuts[i]), static_cast<int>(y * 256.0));
-  }
-  w = add_edge_out_of_line(w, fixed_column(b.x), static_cast<int>(b.y * 256.0));
+  add_limited(out, b.x, b.y);
 }
 
-// Some point beyond the limits: rows are clamped, columns cut along the limits, and
-// the sub-path is closed here, since its closing edge may cross a limit too.
-void convert_guarded(const PathPoint* points, int count) {
-  Walk w = begin_walk();
+// Some point beyond the limits: edges are cut along the limits, and the sub-path
+// is closed here, since its closing edge may cross a limit too.
+void record_guarded(OutlineWriter& out, const PathPoint* points, int count) {
   const ShiftedPoint start = shifted_point(points[0]);
-  move_to(w, fixed_column(start.x), static_cast<int>(start.y * 256.0));
-  widen_columns(cell_of(fixed_column(start.x)));
+  add_limited(out, start.x, start.y);
   ShiftedPoint previous = start;
   for (int i = 1; i < count; ++i) {
     const ShiftedPoint next = shifted_point(points[i]);
-    add_guarded_edge(w, previous, next);
+    add_guarded_edge(out, previous, next);
     previous = next;
   }
-  add_guarded_edge(w, previous, start);
-  w.flags &= ~openSubPath;
-  end_walk(w);
+  add_guarded_edge(out, previous, start);
 }
 
-// Turns the pending points into cells, or drops them when they cannot show.
+// Records the pending points as a sub-path; null when they could not be kept.
+const std::int32_t* record_sub_path(const PathBuffer& pb) {
+  OutlineWriter out;
+  const float margin = 1.0f;  // the shift by 0.5 must not cross a limit either
+  const bool inRange = pb.minX > minColumnLimit + margin && pb.maxX < maxColumnLimit - margin &&
+                       pb.minY > -rowLimit + margin && pb.maxY < rowLimit - margin;
+  if (inRange) {
+    if (!out.reserve(pb.count)) return nullptr;
+    record_in_range(out, pb.points, pb.count, pb.minX, pb.maxX);
+    return out.finish(false);
+  }
+  // Each edge gains at most four cut points; the closing edge is added too.
+  if (!out.reserve(5 * (std::int64_t{pb.count} + 1))) return nullptr;
+  record_guarded(out, pb.points, pb.count);
+  return out.finish(true);
+}
+
+// Turns the pending points into cells, or drops them when they cannot show. Once
+// the fill has outgrown the store, its sub-paths are only recorded.
 void convert_pending_points() {
   PathBuffer& pb = pathBuffer;
   const BackBuffer& b = backBuffer;
   const bool visible = pb.count >= 2 && !(pb.maxX < -0.5f) && !(pb.minX > b.clipMaxXf) &&
                        !(pb.maxY < -0.5f) && !(pb.minY > b.clipMaxYf);
   if (visible && reserve_row_counts()) {
-    const float margin = 1.0f;  // the shift by 0.5 must not cross a limit either
-    const bool inRange = pb.minX > minColumnLimit + margin && pb.maxX < maxColumnLimit - margin &&
-                         pb.minY > -rowLimit + margin && pb.maxY < rowLimit - margin;
-    if (inRange) {
-      convert_in_range(pb.points, pb.count, pb.minX, pb.maxX);
-    } else {
-      convert_guarded(pb.points, pb.count);
+    CellRasterizer& r = ras;
+    if (!(r.flags & accumulating)) {  // a new fill; its walk clears the rest
+      r.outlineCount = 0;
+      r.overflowed = 0;
+      r.minCellX = 0x7FFFFFFF;
+      r.maxCellX = -0x7FFFFFFF;
     }
-    fillRuleState.cellsPending = 1;
+    r.bandTop = 0;
+    r.bandBottom = b.viewHeight;
+    if (const std::int32_t* sub = record_sub_path(pb)) {
+      if (!r.overflowed) {
+        Walk w = begin_walk();
+        walk_sub_path(w, sub);
+        end_walk(w);
+      }
+      fillRuleState.cellsPending = 1;
+    }
   }
   pb.count = 0;
   pb.minX = pb.minY = 100000.0f;
@@ -758,33 +872,16 @@ SortedRows sorted_rows() {
   return {first, std::clamp(ras.maxCellY + 1, first + 1, ras.rowsInUse)};
 }
 
-// Closes the outline, stores the last cell and sorts all cells by key into one
-// array: a counting sort by row (the rows were counted as the cells were stored),
-// then each row by column. Ends the accumulation: the next conversion starts a new
-// fill. Returns the cell count.
-int sort_cells() {
+// Sorts the n stored cells by key into one array, with the sweep's sentinel after
+// them: a counting sort by row (the rows were counted as the cells were stored,
+// between counters first and last), then each row by column. False when memory ran
+// out (already reported).
+bool order_cells(int n, int first, int last) {
   CellRasterizer& r = ras;
-  if (!r.rowCounts) return 0;  // no sub-path since the start or the last shutdown
-  if ((r.flags & openSubPath) || (r.cell.cover | r.cell.area)) {
-    Walk w = begin_walk();
-    if (w.flags & openSubPath) w = close_sub_path(w);
-    if (w.cellCover | w.cellArea) {
-      // Stored, and the new current cell is empty: a second sort stores nothing more.
-      store_cell(w);
-      clear_cell(w);
-    }
-    end_walk(w);
-  }
-  r.flags &= ~accumulating;
-  const int n = r.numCells = stored_cell_count();
-  if (n == 0) return 0;
-  const int rows = r.rowsInUse;
   if (!grow_array(r.sorted, r.sortedCapacity, n + 1, 16384) ||
-      !grow_array(r.rowStarts, r.rowStartsCapacity, rows, 4096)) {
-    return 0;
+      !grow_array(r.rowStarts, r.rowStartsCapacity, r.rowsInUse, 4096)) {
+    return false;
   }
-  const SortedRows box = sorted_rows();
-  const int first = box.first, last = box.last;
   int* starts = r.rowStarts;
   for (int i = first, sum = 0; i < last; ++i) {
     starts[i] = sum;
@@ -809,7 +906,62 @@ int sort_cells() {
   }
   // The sweep's sentinel: another key than the last cell's, and the least column.
   r.sorted[n] = {-0x8000, 0, ~r.sorted[n - 1].key, 0, 0};
-  return n;
+  return true;
+}
+
+// Closes the outline, stores the last cell and sorts all cells by key. Ends the
+// accumulation: the next conversion starts a new fill. Returns the cell count.
+int sort_cells() {
+  CellRasterizer& r = ras;
+  if (!r.rowCounts) return 0;  // no sub-path since the start or the last shutdown
+  if ((r.flags & openSubPath) || (r.cell.cover | r.cell.area)) {
+    Walk w = begin_walk();
+    if (w.flags & openSubPath) w = close_sub_path(w);
+    if (w.cellCover | w.cellArea) {
+      // Stored, and the new current cell is empty: a second sort stores nothing more.
+      store_cell(w);
+      clear_cell(w);
+    }
+    end_walk(w);
+  }
+  r.flags &= ~accumulating;
+  const int n = r.numCells = stored_cell_count();
+  if (n == 0) return 0;
+  const SortedRows box = sorted_rows();
+  return order_cells(n, box.first, box.last) ? n : 0;
+}
+
+// Makes room in the full store of a band: sorts its cells and sums those of one key
+// into one, as the sweep would. The band's height (see rows_per_band) leaves at
+// most half the store holding distinct cells, so this frees at least half of it.
+// Only when memory ran short of a whole store can it free less; then the rest of
+// the band is dropped rather than sorted again and again.
+CellSlots compact_cells() {
+  CellRasterizer& r = ras;
+  const CellSlots none{nullptr, nullptr};
+  if (r.banded != 1 || r.blockIndex < 0) return none;
+  const int n = (r.blockIndex + 1) * cellsPerBlock;  // every open block is full
+  const int first = std::clamp(r.bandTop, 0, r.rowsInUse - 1);
+  const int last = std::clamp(r.bandBottom + 2, first + 1, r.rowsInUse);
+  if (!order_cells(n, first, last)) return r.banded = 2, none;
+  std::memset(r.rowCounts + first, 0, sizeof(int) * (last - first));
+  int m = 0;
+  for (const CoverageCell* c = r.sorted; c != r.sorted + n;) {
+    CoverageCell sum = *c;
+    while ((++c)->key == sum.key) {  // the sentinel ends the last key
+      sum.cover = wrap_add(sum.cover, c->cover);
+      sum.area = wrap_add(sum.area, c->area);
+    }
+    if ((sum.cover | sum.area) == 0) continue;
+    r.blocks[m / cellsPerBlock][m % cellsPerBlock] = sum;
+    ++r.rowCounts[std::clamp(sum.y + 1, first, last - 1)];
+    ++m;
+  }
+  if (m > n / 2) r.banded = 2;
+  if (m == n) return none;
+  r.blockIndex = m / cellsPerBlock;
+  CoverageCell* const block = r.blocks[r.blockIndex];
+  return {block + m % cellsPerBlock, block + cellsPerBlock};
 }
 
 // ---- sweep and plotting ---------------------------------------------------------
@@ -849,11 +1001,16 @@ template <class Pixel>
 class RowPlotter {
  public:
   RowPlotter(Color color, Pixel pixel)
-      : color_(color), pixel_(pixel), run_(coverageRoutines.run), viewMaxX_(backBuffer.viewMaxX) {}
+      : color_(color),
+        pixel_(pixel),
+        run_(coverageRoutines.run),
+        viewMaxX_(backBuffer.viewMaxX),
+        firstRow_(std::max(ras.bandTop, 0)),
+        lastRow_(std::min(ras.bandBottom - 1, backBuffer.viewMaxY)) {}
 
-  // Makes y the row that runs go to; a row outside the view takes none.
+  // Makes y the row that runs go to; a row outside the view or the band takes none.
   void select_row(int y) {
-    const bool visible = y >= 0 && y <= backBuffer.viewMaxY;
+    const bool visible = y >= firstRow_ && y <= lastRow_;
     line_ = visible ? reinterpret_cast<Color*>(backBuffer.rowTable[y]) : nullptr;
     width_ = visible ? viewMaxX_ + 1 : 0;
   }
@@ -863,36 +1020,36 @@ class RowPlotter {
     if (static_cast<unsigned>(x) < static_cast<unsigned>(width_)) pixel_(line_ + x, color_, alpha);
   }
 
-  // `length` pixels from column x, cut to the view; what is left of one pixel goes
-  // to the pixel routine. Runs longer than the 12 bits of a run's length are cut
-  // into pieces of that length first, each plotted on its own.
+  // `length` pixels from column x, cut to the view; a run of one pixel goes to the
+  // pixel routine. What is longer than the 12 bits of a run's length is plotted in
+  // pieces, cut after clipping and never leaving a piece of one pixel: a pixel of
+  // a long run must not take the pixel routine's formula.
   void run(int x, int length, int alpha) const {
     if (!line_) return;
-    while (length > maxRunLength) {
-      plot(x, maxRunLength, alpha);
-      x += maxRunLength;
-      length -= maxRunLength;
-    }
-    plot(x, length, alpha);
-  }
-
- private:
-  void plot(int x, int length, int alpha) const {
     int last = x + length - 1;
     if (x > viewMaxX_ || last < 0) return;
     if (x < 0) x = 0;
     if (last > viewMaxX_) last = viewMaxX_;
-    if (last == x) {
+    length = last - x + 1;
+    while (length > maxRunLength) {
+      const int piece = std::min(maxRunLength, length - 2);
+      run_(line_ + x, color_, piece, alpha);
+      x += piece;
+      length -= piece;
+    }
+    if (length == 1) {
       pixel_(line_ + x, color_, alpha);
     } else {
-      run_(line_ + x, color_, last - x + 1, alpha);
+      run_(line_ + x, color_, length, alpha);
     }
   }
 
+ private:
   const Color color_;
   const Pixel pixel_;
   const CoverageRunRoutine run_;
   const int viewMaxX_;
+  const int firstRow_, lastRow_;  // the rows plotted: the view's, or the band's
   Color* line_ = nullptr;
   int width_ = 0;  // viewWidth on a visible row, 0 elsewhere
 };
@@ -950,32 +1107,22 @@ void sweep_downwards(Color color, Pixel pixel) {
 // every run and every plotted pixel is the same; only the order of the rows differs,
 // and no two rows share a pixel.
 //
-// Each crossing of a row's band by a closed outline is matched by one back across
-// it, so every row's covers add up to 0 (modulo 2^32, as they are summed) and so do
-// those of the rows above. Only when the store dropped cells must they be summed.
+// Each crossing of a row by a closed outline is matched by one back across it, so
+// every row's covers add up to 0 (modulo 2^32, as they are summed) and so do those
+// of the rows above: each row starts from 0. That holds for a band too, whose edges
+// are cut one step above its top and at its bottom.
 template <bool evenOdd, class Pixel>
 void sweep_upwards(Color color, Pixel pixel) {
   const int n = ras.numCells;
   const CoverageCell* const first = ras.sorted;
   const int* const ends = ras.rowStarts;  // after the sort: the end of each row
   const SortedRows rows = sorted_rows();
-  const bool sumRows = ras.cellsDropped != 0;
-  std::int32_t total = 0;
-  if (sumRows) {
-    for (const CoverageCell* c = first; c != first + n; ++c) total = wrap_add(total, c->cover);
-  }
   RowPlotter<Pixel> row(color, pixel);
-  std::int32_t below = 0;  // the covers of the rows already swept
   for (int i = rows.last - 1; i >= rows.first; --i) {
     const CoverageCell* const begin = first + (i > rows.first ? std::min(ends[i - 1], n) : 0);
     const CoverageCell* const stop = first + std::min(ends[i], n);
     if (begin >= stop) continue;
-    if (sumRows) {
-      for (const CoverageCell* c = begin; c != stop; ++c) below = wrap_add(below, c->cover);
-    }
-    const std::int32_t above =
-        wrap_add(total, static_cast<std::int32_t>(0u - static_cast<std::uint32_t>(below)));
-    sweep_range<evenOdd>(row, begin, stop, above);
+    sweep_range<evenOdd>(row, begin, stop, 0);
   }
 }
 
@@ -1013,6 +1160,66 @@ int coverage_at(int x, int y) {
     if (key == target) area = wrap_add(area, cell->area);
   }
   return coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
+}
+
+// ---- bands ----------------------------------------------------------------------
+//
+// A fill that outgrew the store is drawn in bands of rows. Each band walks the whole
+// outline record again, clipped to its rows as a fill is clipped to the view, and
+// sorts and sweeps its own cells; a full store is compacted on the way.
+
+// Rows per band: few enough that the distinct cells of a band, one per pixel of its
+// rows and of the rows above and below it, across the fill's columns, take at most
+// half the store. Compaction then always frees half of it, and a dense
+// accumulation of one slot per pixel of a band would fit in the store's memory.
+int rows_per_band() {
+  const std::int64_t columns =
+      std::max<std::int64_t>(std::int64_t{ras.maxCellX} - ras.minCellX + 1, 1);
+  const std::int64_t rows = std::int64_t{maxCellBlocks} * cellsPerBlock / 2 / columns - 2;
+  return static_cast<int>(std::clamp<std::int64_t>(rows, 1, 1 << 30));
+}
+
+// Walks the outline record into the cells of rows top .. bottom - 1 and sorts them;
+// returns their count.
+int collect_band(int top, int bottom) {
+  CellRasterizer& r = ras;
+  r.bandTop = top;
+  r.bandBottom = bottom;
+  r.banded = 1;
+  Walk w = begin_walk();
+  start_fill(w);
+  const std::int32_t* const end = r.outline + r.outlineCount;
+  for (const std::int32_t* sub = r.outline; sub != end;) sub = walk_sub_path(w, sub);
+  end_walk(w);
+  return sort_cells();
+}
+
+// Back to walking the whole view.
+void end_bands() {
+  ras.banded = 0;
+  ras.bandTop = 0;
+  ras.bandBottom = backBuffer.viewHeight;
+}
+
+template <bool evenOdd>
+void fill_in_bands(Color color) {
+  const int height = backBuffer.viewHeight;
+  const int step = rows_per_band();
+  for (int top = 0; top < height; top = top + std::min(step, height - top)) {
+    if (collect_band(top, top + std::min(step, height - top)) > 0) {
+      sweep_with_routines<evenOdd>(color);
+    }
+  }
+  end_bands();
+}
+
+template <bool evenOdd>
+void fill_sorted_or_in_bands(Color color) {
+  if (ras.overflowed) {
+    fill_in_bands<evenOdd>(color);
+  } else if (sort_cells() > 0) {
+    sweep_with_routines<evenOdd>(color);
+  }
 }
 
 void set_rule(int rule) {
@@ -1061,12 +1268,10 @@ void fillPath(Color color, int mode) {
   convert_pending_points();
   if (fillRuleState.cellsPending) {
     select_coverage_mode(mode & 0xF);
-    if (sort_cells() > 0) {
-      if (ras.fillRule == 1) {
-        sweep_with_routines<true>(color);
-      } else {
-        sweep_with_routines<false>(color);
-      }
+    if (ras.fillRule == 1) {
+      fill_sorted_or_in_bands<true>(color);
+    } else {
+      fill_sorted_or_in_bands<false>(color);
     }
     fillRuleState.cellsPending = 0;
   }
@@ -1117,8 +1322,18 @@ void setCoverageTable(const int* table) {
   for (int i = 0; i < 256; ++i) ras.curve[i] = std::clamp(table[i], 0, 255);
 }
 
+// A fill that outgrew the store is walked again for the pixel's row alone; a row
+// outside the view then counts as uncovered.
 int isPixelCovered(int x, int y) {
-  if (!fillRuleState.cellsPending || sort_cells() == 0) return 0;
+  if (!fillRuleState.cellsPending) return 0;
+  if (ras.overflowed) {
+    if (y < 0 || y >= backBuffer.viewHeight) return 0;
+    const int n = collect_band(y, y + 1);
+    end_bands();
+    if (n == 0) return 0;
+  } else if (sort_cells() == 0) {
+    return 0;
+  }
   const int raw = ras.fillRule == 1 ? coverage_at<true>(x, y) : coverage_at<false>(x, y);
   return raw != 0 ? 1 : 0;
 }

@@ -22,6 +22,9 @@ namespace {
 constexpr double pi = portablePi;
 constexpr int maxPointsPerSide = 4096;  // bulged sides: more would only burn time
 constexpr int maxStarCorners = 65536;
+// Points of one star outline, all sides together: a million points are a few
+// milliseconds of fill; 65536 bulged corners would otherwise make a billion.
+constexpr int maxStarPoints = 1 << 20;
 
 float sin_of(float a) { return static_cast<float>(portableSin(a)); }
 float cos_of(float a) { return static_cast<float>(portableCos(a)); }
@@ -89,11 +92,11 @@ void add_bowed_side(float ax, float ay, float bx, float by, float bulge, int ste
   }
 }
 
-// Points per side of a bowed outline: trunc(arcSegmentCount(r) * factor) + 4, down
-// to a multiple of 4, capped.
-int bowed_point_count(float r, double factor) {
+// Points of a bowed outline: trunc(arcSegmentCount(r) * factor) + 4, down to a
+// multiple of 4, at most `limit` (a multiple of 4).
+int bowed_point_count(float r, double factor, int limit) {
   double n = arcSegmentCount(r) * factor + 4.0;
-  if (!(n < 4.0 * maxPointsPerSide)) n = 4.0 * maxPointsPerSide;
+  if (!(n < limit)) n = limit;
   if (n < 4.0) n = 4.0;
   return static_cast<int>(n) & ~3;
 }
@@ -324,11 +327,12 @@ void fillDiscHull(float x1, float y1, float x2, float y2, float diameter1, float
   // Each far-side arc is centred on the direction away from the other disc.
   one.first = angleOf(static_cast<float>(-dx), static_cast<float>(-dy)) + one.arc / 2;
   two.first = angleOf(static_cast<float>(dx), static_cast<float>(dy)) + two.arc / 2;
+  // The flags go by place, not by argument order: the first to the left disc.
   const bool oneIsLeft = x1 < x2 || (x1 == x2 && r1 >= r2);
   const HullDisc& left = oneIsLeft ? one : two;
   const HullDisc& right = oneIsLeft ? two : one;
-  const int arcLeft = oneIsLeft ? arcAtFirst : arcAtSecond;
-  const int arcRight = oneIsLeft ? arcAtSecond : arcAtFirst;
+  const int arcLeft = arcAtFirst;
+  const int arcRight = arcAtSecond;
 
   beginPath();
   addPoint(static_cast<float>(disc_x(left, left.first)),
@@ -356,7 +360,7 @@ void fillBulgedQuad(float cx, float cy, float r, Color color, int mode, float k0
   }
   float largest = 0;
   for (float bulge : b) largest = std::max(largest, std::fabs(bulge));
-  const int steps = bowed_point_count(r, 3.0 * largest + 1.0) / 4;
+  const int steps = bowed_point_count(r, 3.0 * largest + 1.0, 4 * maxPointsPerSide) / 4;
   beginPath();
   for (int i = 0; i < 4; ++i) {
     const int next = (i + 1) % 4;
@@ -374,7 +378,9 @@ void fillRandomStar(float cx, float cy, float r, int corners, Color color, int m
   const float largest = std::max(std::fabs(bA), std::fabs(bB));
   const float bulgeHalf = bulgeJitter * 0.5f;
   const float radiusHalf = radiusJitter * 0.5f;
-  const int perSide = bowed_point_count(r, (largest + bulgeHalf) * 3.0 + 1.0);
+  // Per side at most maxPointsPerSide, and all sides within maxStarPoints.
+  const int sideLimit = std::min(maxPointsPerSide, (maxStarPoints / n) & ~3);
+  const int perSide = bowed_point_count(r, (largest + bulgeHalf) * 3.0 + 1.0, sideLimit);
   const bool bowed = bA != 0 || bB != 0;
   const double sideAngle = 2.0 * pi / n;
   const double start = startAngle < 0 ? (1.0 - (n & 1) * 0.5) * sideAngle * 0.5 : startAngle;

@@ -28,6 +28,8 @@ void fillEllipse(float cx, float cy, float rx, float ry, Color color, int mode);
 void fillRoundRect(float x1, float y1, float x2, float y2, float radius, Color color, int mode);
 void fillDiscHull(float x1, float y1, float x2, float y2, float diameter1, float diameter2,
                   Color color, int mode);  // both ends round
+// arcAtFirst rounds the left disc (the smaller centre x; on a tie the larger disc),
+// arcAtSecond the right one, whichever order the discs are given in.
 void fillDiscHull(float x1, float y1, float x2, float y2, float diameter1, float diameter2,
                   Color color, int mode, int arcAtFirst, int arcAtSecond);
 
@@ -38,7 +40,8 @@ void fillBulgedQuad(float cx, float cy, float r, Color color, int mode, float k0
                     float k2, float k3, float b0, float b1, float b2, float b3, float startAngle);
 // A star or blob of `corners` corners (1 .. 65536, others draw nothing), radii and
 // bulges alternating between the A and B values, jittered by the random source:
-// 2 * corners draws per call. At most 4096 points per side.
+// 2 * corners draws per call. Bulged sides take at most 4096 points each and the
+// outline at most 2^20 points in all (fewer per side for many corners: at least 16).
 void fillRandomStar(float cx, float cy, float r, int corners, Color color, int mode, float kA,
                     float kB, float bA, float bB, float radiusJitter, float bulgeJitter,
                     float startAngle);

@@ -240,6 +240,35 @@ TEST_F(Shapes, DiscHullWrapsBothDiscs) {
   EXPECT_GT(points.size(), 12u);
 }
 
+// The arc flags belong to the left and the right disc, not to the argument order:
+// giving the discs the other way round draws the same outline. With only the first
+// flag, the left disc (the larger, r = 9) has its arc: m = arcSegmentCount(9) *
+// trunc(100 (pi + 2 asin(5 / d))) / 628 points, the right disc its two tangent points.
+TEST_F(Shapes, DiscHullArcFlagsGoByPlace) {
+  const float xl = 14, yl = 20, rl = 9, xr = 48, yr = 30, rr = 4;
+  for (const int first : {0, 1}) {
+    for (const int second : {0, 1}) {
+      const auto given =
+          outline([&] { fillDiscHull(xl, yl, xr, yr, 2 * rl, 2 * rr, 0, 1, first, second); });
+      const auto swapped =
+          outline([&] { fillDiscHull(xr, yr, xl, yl, 2 * rr, 2 * rl, 0, 1, first, second); });
+      ASSERT_EQ(given.size(), swapped.size()) << first << second;
+      for (std::size_t i = 0; i < given.size(); ++i) {
+        EXPECT_EQ(given[i].x, swapped[i].x) << first << second << " point " << i;
+        EXPECT_EQ(given[i].y, swapped[i].y) << first << second << " point " << i;
+      }
+    }
+  }
+  const double d = std::hypot(xr - xl, yr - yl);
+  const int m =
+      arcSegmentCount(rl) * int(100 * (3.14159265358979 + 2 * std::asin((rl - rr) / d))) / 628;
+  const auto leftArc = outline([&] { fillDiscHull(xr, yr, xl, yl, 2 * rr, 2 * rl, 0, 1, 1, 0); });
+  ASSERT_EQ(int(leftArc.size()), m + 3);
+  for (int i = 0; i <= m; ++i) {
+    EXPECT_NEAR(std::hypot(leftArc[i].x - xl, leftArc[i].y - yl), rl, 1e-3f) << i;
+  }
+}
+
 TEST_F(Shapes, BulgedQuadWithoutBulgeIsTheInscribedSquare) {
   const float r = 16;
   const auto points = outline([&] { fillBulgedQuad(32, 24, r, 0, 1, 1, 1, 1, 1, 0, 0, 0, 0, -1); });
@@ -287,6 +316,22 @@ TEST_F(Shapes, RandomStarDrawsTwicePerCorner) {
   }
   EXPECT_NEAR(star[0].x, 32 - 10 * std::cos(pi / 6), 1e-4f);
   EXPECT_EQ(outline([] { fillRandomStar(32, 24, 10, 0, 0, 1, 1, 1, 0, 0, 0, 0, -1); }).size(), 0u);
+}
+
+// Bulged sides take arcSegmentCount(r) * (3 |b| + 1) + 4 points (down to a multiple
+// of 4), at most 4096 each and 2^20 for the whole outline: a frame can afford that,
+// and 65536 corners no longer make a billion points.
+TEST_F(Shapes, RandomStarPointsAreBounded) {
+  const struct {
+    int corners;
+    float r, bulge;
+    int perSide;
+  } cases[] = {{3, 12, 0.2f, 36}, {4, 3000, 4, 4096}, {1024, 3000, 4, 1024}, {65536, 3000, 4, 16}};
+  for (const auto& c : cases) {
+    const auto points = outline(
+        [&] { fillRandomStar(32, 24, c.r, c.corners, 0, 1, 1, 0.5f, c.bulge, c.bulge, 0, 0, -1); });
+    EXPECT_EQ(int(points.size()), c.corners * c.perSide) << c.corners << " corners";
+  }
 }
 
 TEST_F(Shapes, NonFiniteArgumentsSkipTheShape) {

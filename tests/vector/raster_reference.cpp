@@ -1,0 +1,136 @@
+// The fill against a plain reference coverage (tests/support/reference_raster.h):
+// random many-edged polygons under both rules, with far-out, huge and non-finite
+// points, and fills that outgrow the cell store. Every failure names its seed.
+
+#include <cmath>
+#include <cstdlib>
+#include <limits>
+#include <random>
+#include <string>
+
+#include "raster_support.h"
+#include "reference_raster.h"
+
+namespace {
+
+class RasterReference : public ::testing::Test {
+ protected:
+  RasterSettingsGuard settings;
+  void SetUp() override {
+    int identity[256];
+    for (int i = 0; i < 256; ++i) identity[i] = i;
+    setCoverageTable(identity);
+  }
+};
+
+// Fills the sub-paths in one fill under `rule` and compares every view pixel with
+// the reference; each pixel is plotted at most once. Stops at the first mismatch.
+void expectMatchesReference(const std::vector<ReferenceSubPath>& path, int rule,
+                            const std::string& context) {
+  CoverageRecorder::install();
+  setFillRule(rule);
+  for (const ReferenceSubPath& sub : path) {
+    beginPath();
+    for (const PathPoint& p : sub) addPoint(p.x, p.y);
+  }
+  fillPath(0xFFFFFFFF, 1);
+  ASSERT_EQ(CoverageRecorder::strayCalls, 0) << context;
+  const int width = backBuffer.viewWidth, height = backBuffer.viewHeight;
+  const ReferenceCoverage expected = referenceCoverage(path, width, height, rule);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      ASSERT_LE(CoverageRecorder::touchesAt(x, y), 1) << context << " pixel " << x << ", " << y;
+      const int tolerance = expected.toleranceAt(x, y);
+      if (tolerance < 0) continue;
+      const int ours = std::max(CoverageRecorder::at(x, y), 0);
+      ASSERT_LE(std::abs(ours - expected.at(x, y)), tolerance)
+          << context << " pixel " << x << ", " << y << ": " << ours << " against "
+          << expected.at(x, y);
+    }
+  }
+}
+
+// A coordinate near the view, or now and then far out, huge or not finite.
+float randomCoordinate(std::mt19937& random, float size, int kind) {
+  std::uniform_real_distribution<float> near(-0.25f * size, 1.25f * size);
+  const float v = near(random);
+  if (kind == 0 || random() % 8 != 0) return v;
+  switch (kind == 1 ? random() % 3 : random() % 6) {
+    case 0:
+      return v + (random() % 2 ? 1 : -1) * std::ldexp(1.0f, 10 + int(random() % 20));
+    case 1:
+      return (random() % 2 ? 1 : -1) * std::ldexp(1.0f, 30 + int(random() % 98));
+    case 2:
+      return v * 1e6f;
+    case 3:
+      return std::numeric_limits<float>::quiet_NaN();
+    case 4:
+      return std::numeric_limits<float>::infinity();
+    default:
+      return -std::numeric_limits<float>::infinity();
+  }
+}
+
+// Kinds: 0 near the view, 1 with far and huge points, 2 also non-finite ones.
+TEST_F(RasterReference, RandomPolygonsMatchThePlainCoverage) {
+  for (int seed = 1; seed <= 1000; ++seed) {
+    std::mt19937 random(seed);
+    const int width = 1 + int(random() % 150), height = 1 + int(random() % 110);
+    const int kind = seed % 3;
+    TestSurface surface(width, height);
+    std::vector<ReferenceSubPath> path(1 + random() % 3);
+    for (ReferenceSubPath& sub : path) {
+      const int n = 2 + int(random() % 60);
+      for (int i = 0; i < n; ++i) {
+        const float x = randomCoordinate(random, float(width), kind);
+        sub.push_back({x, randomCoordinate(random, float(height), kind)});
+      }
+    }
+    expectMatchesReference(path, int(random() % 2), "seed " + std::to_string(seed));
+    if (HasFatalFailure()) return;
+  }
+}
+
+// Huge coordinates must not bend a slanted edge: this thin triangle covers about a
+// hundredth of pixel (32, 47), and clamping its rows made it 209.
+TEST_F(RasterReference, FarVerticesKeepSlantedEdgesStraight) {
+  TestSurface surface(64, 48);
+  const std::vector<ReferenceSubPath> path{{{32, -10}, {30000, 1e9f}, {-30000, 1e9f}}};
+  expectMatchesReference(path, 1, "thin triangle");
+  EXPECT_LE(CoverageRecorder::at(32, 47), 2);
+  const std::vector<ReferenceSubPath> wide{{{-1e9f, -3e8f}, {5e8f, 40}, {20, 1e9f}}};
+  expectMatchesReference(wide, 0, "wide triangle");
+}
+
+// Fills with more cells than the store holds are drawn in bands, and exactly:
+// random polygons of thousands of long edges over a full-size view, a zigzag of
+// steep edges down a tall one, and a hundred thousand edges over a small view,
+// whose band's store fills with the same cells again and again. The next fill
+// starts afresh.
+TEST_F(RasterReference, FillsBeyondTheStoreAreExact) {
+  const struct {
+    int width, height, points;
+  } views[] = {
+      {1920, 1080, 6000}, {1920, 1080, 6000}, {64, 2100, 0}, {64, 2100, 0}, {64, 48, 120000}};
+  for (int seed = 1; seed <= 5; ++seed) {
+    std::mt19937 random(seed);
+    const int width = views[seed - 1].width, height = views[seed - 1].height;
+    TestSurface surface(width, height);
+    ReferenceSubPath outline;
+    if (views[seed - 1].points > 0) {
+      std::uniform_real_distribution<float> x(-50, width + 50), y(-50, height + 50);
+      for (int i = 0; i < views[seed - 1].points; ++i) outline.push_back({x(random), y(random)});
+    } else {
+      for (int k = 0; k < 1200; ++k)
+        outline.push_back({(k % 2 ? 2000 : 0) + k * 0.37f, k % 2 ? 2095.0f : 0.0f});
+    }
+    expectMatchesReference({outline}, seed % 2, "seed " + std::to_string(seed));
+    if (HasFatalFailure()) return;
+    EXPECT_EQ(cellRasterizer.overflowed, 1) << "seed " << seed << " fitted the store";
+  }
+  TestSurface surface(64, 48);
+  expectMatchesReference({{{10, 10}, {20, 10}, {20, 20}, {10, 20}}}, 1, "small fill after");
+  EXPECT_EQ(cellRasterizer.overflowed, 0);
+}
+
+}  // namespace
