@@ -60,6 +60,35 @@ TEST_F(Run, FullScreenWindowRunsUntilEscIsReleased) {
   EXPECT_EQ(backBuffer.pixels, nullptr);  // shutdownDrawing ran
 }
 
+// Keys released together after frame 3 (Esc first); the run would go on to 40.
+std::vector<int> keysAtFrame3;
+void releaseKeysAtFrame3(int frame) {
+  if (frame == 3) {
+    for (int vk : keysAtFrame3) {
+      headless::postKey(vk, true);
+      headless::postKey(vk, false);
+    }
+  }
+  if (frame == 40) headless::postKey(VK_ESCAPE, false);
+}
+
+TEST_F(Run, KeysReleasedAfterEscDoNotTakeTheExitBack) {
+  options.onPresent = releaseKeysAtFrame3;
+  keysAtFrame3 = {VK_ESCAPE};
+  ASSERT_EQ(run({}), 0);
+  const int escAlone = headless::framesPresented();
+  EXPECT_LE(escAlone, 5);
+  const std::vector<std::vector<int>> scripts = {
+      {VK_ESCAPE, VK_RETURN}, {VK_ESCAPE, VK_SPACE, VK_F1}, {VK_ESCAPE, 'A', VK_ESCAPE}};
+  for (const std::vector<int>& keys : scripts) {
+    keysAtFrame3 = keys;
+    resetShellState();
+    backBuffer = BackBuffer{};
+    ASSERT_EQ(run({}), 0);
+    EXPECT_EQ(headless::framesPresented(), escAlone) << keys.size() << " keys";
+  }
+}
+
 TEST_F(Run, SlashSRunsLikeNoArgument) {
   options.onPresent = escHeldThenReleased;
   EXPECT_EQ(run({L"/S"}), 0);
