@@ -119,13 +119,38 @@ TEST_F(Run, OtherArgumentsShowTheHelpBox) {
   EXPECT_EQ(headless::framesPresented(), 0);
 }
 
-TEST_F(Run, ClosingTheWindowFromOutsideEndsTheRun) {
-  options.onPresent = [](int frame) {
-    if (frame == 4) emu::post(shell.mainWindow, WM_CLOSE, 0, 0);
-  };
-  EXPECT_EQ(run({}), 0);
-  EXPECT_EQ(shell.processFinished, 0);  // the process was stopped, not finished
-  EXPECT_EQ(headless::framesPresented(), 5);
+// Messages from outside at several moments of a run: each ends it cleanly, the
+// display change after its box.
+std::uint32_t outsideMessage = 0;
+int outsideFrame = 0;
+void postFromOutside(int frame) {
+  if (frame == outsideFrame) emu::post(shell.mainWindow, outsideMessage, 0, 0);
+}
+
+TEST_F(Run, CloseOrDisplayChangeAtAnyFrameEndsTheRunCleanly) {
+  const std::wstring refusal =
+      L"Tarn : Brinemere|Adequate Desktop Resizing or Rotation on the fly - not support.  \n"
+      L"Run this program after these operations, please.";
+  options.onPresent = postFromOutside;
+  for (const std::uint32_t message : {WM_CLOSE, WM_DISPLAYCHANGE}) {
+    for (const int frame : {0, 1, 4, 7}) {
+      outsideMessage = message;
+      outsideFrame = frame;
+      resetShellState();
+      backBuffer = BackBuffer{};
+      EXPECT_EQ(run({}), 0) << message << " at frame " << frame;
+      EXPECT_EQ(headless::framesPresented(), frame + 1) << message << " at frame " << frame;
+      EXPECT_EQ(shell.processFinished, 0);
+      const std::vector<std::wstring>& boxes = headless::messageBoxes();
+      if (message == WM_DISPLAYCHANGE) {
+        ASSERT_EQ(boxes.size(), 1u) << frame;
+        EXPECT_EQ(boxes[0], refusal);
+        EXPECT_EQ(shell.displayChanged, 1);
+      } else {
+        EXPECT_TRUE(boxes.empty()) << frame;
+      }
+    }
+  }
 }
 
 TEST_F(Run, PreviewPaintsAChildOfTheHostsClientSize) {
