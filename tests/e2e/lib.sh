@@ -118,3 +118,15 @@ e2e_describe() {
     echo "ended with $?"
   fi
 }
+
+# Sends window $2 the close request a window manager sends ($1 is x11_tool) until
+# process $3 ends: at most three requests, $4 seconds apart (one that comes before
+# the program listens is lost, as under a real window manager). Sets E2E_STATUS.
+e2e_close_until_gone() {
+  local tool=$1 id=$2 pid=$3 limit=$4
+  for _ in 1 2 3; do
+    "$tool" close "$id" 2>/dev/null
+    e2e_wait_exit "$pid" "$limit" && return 0
+  done
+  return 1
+}
