@@ -17,9 +17,9 @@
 #include "vector/fills.h"
 #include "vector/shapes.h"
 
-volatile int schemeIndex = 1;
-volatile int helpFrames = 0;
-volatile int exitRequested = 0;
+SharedWord<int> schemeIndex = 1;
+SharedWord<int> helpFrames = 0;
+SharedWord<int> exitRequested = 0;
 
 void resetScene() {
   schemeIndex = 1;
