@@ -17,6 +17,11 @@ if(BRINE_SANITIZE)
   target_link_options(brine_options INTERFACE -fsanitize=address,undefined)
 endif()
 
+if(BRINE_SANITIZE_THREAD)
+  target_compile_options(brine_options INTERFACE -fsanitize=thread -fno-omit-frame-pointer)
+  target_link_options(brine_options INTERFACE -fsanitize=thread)
+endif()
+
 if(WIN32)
   # Static runtime: the .scr must run on a bare system with no extra DLL.
   target_link_options(brine_options INTERFACE -static -static-libgcc -static-libstdc++)

@@ -17,9 +17,9 @@
 #include "vector/fills.h"
 #include "vector/shapes.h"
 
-volatile int schemeIndex = 1;
-volatile int helpFrames = 0;
-volatile int exitRequested = 0;
+SharedWord<int> schemeIndex = 1;
+SharedWord<int> helpFrames = 0;
+SharedWord<int> exitRequested = 0;
 
 void resetScene() {
   schemeIndex = 1;
@@ -100,7 +100,9 @@ void seaKeyHandler() {
   if (released[VK_LEFT]) waveDirection = 1.0f;
   if (released[VK_RIGHT]) waveDirection = -1.0f;
   if (released[VK_F1]) helpFrames = helpFrames != 0 ? 0 : 250;
-  exitRequested = released[VK_ESCAPE];
+  // Only ever set: a key released after Esc, before the frame loop looks, must not
+  // take the exit back.
+  if (released[VK_ESCAPE]) exitRequested = 1;
   resetInput();
 }
 

@@ -3,10 +3,12 @@
 #pragma once
 
 #include "blend/color.h"
+#include "shell/shared_word.h"
 
-extern volatile int schemeIndex;    // 0 .. 3
-extern volatile int helpFrames;     // frames the help panel is still shown
-extern volatile int exitRequested;  // ends the frame loop
+// Written by the key handler on the main thread, read by the frame loop.
+extern SharedWord<int> schemeIndex;    // 0 .. 3
+extern SharedWord<int> helpFrames;     // frames the help panel is still shown
+extern SharedWord<int> exitRequested;  // ends the frame loop
 
 // The two colours of each scheme: deep, light.
 constexpr Color schemeColours[4][2] = {{0xFF460000, 0xFFFF4600},

@@ -18,13 +18,13 @@
 #include "vector/fills.h"
 #include "vector/path.h"
 
-volatile float waveForce = 1.5f;
-volatile float waveDirection = -1.0f;
+SharedWord<float> waveForce = 1.5f;
+SharedWord<float> waveDirection = -1.0f;
 float wavePhase = 347.347f;
-volatile int whiteHorses = 1;
+SharedWord<int> whiteHorses = 1;
 int layerCount = 19;
-volatile Color deepColour = 0;
-volatile Color lightColour = 0;
+SharedWord<Color> deepColour = 0;
+SharedWord<Color> lightColour = 0;
 Color foamWhite = 0xFFFFFFFF;
 float discX = 0.0f;
 float discRadius = 0.0f;

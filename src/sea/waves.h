@@ -5,17 +5,18 @@
 #include <vector>
 
 #include "blend/color.h"
+#include "shell/shared_word.h"
 
 // ---- scene state read here (written by the key handler on the main thread) ----
-extern volatile float waveForce;      // 1.0 .. 3.0: wave height and frequency
-extern volatile float waveDirection;  // +1 or -1: sign of the phase and disc drift
-extern float wavePhase;               // advanced by 1.25 * direction per frame
-extern volatile int whiteHorses;      // foam on (1) or off (0)
-extern int layerCount;                // layers 0 .. layerCount are drawn
-extern volatile Color deepColour;     // near water
-extern volatile Color lightColour;    // far water and sky
-extern Color foamWhite;               // what the foam mixes towards
-extern float discX;                   // the disc's centre, drifted here
+extern SharedWord<float> waveForce;      // 1.0 .. 3.0: wave height and frequency
+extern SharedWord<float> waveDirection;  // +1 or -1: sign of the phase and disc drift
+extern float wavePhase;                  // advanced by 1.25 * direction per frame
+extern SharedWord<int> whiteHorses;      // foam on (1) or off (0)
+extern int layerCount;                   // layers 0 .. layerCount are drawn
+extern SharedWord<Color> deepColour;     // near water
+extern SharedWord<Color> lightColour;    // far water and sky
+extern Color foamWhite;                  // what the foam mixes towards
+extern float discX;                      // the disc's centre, drifted here
 extern float discRadius;
 
 // 1 - (1 - t) / (1 - k t); 1 where the float value of 1 - k t is exactly 0.

@@ -5,6 +5,7 @@
 #include <cstdint>
 
 #include "platform/platform.h"
+#include "shell/shared_word.h"
 
 using Hook = void (*)();
 
@@ -47,7 +48,7 @@ extern UserCallbacks userCallbacks;
 
 // ---- shell state ------------------------------------------------------------
 struct ShellState {
-  Handle mainWindow;
+  SharedWord<Handle> mainWindow;  // the process thread sends to it
   Handle windowDC;
   Handle instance;
   Handle previousInstanceWindow;
@@ -57,8 +58,8 @@ struct ShellState {
   wchar_t programName[256];
   char programNameAnsi[256];
   Handle processThread;
-  volatile int processFinished;
-  volatile int closeAllowed;
+  SharedWord<int> processFinished;  // written by the process thread, read in WM_CLOSE
+  SharedWord<int> closeAllowed;
   int windowCreated;
   // Window procedure state.
   std::uint32_t lastWParam;
@@ -78,7 +79,7 @@ extern ShellState shell;
 constexpr int timerSlotCount = 256;
 constexpr int timerIdBase = 1347;
 struct TimerSlot {
-  volatile int timerActive;
+  SharedWord<int> timerActive;  // the splash wait polls it from the process thread
   int timerAutoKill;
   Hook timerCallback;
   int timerSlotUsed;

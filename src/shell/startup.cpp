@@ -164,7 +164,7 @@ void startProcessThread() {
   shell.closeAllowed = 1;
   if (!userCallbacks.process) return;
   shell.processThread =
-      platform.createThread(processThreadMain, reinterpret_cast<void*>(shell.mainWindow));
+      platform.createThread(processThreadMain, reinterpret_cast<void*>(shell.mainWindow.load()));
   if (!shell.processThread) return;
   if (shellConfig.processPriority == 2) {
     platform.setThreadPriority(shell.processThread, THREAD_PRIORITY_TIME_CRITICAL);

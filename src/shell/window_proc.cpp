@@ -112,9 +112,10 @@ LResult windowProc(Handle window, std::uint32_t message, WParam wParam, LParam l
         platform.beginPaint(shell.mainWindow);
         if (shell.settingsMode) {
           call(userCallbacks.settingsPainter);
-        } else if (backBuffer.surface) {
+        } else if (const Handle surface = backBuffer.surface) {
+          // Loaded once: the process thread may clear it at any moment.
           platform.bitBlt(shell.windowDC, 0, 0, shellConfig.windowWidth, shellConfig.windowHeight,
-                          backBuffer.surface, 0, 0);
+                          surface, 0, 0);
         }
         platform.endPaint(shell.mainWindow);
       }

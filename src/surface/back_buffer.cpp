@@ -125,13 +125,13 @@ void setView(int x1, int y1, int x2, int y2, int alignTo8, int bottomUp) {
   viewChangeArmed = true;
 }
 
-int createDibSection() {
+namespace {
+
+// Releases the old surface and makes a new one, not yet published to WM_PAINT; 0
+// on failure.
+Handle makeSurface() {
   BackBuffer& b = backBuffer;
-  if (b.surface) {
-    platform.releaseSurface(b.surface);
-    b.surface = 0;
-    b.pixels = nullptr;
-  }
+  releaseBackBuffer();
   void* bits = nullptr;
   Handle surface = platform.createSurface(shell.windowDC, shellConfig.windowWidth,
                                           shellConfig.windowHeight, &bits);
@@ -139,17 +139,25 @@ int createDibSection() {
     if (surface) platform.releaseSurface(surface);
     return 0;
   }
-  b.surface = surface;
   b.pixels = static_cast<std::uint8_t*>(bits);
-  return 1;
+  return surface;
+}
+
+}  // namespace
+
+int createDibSection() {
+  const Handle surface = makeSurface();
+  backBuffer.surface = surface;
+  return surface ? 1 : 0;
 }
 
 int createBackBuffer() {
   BackBuffer& b = backBuffer;
-  releaseBackBuffer();
-  if (!createDibSection()) return 0;
+  const Handle pending = makeSurface();
+  if (!pending) return 0;
   setView(b.viewLeft, b.viewTop, b.viewRight, b.viewBottom, 0, b.bottomUp);
   if (splashPainter) {
+    b.surface = pending;
     splashPainter();
     if (splashTimerSlot >= 0) {
       // Started by hand rather than through setUserTimer so the callback stays.
@@ -159,21 +167,23 @@ int createBackBuffer() {
     }
   } else {
     // Whole 16-byte blocks: the DIB is page-aligned and the pitch a multiple of 32.
-    const std::size_t bytes =
-        static_cast<std::size_t>(shellConfig.windowWidth) * shellConfig.windowHeight * 4 & ~15u;
+    const std::size_t bytes = wholeBlockBytes(static_cast<std::size_t>(shellConfig.windowWidth) *
+                                              shellConfig.windowHeight * 4);
     Color* p = reinterpret_cast<Color*>(b.pixels);
     for (std::size_t i = 0; i < bytes / 4; ++i) p[i] = b.clearColour;
+    b.surface = pending;  // WM_PAINT may copy it from here on
   }
   return 1;
 }
 
 void releaseBackBuffer() {
   BackBuffer& b = backBuffer;
-  if (b.surface) {
-    platform.releaseSurface(b.surface);
-    b.surface = 0;
-  }
+  // Cleared before it is freed: a WM_PAINT that comes later sees no surface. One
+  // that loaded the handle just before is still copying; the backend's release
+  // waits for that copy.
+  const Handle surface = b.surface.exchange(0);
   b.pixels = nullptr;
+  if (surface) platform.releaseSurface(surface);
 }
 
 void present() {

@@ -10,6 +10,7 @@
 
 #include "surface/memory.h"
 
+#include <atomic>
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -30,6 +31,16 @@ struct GrowHeader {
   std::size_t pad;  // keeps the block 16-byte aligned like malloc's
 };
 
+std::atomic<long> allocationsMade{0};
+std::atomic<long> failingAllocation{0};
+
+// The general allocator, with the failure a test asked for.
+void* allocate(std::size_t size) {
+  const long made = allocationsMade.fetch_add(1) + 1;
+  if (made == failingAllocation.load()) return nullptr;
+  return std::malloc(size);
+}
+
 void reportOutOfMemory() {
   platform.messageBox(shell.mainWindow, L"Out of memory", L"Process Runtime Error", MB_ICONERROR);
   platform.sendMessage(shell.mainWindow, WM_CLOSE, 0, 0);
@@ -45,7 +56,7 @@ void* allocAligned(std::size_t size, std::size_t alignment, int fill) {
     return nullptr;
   }
   const std::size_t rawSize = size + alignment + header;
-  void* raw = std::malloc(rawSize);
+  void* raw = allocate(rawSize);
   if (!raw) {
     reportOutOfMemory();
     return nullptr;
@@ -95,7 +106,7 @@ void* growBuffer(void* block, std::size_t size, std::size_t granularity, std::si
     return nullptr;
   }
   const std::size_t newSize = (size / granularity + 1) * granularity;
-  GrowHeader* fresh = static_cast<GrowHeader*>(std::malloc(newSize + sizeof(GrowHeader)));
+  GrowHeader* fresh = static_cast<GrowHeader*>(allocate(newSize + sizeof(GrowHeader)));
   if (!fresh) {
     reportOutOfMemory();
     return nullptr;
@@ -113,4 +124,10 @@ void* growBuffer(void* block, std::size_t size, std::size_t granularity, std::si
 
 void freeGrownBuffer(void* block) {
   if (block) std::free(static_cast<GrowHeader*>(block) - 1);
+}
+
+long failAllocationAt(long nth) {
+  const long made = allocationsMade.exchange(0);
+  failingAllocation = nth;
+  return made;
 }

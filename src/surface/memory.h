@@ -14,3 +14,9 @@ std::size_t alignedBlockSize(const void* block);  // size of the raw block, 0 fo
 void* growBuffer(void* block, std::size_t size, std::size_t granularity, std::size_t capacity);
 extern std::size_t lastGrowSize;    // size of the last new block, 0 when none
 void freeGrownBuffer(void* block);  // frees a block made by growBuffer; null is fine
+
+// ---- fault injection (tests) ----
+// Makes the nth allocation of allocAligned and growBuffer from now fail as if memory
+// had run out (1: the next one); 0 switches it off. Returns how many allocations
+// were made since the previous call, so a test can count the sites a run reaches.
+long failAllocationAt(long nth);

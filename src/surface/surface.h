@@ -7,6 +7,7 @@
 
 #include "blend/color.h"
 #include "platform/platform.h"
+#include "shell/shared_word.h"
 
 struct BackBuffer {
   // ---- surface ----
@@ -34,7 +35,10 @@ struct BackBuffer {
   int viewIsFullWidth = 0, viewIsFullHeight = 0;
 
   // ---- platform objects ----
-  Handle surface = 0;  // memory context holding the DIB section
+  // Memory context holding the DIB section. WM_PAINT reads it on the main thread:
+  // it is published only once the pixels are ready and cleared before they are
+  // freed.
+  SharedWord<Handle> surface = 0;
 };
 
 extern BackBuffer backBuffer;
@@ -60,6 +64,13 @@ void shutdownDrawing();  // releases the surface and drawing buffers
 // Registers a routine that shutdownDrawing calls to free a drawing subsystem's work
 // buffers (at most 16; the rest are ignored).
 void addDrawingShutdownHook(void (*hook)());
+
+// The byte count rounded down to whole 16-byte blocks. The mask has the count's own
+// width: a 32-bit ~15u would also clear every bit above 31 of a 64-bit count.
+template <typename Count>
+constexpr Count wholeBlockBytes(Count bytes) {
+  return bytes & ~Count{15};
+}
 
 // Address of view pixel (x, y); the caller keeps (x, y) inside the view.
 inline Color* viewPixel(int x, int y) {

@@ -4,9 +4,9 @@
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
-program=$root/build/release/src/brinemere
+program=$root/build/$E2E_BUILD/src/brinemere
 tool=$root/build/release/tests/x11_tool
-[ -x "$program" ] && [ -x "$tool" ] || e2e_fail "build the release preset first"
+[ -x "$program" ] && [ -x "$tool" ] || e2e_fail "build the $E2E_BUILD preset first"
 
 e2e_start_display 1366x768
 trap 'pkill -P $$ 2>/dev/null; e2e_stop_display' EXIT

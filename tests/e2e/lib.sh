@@ -1,6 +1,17 @@
 # Shared helpers of the end-to-end scripts: a private Xvfb, waiting with limits,
 # window lookups. Source it; every wait is bounded.
 
+# The build whose Linux programs are run: release, or asan to run the same tests
+# under the sanitizers, where any finding makes the program's exit code non-zero.
+E2E_BUILD=${E2E_BUILD:-release}
+if [ "$E2E_BUILD" = asan ]; then
+  e2e_root=$(cd "$(dirname "${BASH_SOURCE[0]}")/../.." && pwd)
+  # Leaks inside system libraries only; ours still fail the run.
+  export LSAN_OPTIONS="suppressions=$e2e_root/tests/sanitizers/lsan.supp:print_suppressions=0"
+  export ASAN_OPTIONS="detect_leaks=1:abort_on_error=0"
+  export UBSAN_OPTIONS="print_stacktrace=1:halt_on_error=1"
+fi
+
 e2e_fail() {
   echo "FAIL: $*" >&2
   exit 1
@@ -106,4 +117,16 @@ e2e_describe() {
     wait "$1"
     echo "ended with $?"
   fi
+}
+
+# Sends window $2 the close request a window manager sends ($1 is x11_tool) until
+# process $3 ends: at most three requests, $4 seconds apart (one that comes before
+# the program listens is lost, as under a real window manager). Sets E2E_STATUS.
+e2e_close_until_gone() {
+  local tool=$1 id=$2 pid=$3 limit=$4
+  for _ in 1 2 3; do
+    "$tool" close "$id" 2>/dev/null
+    e2e_wait_exit "$pid" "$limit" && return 0
+  done
+  return 1
 }

@@ -9,6 +9,7 @@
 //   win32_host find TITLE            "handle x y width height threads" of the
 //                                    top-level window TITLE
 //   win32_host close TITLE           posts WM_CLOSE to the window TITLE
+//   win32_host displaychange TITLE   posts WM_DISPLAYCHANGE (1024x768, 32 bits)
 //   win32_host dialog CAPTION        prints the text of the message box CAPTION
 //                                    and presses its OK button
 //
@@ -27,7 +28,7 @@ namespace {
 int usage() {
   std::fwprintf(stderr,
                 L"usage: win32_host window W H | children HANDLE | find TITLE | "
-                L"close TITLE | dialog CAPTION\n");
+                L"close TITLE | displaychange TITLE | dialog CAPTION\n");
   return 2;
 }
 
@@ -119,6 +120,13 @@ int closeWindow(const wchar_t* title) {
   return PostMessageW(window, WM_CLOSE, 0, 0) ? 0 : 1;
 }
 
+// Posted, not sent: the saver answers with a message box that waits for us.
+int changeDisplay(const wchar_t* title) {
+  const HWND window = FindWindowW(nullptr, title);
+  if (!window) return 1;
+  return PostMessageW(window, WM_DISPLAYCHANGE, 32, MAKELPARAM(1024, 768)) ? 0 : 1;
+}
+
 BOOL CALLBACK appendText(HWND child, LPARAM text) {
   wchar_t className[64] = {};
   GetClassNameW(child, className, 64);
@@ -157,6 +165,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"children") return listChildren(argv[2]);
   if (command == L"find") return findWindow(argv[2]);
   if (command == L"close") return closeWindow(argv[2]);
+  if (command == L"displaychange") return changeDisplay(argv[2]);
   if (command == L"dialog") return answerDialog(argv[2]);
   return usage();
 }

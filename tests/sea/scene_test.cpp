@@ -84,6 +84,15 @@ TEST_F(Keys, OnlyTheReleaseOfEscEndsTheRun) {
   EXPECT_EQ(exitRequested, 1);
 }
 
+TEST_F(Keys, AReleaseAfterEscKeepsTheExit) {
+  for (const int other : {int{VK_RETURN}, int{VK_SPACE}, int{VK_F1}, int{'A'}}) {
+    exitRequested = 0;
+    release(VK_ESCAPE);
+    release(other);
+    EXPECT_EQ(exitRequested, 1) << other;
+  }
+}
+
 TEST_F(Keys, EveryReleaseIsActedOnOnce) {
   keyUp(VK_UP, 0);
   seaKeyHandler();

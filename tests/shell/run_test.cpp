@@ -60,6 +60,35 @@ TEST_F(Run, FullScreenWindowRunsUntilEscIsReleased) {
   EXPECT_EQ(backBuffer.pixels, nullptr);  // shutdownDrawing ran
 }
 
+// Keys released together after frame 3 (Esc first); the run would go on to 40.
+std::vector<int> keysAtFrame3;
+void releaseKeysAtFrame3(int frame) {
+  if (frame == 3) {
+    for (int vk : keysAtFrame3) {
+      headless::postKey(vk, true);
+      headless::postKey(vk, false);
+    }
+  }
+  if (frame == 40) headless::postKey(VK_ESCAPE, false);
+}
+
+TEST_F(Run, KeysReleasedAfterEscDoNotTakeTheExitBack) {
+  options.onPresent = releaseKeysAtFrame3;
+  keysAtFrame3 = {VK_ESCAPE};
+  ASSERT_EQ(run({}), 0);
+  const int escAlone = headless::framesPresented();
+  EXPECT_LE(escAlone, 5);
+  const std::vector<std::vector<int>> scripts = {
+      {VK_ESCAPE, VK_RETURN}, {VK_ESCAPE, VK_SPACE, VK_F1}, {VK_ESCAPE, 'A', VK_ESCAPE}};
+  for (const std::vector<int>& keys : scripts) {
+    keysAtFrame3 = keys;
+    resetShellState();
+    backBuffer = BackBuffer{};
+    ASSERT_EQ(run({}), 0);
+    EXPECT_EQ(headless::framesPresented(), escAlone) << keys.size() << " keys";
+  }
+}
+
 TEST_F(Run, SlashSRunsLikeNoArgument) {
   options.onPresent = escHeldThenReleased;
   EXPECT_EQ(run({L"/S"}), 0);
@@ -90,13 +119,38 @@ TEST_F(Run, OtherArgumentsShowTheHelpBox) {
   EXPECT_EQ(headless::framesPresented(), 0);
 }
 
-TEST_F(Run, ClosingTheWindowFromOutsideEndsTheRun) {
-  options.onPresent = [](int frame) {
-    if (frame == 4) emu::post(shell.mainWindow, WM_CLOSE, 0, 0);
-  };
-  EXPECT_EQ(run({}), 0);
-  EXPECT_EQ(shell.processFinished, 0);  // the process was stopped, not finished
-  EXPECT_EQ(headless::framesPresented(), 5);
+// Messages from outside at several moments of a run: each ends it cleanly, the
+// display change after its box.
+std::uint32_t outsideMessage = 0;
+int outsideFrame = 0;
+void postFromOutside(int frame) {
+  if (frame == outsideFrame) emu::post(shell.mainWindow, outsideMessage, 0, 0);
+}
+
+TEST_F(Run, CloseOrDisplayChangeAtAnyFrameEndsTheRunCleanly) {
+  const std::wstring refusal =
+      L"Tarn : Brinemere|Adequate Desktop Resizing or Rotation on the fly - not support.  \n"
+      L"Run this program after these operations, please.";
+  options.onPresent = postFromOutside;
+  for (const std::uint32_t message : {WM_CLOSE, WM_DISPLAYCHANGE}) {
+    for (const int frame : {0, 1, 4, 7}) {
+      outsideMessage = message;
+      outsideFrame = frame;
+      resetShellState();
+      backBuffer = BackBuffer{};
+      EXPECT_EQ(run({}), 0) << message << " at frame " << frame;
+      EXPECT_EQ(headless::framesPresented(), frame + 1) << message << " at frame " << frame;
+      EXPECT_EQ(shell.processFinished, 0);
+      const std::vector<std::wstring>& boxes = headless::messageBoxes();
+      if (message == WM_DISPLAYCHANGE) {
+        ASSERT_EQ(boxes.size(), 1u) << frame;
+        EXPECT_EQ(boxes[0], refusal);
+        EXPECT_EQ(shell.displayChanged, 1);
+      } else {
+        EXPECT_TRUE(boxes.empty()) << frame;
+      }
+    }
+  }
 }
 
 TEST_F(Run, PreviewPaintsAChildOfTheHostsClientSize) {

@@ -169,6 +169,16 @@ TEST_F(SurfaceFixture, CreateClearsTheSurfaceWithoutASplash) {
   EXPECT_EQ(fakeSurfacePixels, nullptr);
 }
 
+TEST(ClearBlocks, WholeBlocksKeepEveryHighBit) {
+  // 32768 x 32768 pixels are 4 GiB: the count of a 64-bit build has bit 32 set.
+  const std::uint64_t counts[] = {
+      0, 15, 16, 33, 1ull << 32, (1ull << 32) + 15, (1ull << 32) + 40, ~0ull};
+  for (std::uint64_t bytes : counts) {
+    EXPECT_EQ(wholeBlockBytes(bytes), bytes / 16 * 16) << bytes;
+  }
+  EXPECT_EQ(wholeBlockBytes(std::uint32_t{0xFFFFFFFF}), 0xFFFFFFF0u);
+}
+
 TEST_F(SurfaceFixture, CreateFailsWhenTheSurfaceCannotBeMade) {
   platform.createSurface = [](Handle, int, int, void**) -> Handle { return 0; };
   setScreenSize(40, 10);

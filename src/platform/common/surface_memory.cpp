@@ -25,6 +25,17 @@ std::uint32_t stockColour(int brush) {
   }
 }
 
+// Every surface made and not yet released, under one lock (see LockedSurface).
+struct LiveSurfaces {
+  std::mutex mutex;
+  std::vector<Surface*> surfaces;
+};
+
+LiveSurfaces& live() {
+  static LiveSurfaces l;
+  return l;
+}
+
 }  // namespace
 
 void Canvas::resize(int w, int h) {
@@ -46,18 +57,41 @@ Handle createSurface(Handle, int width, int height, void** pixels) {
     ::operator delete (memory, std::align_val_t{pageSize});
     return 0;
   }
+  {
+    LiveSurfaces& l = live();
+    std::lock_guard lock(l.mutex);
+    try {
+      l.surfaces.push_back(s);
+    } catch (const std::bad_alloc&) {
+      ::operator delete (memory, std::align_val_t{pageSize});
+      delete s;
+      return 0;
+    }
+  }
   *pixels = memory;
   return reinterpret_cast<Handle>(s);
 }
 
 void releaseSurface(Handle surface) {
-  Surface* s = surfaceOf(surface);
-  if (!s) return;
+  Surface* s = nullptr;
+  {
+    LiveSurfaces& l = live();
+    std::lock_guard lock(l.mutex);
+    const auto at =
+        std::find(l.surfaces.begin(), l.surfaces.end(), reinterpret_cast<Surface*>(surface));
+    if (at == l.surfaces.end()) return;
+    s = *at;
+    l.surfaces.erase(at);
+  }
   ::operator delete (s->pixels, std::align_val_t{pageSize});
   delete s;
 }
 
-Surface* surfaceOf(Handle surface) { return reinterpret_cast<Surface*>(surface); }
+LockedSurface::LockedSurface(Handle surface) : lock_(live().mutex) {
+  const std::vector<Surface*>& all = live().surfaces;
+  const auto at = std::find(all.begin(), all.end(), reinterpret_cast<Surface*>(surface));
+  if (at != all.end()) surface_ = *at;
+}
 
 namespace {
 

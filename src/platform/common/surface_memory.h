@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <mutex>
 #include <vector>
 
 #include "platform/platform.h"
@@ -23,8 +24,23 @@ struct Canvas {
 };
 
 Handle createSurface(Handle windowDC, int width, int height, void** pixels);
+// Waits for every LockedSurface in use, then frees the surface.
 void releaseSurface(Handle surface);
-Surface* surfaceOf(Handle surface);
+
+// A surface read under the surfaces' lock. WM_PAINT on the main thread may still
+// hold a handle that the process thread is releasing: the release waits until this
+// copy is done, and a handle already released (or never made) gives no surface.
+class LockedSurface {
+ public:
+  explicit LockedSurface(Handle surface);
+  const Surface* operator->() const { return surface_; }
+  const Surface& operator*() const { return *surface_; }
+  explicit operator bool() const { return surface_ != nullptr; }
+
+ private:
+  std::unique_lock<std::mutex> lock_;
+  const Surface* surface_ = nullptr;
+};
 
 // A BitBlt's block: width x height pixels from (sourceX, sourceY) of a source to
 // (x, y) of a target, y from the top on both.

@@ -282,9 +282,12 @@ void postQuitMessage(int exitCode) {
 
 LResult sendMessage(Handle window, std::uint32_t message, WParam wParam, LParam lParam) {
   if (onMainThread()) return deliver(window, message, wParam, lParam);
-  LResult result = 0;
-  runOnMain([&] { result = deliver(window, message, wParam, lParam); });
-  return result;
+  // The result lives with the call, not on the sender's stack: a sender stopped
+  // while the main thread handles its message (a WM_CLOSE that terminates it) is
+  // gone by the time the handler returns.
+  const auto result = std::make_shared<LResult>(0);
+  runOnMain([=] { *result = deliver(window, message, wParam, lParam); });
+  return *result;
 }
 
 int postMessage(Handle window, std::uint32_t message, WParam wParam, LParam lParam) {

@@ -122,9 +122,11 @@ int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int s
            int sourceY) {
   emu::checkStop();
   emu::Canvas* canvas = canvasOf(dc);
-  emu::Surface* source = emu::surfaceOf(surface);
-  if (!canvas || !source) return 0;
-  emu::copyToCanvas(*source, sourceX, sourceY, width, height, *canvas, x, y);
+  {
+    const emu::LockedSurface source(surface);
+    if (!canvas || !source) return 0;
+    emu::copyToCanvas(*source, sourceX, sourceY, width, height, *canvas, x, y);
+  }
   State& s = state();
   if (!emu::onMainThread()) {
     int frame;

@@ -429,7 +429,7 @@ int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int s
   int result = 0;
   emu::runOnMain([&] {
     NativeWindow* n = nativeOf(dc);
-    emu::Surface* source = emu::surfaceOf(surface);
+    const emu::LockedSurface source(surface);
     if (!n || !source || !n->window) return;
     blitToWindow(*n, *source, x, y, width, height, sourceX, sourceY);
     result = 1;

@@ -1,0 +1,42 @@
+#!/usr/bin/env bash
+# Faults from outside the Linux program: the window closed at random moments of the
+# run (start-up included), and the X server going away under it. Each must end the
+# run promptly with the documented exit code, never hang.
+set -uo pipefail
+root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
+. "$root/tests/e2e/lib.sh"
+program=$root/build/$E2E_BUILD/src/brinemere
+tool=$root/build/release/tests/x11_tool
+[ -x "$program" ] && [ -x "$tool" ] || e2e_fail "build the $E2E_BUILD preset first"
+title="Tarn : Brinemere"
+
+e2e_start_display 1366x768
+trap 'pkill -P $$ 2>/dev/null; e2e_stop_display' EXIT
+
+# Closed from outside after 0 to 1.5 s.
+RANDOM=${E2E_SEED:-17}
+for delay in 0 0.05 $(for _ in 1 2 3 4 5; do echo "0.$((RANDOM % 10))$((RANDOM % 10))"; done) 1.5; do
+  "$program" &
+  pid=$!
+  id=$(e2e_wait_window "$title" 20) || e2e_fail "[close at $delay] no window ($(e2e_describe "$pid"))"
+  sleep "$delay"
+  e2e_close_until_gone "$tool" "$id" "$pid" 2 ||
+    e2e_fail "[close at $delay] still running after three close requests"
+  [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[close at $delay] exit code $E2E_STATUS"
+done
+
+# The X server goes away: the program says so and ends with exit code 1.
+log=$(mktemp)
+"$program" 2>"$log" &
+pid=$!
+e2e_wait_window "$title" 20 >/dev/null || e2e_fail "[server gone] no window"
+sleep 1
+kill -9 "$E2E_XVFB"
+{ wait "$E2E_XVFB"; } 2>/dev/null
+E2E_XVFB=""
+e2e_wait_exit "$pid" 5 || e2e_fail "[server gone] still running 5 s after the server went away"
+grep -q "connection to the display was lost" "$log" ||
+  e2e_fail "[server gone] no message: $(head -c 300 "$log")"
+[ "$E2E_STATUS" -eq 1 ] || e2e_fail "[server gone] exit code $E2E_STATUS"
+rm -f "$log"
+exit 0
