@@ -42,6 +42,11 @@ CopyBlock clipCopyBlock(CopyBlock block, int sourceWidth, int sourceHeight, int 
 void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, int height,
                   Canvas& canvas, int x, int y);
 
+// platform.encodeSurfaceFile for these surfaces: the surface turned top row first,
+// alpha 0xFF, through platform.encodePictureFile. Also used by the headless backend
+// on Windows, whose pictures come from GDI+.
+int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quality);
+
 // FillRect with a stock brush on a canvas.
 void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush);
 

@@ -13,10 +13,11 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/common/codecs.h"
 #include "platform/common/resources.h"
 #ifdef _WIN32
 #include "platform/win32/pictures.h"
+#else
+#include "platform/codecs/codecs.h"
 #endif
 #include "platform/common/window_system.h"
 

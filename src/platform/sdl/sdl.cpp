@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 #include "platform/common/resources.h"
 #include "platform/common/surface_memory.h"
 #include "platform/common/window_system.h"

@@ -6,7 +6,7 @@
 // WARNING: the record's header comes before <windows.h>, whose macros would mangle
 // its Win32-named enumerators (WM_CREATE, VK_ESCAPE, ...).
 #include "platform/win32/pictures.h"
-#include "platform/common/quantize.h"
+#include "platform/codecs/quantize.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
