@@ -47,6 +47,9 @@ void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, i
 // on Windows, whose pictures come from GDI+.
 int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quality);
 
+// platform.drawPicture on a canvas: source over by the picture's alpha, clipped.
+void drawPictureOnCanvas(Canvas& canvas, const PictureData& picture, int x, int y);
+
 // FillRect with a stock brush on a canvas.
 void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush);
 

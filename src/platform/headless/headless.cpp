@@ -231,6 +231,13 @@ void configure(const Options& options) {
 #else
   emu::installCodecs(platform);
 #endif
+  // After the pictures: our device contexts are canvases on every system.
+  platform.drawPicture = [](Handle dc, const PictureData& picture, int x, int y) {
+    emu::Canvas* canvas = canvasOf(dc);
+    if (!canvas) return 0;
+    emu::drawPictureOnCanvas(*canvas, picture, x, y);
+    return 1;
+  };
 }
 
 void postKey(int virtualKey, bool down) {
