@@ -26,7 +26,7 @@
 
 #include "blend/color.h"
 #include "blend/dispatch.h"
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 #include "surface/surface.h"
 #include "vector/fills.h"
 #include "vector/path.h"

@@ -10,6 +10,7 @@
 #include "noise/noise.h"
 #include "noise/random.h"
 #include "platform/platform.h"
+#include "sea/splash.h"
 #include "sea/waves.h"
 #include "shell/pacing.h"
 #include "shell/shell.h"
@@ -115,4 +116,6 @@ void registerSea() {
   shellConfig.helpText = L"\nExit - key Esc  \n\nHelp - key F1  \n\n";
   shellConfig.helpCaption = L"    Quillmark";
   shellConfig.previewText = L"Q u i l l m a r k";
+  shellConfig.previewPainter = seaPreviewPainter;
+  splashPainter = seaSplashPainter;
 }

@@ -8,7 +8,7 @@
 
 #include "picture_io_support.h"
 #ifndef _WIN32
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 #endif
 
 namespace {
