@@ -11,8 +11,10 @@
 #include <vector>
 
 #include "blend/dispatch.h"
+#include "image/base_spr.h"
 #include "input/input_state.h"
 #include "shell/shell.h"
+#include "surface/saved_rects.h"
 #include "surface/surface.h"
 
 namespace {
@@ -60,6 +62,8 @@ void resetShellState() {
 void registerFramework() {
   splashTimerSlot = allocateTimerSlot();
   backBuffer.viewLeft = backBuffer.viewTop = backBuffer.viewRight = backBuffer.viewBottom = -1;
+  initSavedRects();
+  constructGlobalPicture();
   installDefaultCoverageRoutines();
   initInput();
   shell.cursorTimerSlot = allocateTimerSlot();
