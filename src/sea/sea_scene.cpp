@@ -10,6 +10,7 @@
 #include "noise/noise.h"
 #include "noise/random.h"
 #include "platform/platform.h"
+#include "sea/help_panel.h"
 #include "sea/waves.h"
 #include "shell/pacing.h"
 #include "shell/shell.h"
@@ -24,6 +25,7 @@ volatile int exitRequested = 0;
 void resetScene() {
   schemeIndex = 1;
   helpFrames = 0;
+  helpDrawn = 0;
   exitRequested = 0;
   waveForce = 1.5f;
   waveDirection = -1.0f;
@@ -48,6 +50,7 @@ void initScene() {
   createBackBuffer();
   platform.bringToTop(shell.mainWindow);
   waitForSplash();
+  createHelpFont();
   userCallbacks.onKeyUp = seaKeyHandler;
   nextScheme();
   discX = static_cast<float>(backBuffer.viewWidth * 0.75);
@@ -67,7 +70,9 @@ void drawScene() {
 
 void drawFrame() {
   drawScene();
+  drawHelpPanel();
   present();
+  restoreHelpBackground();
 }
 
 void seaProcess() {
@@ -80,6 +85,7 @@ void seaProcess() {
       platform.sleep(33);
     }
   }
+  releaseHelpFont();
   shutdownDrawing();
 }
 
