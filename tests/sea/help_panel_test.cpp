@@ -1,17 +1,15 @@
 // The help panel on a view of the test's own: where it lies, what it does to the
 // pixels under it, that they come back after presentation, and its count of frames.
-// Whole runs of the scene show it on the frames after F1 only.
+// Whole runs with F1 are among the golden frames.
 
 #include <gtest/gtest.h>
 
 #include <cstdint>
 #include <vector>
 
-#include "app/program.h"
 #include "platform/headless/headless.h"
 #include "sea/help_panel.h"
 #include "sea/sea_scene.h"
-#include "shell/shell.h"
 #include "surface/saved_rects.h"
 #include "surface/surface.h"
 
@@ -126,70 +124,6 @@ TEST_F(Panel, ShowsForTwoHundredFiftyFramesThenStaysAway) {
   }
   EXPECT_EQ(shown, 250);
   EXPECT_EQ(helpFrames, 0);
-}
-
-// ---- whole runs -----------------------------------------------------------------------
-
-std::vector<std::uint64_t> frameHashes;
-std::vector<std::pair<int, int>> keyScript;  // frame, key released after it
-int runLength = 0;
-
-void hashFrame(int frame) {
-  std::uint64_t h = 1469598103934665603ull;
-  if (const headless::Canvas* c = headless::windowCanvas(headless::mainWindow())) {
-    for (std::uint32_t p : c->pixels) h = (h ^ p) * 1099511628211ull;
-  }
-  frameHashes.push_back(h);
-  for (const auto& [at, vk] : keyScript) {
-    if (at == frame) {
-      headless::postKey(vk, true);
-      headless::postKey(vk, false);
-    }
-  }
-  if (frame == runLength - 1) {
-    headless::postKey(VK_ESCAPE, true);
-    headless::postKey(VK_ESCAPE, false);
-  }
-}
-
-std::vector<std::uint64_t> run(std::vector<std::pair<int, int>> keys, int frames) {
-  const Platform saved = platform;
-  resetShellState();
-  backBuffer = BackBuffer{};
-  frameHashes.clear();
-  keyScript = std::move(keys);
-  runLength = frames;
-  headless::Options options;
-  options.screenWidth = 320;
-  options.screenHeight = 200;
-  options.startTimeMs = 777;
-  options.onPresent = hashFrame;
-  headless::configure(options);
-  EXPECT_EQ(runProgram(0, SW_SHOWNORMAL), 0);
-  platform = saved;
-  resetShellState();
-  return frameHashes;
-}
-
-TEST(HelpPanelRun, F1ShowsThePanelAndF1AgainHidesIt) {
-  const std::vector<std::uint64_t> plain = run({}, 8);
-  // F1 after frame 1 and again after frame 4: frames 2 to 4 carry the panel.
-  const std::vector<std::uint64_t> helped = run({{1, VK_F1}, {4, VK_F1}}, 8);
-  ASSERT_EQ(plain.size(), 8u);
-  ASSERT_EQ(helped.size(), 8u);
-  for (int f = 0; f < 8; ++f) EXPECT_EQ(helped[f] != plain[f], f >= 2 && f <= 4) << "frame " << f;
-  EXPECT_EQ(helpFrames, 0);
-}
-
-TEST(HelpPanelRun, EscWhileThePanelShowsEndsWithTheBackgroundBack) {
-  const std::vector<std::uint64_t> plain = run({}, 4);
-  const std::vector<std::uint64_t> helped = run({{1, VK_F1}}, 4);  // Esc after frame 3
-  ASSERT_EQ(helped.size(), 4u);
-  EXPECT_NE(helped[3], plain[3]);
-  EXPECT_EQ(helpFrames, 248);
-  EXPECT_EQ(helpDrawn, 0);
-  EXPECT_EQ(savedRects.depth, 0);
-  EXPECT_EQ(helpFont, nullptr);
 }
 
 }  // namespace
