@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The sea in Brinemere.scr under Wine: after the start the sky shows scheme 2's
-# colour, Enter turns it to scheme 3's, releasing Esc ends the run with exit code 0.
+# The sea in Brinemere.scr under Wine: first the splash picture centred on black,
+# then the sky shows scheme 2's colour, Enter turns it to scheme 3's, releasing Esc
+# ends the run with exit code 0.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -16,6 +17,11 @@ ink="#9E8870"
 
 w32_start_saver /s
 e2e_wait_window "$title" 30 >/dev/null || e2e_fail "no window"
+# First the splash on black: the view's centre is 684 (the window starts at -1), so
+# "LoadScr" lands at 684 - 327 - 1 = 356, 384 - 107 = 277.
+e2e_wait_picture 356 277 "$root/resources/load_scr.png" 10 ||
+  e2e_fail "no splash picture at (356, 277)"
+[ "$(e2e_pixel 5 5)" = "#000000" ] || e2e_fail "splash background is $(e2e_pixel 5 5)"
 e2e_wait_pixel 10 10 "$sky2" 15 || e2e_fail "sky is $(e2e_pixel 10 10), not scheme 2's $sky2"
 # Without a window manager the pointer decides where keys go.
 xdotool mousemove 683 384

@@ -87,6 +87,25 @@ e2e_wait_pixel() {
   return 1
 }
 
+# Waits up to $4 seconds until the screen at ($1, $2) shows picture file $3 as drawn
+# over black (within 1 % a channel, for the rounding of alpha blending).
+e2e_wait_picture() {
+  local x=$1 y=$2 file=$3 tries=$(($4 * 10)) size want shot found=1
+  size=$(identify -format '%wx%h' "$file[0]" 2>/dev/null) || return 1
+  want=$(mktemp) shot=$(mktemp)
+  convert "$file" -background black -flatten -depth 8 "ppm:$want"
+  for _ in $(seq "$tries"); do
+    import -silent -window root -crop "$size+$x+$y" -depth 8 "ppm:$shot" 2>/dev/null
+    if [ "$(compare -metric AE -fuzz 1% "ppm:$shot" "ppm:$want" null: 2>&1)" = "0" ]; then
+      found=0
+      break
+    fi
+    sleep 0.1
+  done
+  rm -f "$want" "$shot"
+  return $found
+}
+
 # Waits up to $2 seconds until no window is named $1 (a program that ended may
 # leave its window a moment longer on the server).
 e2e_wait_no_window() {

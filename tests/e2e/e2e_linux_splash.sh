@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The Linux program's pictures on a virtual 1024x768 display: the first second shows
+# "LoadScr" centred and "InfoScr" above the bottom edge on black, then the sea; /p
+# with a host window shows "PreviewScr" centred on black and ends with its host.
+set -uo pipefail
+root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
+. "$root/tests/e2e/lib.sh"
+program=$root/build/release/src/brinemere
+tool=$root/build/release/tests/x11_tool
+pictures=$root/resources
+[ -x "$program" ] && [ -x "$tool" ] || e2e_fail "build the release preset first"
+
+e2e_start_display 1024x768
+trap 'pkill -P $$ 2>/dev/null; e2e_stop_display' EXIT
+
+"$program" &
+pid=$!
+id=$(e2e_wait_window "Tarn : Brinemere" 10) || e2e_fail "no window ($(e2e_describe "$pid"))"
+# 512 - 655 / 2 = 185, 384 - 214 / 2 = 277; 768 - 12 - 13 = 743.
+e2e_wait_picture 185 277 "$pictures/load_scr.png" 5 || e2e_fail "no splash picture at (185, 277)"
+e2e_wait_picture 436 743 "$pictures/info_scr.bmp" 1 || e2e_fail "no hint picture at (436, 743)"
+[ "$(e2e_pixel 5 5)" = "#000000" ] || e2e_fail "splash background is $(e2e_pixel 5 5)"
+e2e_wait_pixel 10 10 "#EF7B02" 5 || e2e_fail "no sea after the splash: $(e2e_pixel 10 10)"
+xdotool key --window "$id" Escape
+e2e_wait_exit "$pid" 3 || e2e_fail "still running after Esc"
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "exit code $E2E_STATUS"
+
+# The preview in a 320x240 host: the picture at ((320 - 152) / 2, (240 - 112) / 2).
+coproc HOST { exec "$tool" host 320 240; }
+read -r -t 5 host <&"${HOST[0]}" || e2e_fail "no host window"
+"$program" /p "$host" &
+pid=$!
+child=""
+for _ in $(seq 50); do
+  child=$(xwininfo -children -id "$host" 2>/dev/null | awk '/^ +0x/{print $1; exit}')
+  [ -n "$child" ] && break
+  sleep 0.1
+done
+[ -n "$child" ] || e2e_fail "no preview child in the host"
+read -r x y _ _ <<<"$(e2e_geometry "$child")"
+e2e_wait_picture $((x + 84)) $((y + 64)) "$pictures/preview_scr.bmp" 5 ||
+  e2e_fail "no preview picture at ($((x + 84)), $((y + 64)))"
+[ "$(e2e_pixel $((x + 2)) $((y + 2)))" = "#000000" ] || e2e_fail "preview background not black"
+kill "$HOST_PID" 2>/dev/null
+e2e_wait_exit "$pid" 3 || e2e_fail "preview still running after its host went away"
+[ "$E2E_STATUS" -eq 0 ] || e2e_fail "preview exit code $E2E_STATUS"
+exit 0
