@@ -13,15 +13,16 @@
 #include "image/picture_io.h"
 #include "platform/headless/headless.h"
 #include "surface/surface.h"
+#include "test_view.h"
 
 namespace {
 
 constexpr Color kBackground = 0xFF202020u;
 
-// A back buffer over the test's own memory, the whole surface as the view, and the
-// shipped font.
+// The shipped font over a view of the test's own.
 struct Font : ::testing::Test {
-  std::vector<Color> memory;
+  TestView surface;
+  std::vector<Color>& memory = surface.memory;
   PictureData picture;  // the font picture as decoded, markers still in place
 
   void SetUp() override {
@@ -34,13 +35,7 @@ struct Font : ::testing::Test {
     backBuffer.pixels = nullptr;
     setView(-1, -1, -1, -1, 0, 1);
   }
-  void view(int width, int height) {
-    memory.assign(static_cast<std::size_t>(width) * height, kBackground);
-    backBuffer.surfaceWidth = width;
-    backBuffer.surfaceHeight = height;
-    backBuffer.pixels = reinterpret_cast<std::uint8_t*>(memory.data());
-    setView(-1, -1, -1, -1, 0, 1);
-  }
+  void view(int width, int height) { surface.make(width, height, kBackground); }
   static Color at(int x, int y) { return *viewPixel(x, y); }
   // Cell pixel as Load leaves it: the marker turned into the ground.
   Color cell(int code, int row, int column) const {

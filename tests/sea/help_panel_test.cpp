@@ -12,6 +12,7 @@
 #include "sea/sea_scene.h"
 #include "surface/saved_rects.h"
 #include "surface/surface.h"
+#include "test_view.h"
 
 namespace {
 
@@ -22,7 +23,8 @@ Color pattern(int x, int y) {
 }
 
 struct Panel : ::testing::Test {
-  std::vector<Color> memory;
+  TestView surface;
+  std::vector<Color>& memory = surface.memory;
 
   void SetUp() override {
     headless::configure({});
@@ -38,10 +40,7 @@ struct Panel : ::testing::Test {
   }
   // A surface of width x height with a view of viewWidth x viewHeight at its origin.
   void view(int width, int height, int viewWidth, int viewHeight) {
-    memory.assign(static_cast<std::size_t>(width) * height, 0);
-    backBuffer.surfaceWidth = width;
-    backBuffer.surfaceHeight = height;
-    backBuffer.pixels = reinterpret_cast<std::uint8_t*>(memory.data());
+    surface.make(width, height);
     setView(0, 0, viewWidth - 1, viewHeight - 1, 0, 1);
     for (int y = 0; y < viewHeight; ++y) {
       for (int x = 0; x < viewWidth; ++x) *viewPixel(x, y) = pattern(x, y);
