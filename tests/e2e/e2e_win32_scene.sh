@@ -1,7 +1,7 @@
 #!/usr/bin/env bash
 # The sea in Brinemere.scr under Wine: first the splash picture centred on black,
-# then the sky shows scheme 2's colour, Enter turns it to scheme 3's, releasing Esc
-# ends the run with exit code 0.
+# then the sky shows scheme 2's colour, F1 shows the help panel and F1 again hides it,
+# Enter turns the sky to scheme 3's, releasing Esc ends the run with exit code 0.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
