@@ -10,6 +10,7 @@
 #include "noise/noise.h"
 #include "noise/random.h"
 #include "platform/platform.h"
+#include "sea/help_panel.h"
 #include "sea/splash.h"
 #include "sea/waves.h"
 #include "shell/pacing.h"
@@ -25,6 +26,7 @@ SharedWord<int> exitRequested = 0;
 void resetScene() {
   schemeIndex = 1;
   helpFrames = 0;
+  helpDrawn = 0;
   exitRequested = 0;
   waveForce = 1.5f;
   waveDirection = -1.0f;
@@ -49,6 +51,7 @@ void initScene() {
   createBackBuffer();
   platform.bringToTop(shell.mainWindow);
   waitForSplash();
+  createHelpFont();
   userCallbacks.onKeyUp = seaKeyHandler;
   nextScheme();
   discX = static_cast<float>(backBuffer.viewWidth * 0.75);
@@ -68,7 +71,9 @@ void drawScene() {
 
 void drawFrame() {
   drawScene();
+  drawHelpPanel();
   present();
+  restoreHelpBackground();
 }
 
 void seaProcess() {
@@ -81,6 +86,7 @@ void seaProcess() {
       platform.sleep(33);
     }
   }
+  releaseHelpFont();
   shutdownDrawing();
 }
 

@@ -20,7 +20,7 @@ void registerSea();  // the application's registration values
 void seaProcess();   // the process hook
 void initScene();
 void drawScene();  // sky, disc and waves into the back buffer
-void drawFrame();  // drawScene, then present
+void drawFrame();  // drawScene, the help panel, present, the panel's background back
 void nextScheme();
 void seaKeyHandler();  // the onKeyUp hook
 // The scene state at its start values (tests run the scene more than once).

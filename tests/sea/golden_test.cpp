@@ -12,8 +12,10 @@
 #include "noise/noise.h"
 #include "noise/random.h"
 #include "platform/headless/headless.h"
+#include "sea/help_panel.h"
 #include "sea/sea_scene.h"
 #include "shell/shell.h"
+#include "surface/saved_rects.h"
 #include "surface/surface.h"
 
 namespace {
@@ -119,4 +121,25 @@ TEST(GoldenFrames, TheSeedComesFromTheClock) {
   ASSERT_FALSE(noiseGrid.values.empty());
   EXPECT_EQ(noiseGrid.values[0], randomValueOf(4321u * randomMultiplier));
   EXPECT_EQ(schemeIndex, 2);  // the first frame shows scheme 2
+}
+
+TEST(GoldenFrames, F1ShowsTheHelpPanelAndF1AgainHidesIt) {
+  const std::vector<std::uint64_t> plain = runScene(1234, {}, 8);
+  // F1 after frame 1 and again after frame 4: frames 2 to 4 carry the panel.
+  const std::vector<std::uint64_t> helped = runScene(1234, {{1, VK_F1}, {4, VK_F1}}, 8);
+  ASSERT_EQ(plain.size(), 8u);
+  ASSERT_EQ(helped.size(), 8u);
+  for (int f = 0; f < 8; ++f) EXPECT_EQ(helped[f] != plain[f], f >= 2 && f <= 4) << "frame " << f;
+  EXPECT_EQ(helpFrames, 0);
+}
+
+TEST(GoldenFrames, EscWhileTheHelpPanelShowsEndsWithItsBackgroundBack) {
+  const std::vector<std::uint64_t> plain = runScene(1234, {}, 4);
+  const std::vector<std::uint64_t> helped = runScene(1234, {{1, VK_F1}}, 4);  // Esc after 3
+  ASSERT_EQ(helped.size(), 4u);
+  EXPECT_NE(helped[3], plain[3]);
+  EXPECT_EQ(helpFrames, 248);
+  EXPECT_EQ(helpDrawn, 0);
+  EXPECT_EQ(savedRects.depth, 0);
+  EXPECT_EQ(helpFont, nullptr);
 }
