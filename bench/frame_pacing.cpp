@@ -80,7 +80,7 @@ void runAndReport(benchmark::State& state, const char* target) {
   platform.bitBlt = probeBitBlt;
   pacing = PacingState{};
   resetShellState();
-  runProgram(0, SW_SHOWNORMAL);
+  runProgram(0, SW_SHOWNORMAL, withoutSplash);
   platform.bitBlt = probe.backendBitBlt;
 
   if (probe.wallMs.size() != measuredFrames + 1) {

@@ -91,7 +91,7 @@ int main() {
   }
   probe.backendBitBlt = platform.bitBlt;
   platform.bitBlt = probeBitBlt;
-  runProgram(reinterpret_cast<Handle>(GetModuleHandleW(nullptr)), SW_SHOWNORMAL);
+  runProgram(reinterpret_cast<Handle>(GetModuleHandleW(nullptr)), SW_SHOWNORMAL, withoutSplash);
 
   if (probe.wallMs.size() != measuredFrames + 1) {
     std::fprintf(stderr, "win32: the program ended after %d of %d frames\n", probe.frames,

@@ -1,6 +1,6 @@
 // brinemere-render: the program on the headless backend. Renders a number of frames
 // at a chosen size and seed, releases keys at chosen frames, writes the frames as
-// PNG pictures and reports the time per frame.
+// PNG pictures and reports the time per frame. It renders the scene only: no splash.
 //
 //   brinemere-render [--frames N] [--size WxH] [--seed S] [--keys F:KEY,...]
 //                    [--out DIR] [--every K] [--quiet]
@@ -182,7 +182,7 @@ int main(int argc, char** argv) {
   options.onPresent = onPresent;
   headless::configure(options);
   started = std::chrono::steady_clock::now();
-  const int code = runProgram(0, SW_SHOWNORMAL);
+  const int code = runProgram(0, SW_SHOWNORMAL, withoutSplash);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const int frames = headless::framesPresented();

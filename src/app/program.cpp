@@ -8,9 +8,12 @@
 
 void registerApplication() { registerSea(); }
 
-int runProgram(Handle instance, int showCommand) {
+void withoutSplash() { splashPainter = nullptr; }
+
+int runProgram(Handle instance, int showCommand, void (*adjust)()) {
   registerFramework();
   registerApplication();
+  if (adjust) adjust();
   const int code = shellMain(instance, showCommand);
   // A run closed from outside stopped the process before it released the surface.
   releaseBackBuffer();

@@ -115,8 +115,8 @@ using ThreadBody = std::uint32_t (*)(void* parameter);
 
 // A decoded picture: 32-bit ARGB, top row first, rows packed. Decoders refuse
 // pictures beyond the limits, which bound what a user's file can make us allocate.
-constexpr int pictureSideLimit = 16384;                    // pixels, either side
-constexpr long long picturePixelLimit = 1LL << 26;         // 64 M pixels, 256 MiB
+constexpr int pictureSideLimit = 16384;             // pixels, either side
+constexpr long long picturePixelLimit = 1LL << 26;  // 64 M pixels, 256 MiB
 struct PictureData {
   int width = 0;
   int height = 0;
@@ -240,6 +240,9 @@ struct Platform {
                            int quality);
   // The same for a whole surface of createSurface, alpha ignored (a screen shot).
   int (*encodeSurfaceFile)(Handle surface, const wchar_t* path, int format, int quality);
+  // Draws `picture` unscaled with its top-left corner at (x, y) of a device context,
+  // over what is there by its alpha, clipped to the context. 1 or 0.
+  int (*drawPicture)(Handle dc, const PictureData& picture, int x, int y);
 };
 
 // The installed backend. Zero until a backend or a test fills it.

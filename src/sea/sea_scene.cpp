@@ -11,6 +11,7 @@
 #include "noise/random.h"
 #include "platform/platform.h"
 #include "sea/help_panel.h"
+#include "sea/splash.h"
 #include "sea/waves.h"
 #include "shell/pacing.h"
 #include "shell/shell.h"
@@ -119,4 +120,6 @@ void registerSea() {
   shellConfig.helpText = L"\nExit - key Esc  \n\nHelp - key F1  \n\n";
   shellConfig.helpCaption = L"    Quillmark";
   shellConfig.previewText = L"Q u i l l m a r k";
+  shellConfig.previewPainter = seaPreviewPainter;
+  splashPainter = seaSplashPainter;
 }

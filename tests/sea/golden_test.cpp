@@ -71,7 +71,7 @@ std::vector<std::uint64_t> runScene(std::uint32_t seed, const std::vector<Script
   options.startTimeMs = seed - 10;  // the process thread sleeps 10 ms before the scene starts
   options.onPresent = onPresent;
   headless::configure(options);
-  EXPECT_EQ(runProgram(0, SW_SHOWNORMAL), 0);
+  EXPECT_EQ(runProgram(0, SW_SHOWNORMAL, withoutSplash), 0);
   platform = saved;
   resetShellState();
   return hashes;

@@ -1,5 +1,6 @@
-// Whole runs of the program on the headless backend: the run modes, the end of a
-// run by Esc or from outside, the preview child.
+// Whole runs of the program on the headless backend: the run modes, the splash, the
+// end of a run by Esc or from outside, the preview child. The program's pictures are
+// stand-ins of the test's own, one flat colour each.
 
 #include <gtest/gtest.h>
 
@@ -7,6 +8,7 @@
 #include <thread>
 
 #include "app/program.h"
+#include "fake_pictures.h"
 #include "input/input_state.h"
 #include "platform/common/window_system.h"
 #include "platform/headless/headless.h"
@@ -14,6 +16,17 @@
 #include "surface/surface.h"
 
 namespace {
+
+constexpr Color splashColour = 0xFF2468ACu, previewColour = 0xFF3060A0u;
+
+// After configure(), which installs the backend's own resources.
+void useStandInPictures() {
+  using fake_pictures::solid;
+  fake_pictures::install({{L"LoadScr", solid(655, 214, splashColour)},
+                          {L"InfoScr", solid(152, 13, 0xFFFFFFFF)},
+                          {L"UrlScr", solid(108, 13, 0xFFFFFFFF)},
+                          {L"PreviewScr", solid(152, 112, previewColour)}});
+}
 
 struct Run : ::testing::Test {
   Platform saved = platform;
@@ -33,6 +46,7 @@ struct Run : ::testing::Test {
     arguments.insert(arguments.begin(), L"C:\\x\\brinemere.scr");
     options.arguments = arguments;
     headless::configure(options);
+    useStandInPictures();
     return runProgram(0, SW_SHOWNORMAL);
   }
 };
@@ -58,6 +72,35 @@ TEST_F(Run, FullScreenWindowRunsUntilEscIsReleased) {
   EXPECT_EQ(shellConfig.windowHeight, 768);
   EXPECT_EQ(shell.processFinished, 1);
   EXPECT_EQ(backBuffer.pixels, nullptr);  // shutdownDrawing ran
+}
+
+// Frame 0 is the splash; the scene's first frame comes at least 1000 ms after it.
+std::uint32_t presentedAt[2];
+Color centre[2], corner[2];
+void recordSplash(int frame) {
+  if (frame < 2) {
+    const headless::Canvas* c = headless::windowCanvas(headless::mainWindow());
+    presentedAt[frame] = headless::now();
+    centre[frame] = c->pixels[(c->height / 2) * c->width + c->width / 2];
+    corner[frame] = c->pixels[0];
+  }
+  if (frame == 1) {
+    headless::postKey(VK_ESCAPE, true);
+    headless::postKey(VK_ESCAPE, false);
+  }
+}
+
+TEST_F(Run, SplashIsCentredOnBlackForASecondThenTheSea) {
+  options.onPresent = recordSplash;
+  EXPECT_EQ(run({}), 0);
+  EXPECT_EQ(centre[0], splashColour);
+  EXPECT_EQ(corner[0], 0xFF000000u);
+  EXPECT_GE(presentedAt[1] - presentedAt[0], 1000u);
+  EXPECT_LE(presentedAt[1] - presentedAt[0], 1200u);
+  EXPECT_NE(centre[1], splashColour);
+  EXPECT_NE(corner[1], 0xFF000000u);  // the sky
+  EXPECT_EQ(backBuffer.clearColour, 0xFF000000u);
+  EXPECT_TRUE(headless::messageBoxes().empty());
 }
 
 TEST_F(Run, SlashSRunsLikeNoArgument) {
@@ -102,6 +145,7 @@ TEST_F(Run, ClosingTheWindowFromOutsideEndsTheRun) {
 TEST_F(Run, PreviewPaintsAChildOfTheHostsClientSize) {
   options.arguments = {L"brinemere.scr"};
   headless::configure(options);
+  useStandInPictures();
   // The host: a window of some other program, made before the run.
   ASSERT_EQ(platform.registerClass(WindowClass{L"host", 0, 0, 0, 0},
                                    [](Handle w, std::uint32_t m, WParam wp, LParam lp) {
@@ -112,7 +156,7 @@ TEST_F(Run, PreviewPaintsAChildOfTheHostsClientSize) {
   ASSERT_NE(host, 0u);
   // Closing the child ends the preview run, as when the host destroys it.
   std::atomic<bool> stop{false};
-  std::atomic<int> childWidth{0}, childHeight{0}, cardPixel{0};
+  std::atomic<int> childWidth{0}, childHeight{0}, cornerPixel{0}, picturePixel{0};
   std::thread closer([&] {
     while (!stop && !shell.mainWindow) std::this_thread::yield();
     while (!stop && !headless::windowCanvas(shell.mainWindow)) std::this_thread::yield();
@@ -121,7 +165,9 @@ TEST_F(Run, PreviewPaintsAChildOfTheHostsClientSize) {
     if (const headless::Canvas* c = headless::windowCanvas(shell.mainWindow)) {
       childWidth = c->width;
       childHeight = c->height;
-      cardPixel = static_cast<int>(c->pixels[10 * c->width + 10]);
+      cornerPixel = static_cast<int>(c->pixels[10 * c->width + 10]);
+      // The picture starts at ((200 - 152) / 2, (150 - 112) / 2) = (24, 19).
+      picturePixel = static_cast<int>(c->pixels[19 * c->width + 24]);
     }
     emu::post(shell.mainWindow, WM_CLOSE, 0, 0);
   });
@@ -136,8 +182,9 @@ TEST_F(Run, PreviewPaintsAChildOfTheHostsClientSize) {
   EXPECT_EQ(shell.previewMode, 1);
   EXPECT_EQ(childWidth, 200);
   EXPECT_EQ(childHeight, 150);
-  EXPECT_EQ(static_cast<std::uint32_t>(cardPixel.load()), 0xFF808080u);  // the grey card
-  EXPECT_EQ(shell.previewRect.right, 147);    // the default painter's card was drawn
+  EXPECT_EQ(static_cast<std::uint32_t>(cornerPixel.load()), 0xFF000000u);
+  EXPECT_EQ(static_cast<std::uint32_t>(picturePixel.load()), previewColour);
+  EXPECT_EQ(shell.previewRect.right, 200);    // the host's client area, kept
   EXPECT_EQ(headless::framesPresented(), 0);  // no process thread
   EXPECT_EQ(shell.processThread, 0u);
 }

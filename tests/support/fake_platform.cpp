@@ -136,6 +136,10 @@ void FakePlatform::install() {
            n(fore) + " " + n(align));
     return 1;
   };
+  platform.drawPicture = [](Handle dc, const PictureData& p, int x, int y) {
+    record("DrawPicture " + n(dc) + " " + n(x) + " " + n(y) + " " + n(p.width) + " " + n(p.height));
+    return 1;
+  };
   platform.bitBlt = [](Handle dc, int x, int y, int w, int h, Handle s, int sx, int sy) {
     record("BitBlt " + n(dc) + " " + n(x) + " " + n(y) + " " + n(w) + " " + n(h) + " " +
            n(static_cast<long long>(s)) + " " + n(sx) + " " + n(sy));

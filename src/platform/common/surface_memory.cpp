@@ -116,4 +116,27 @@ void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush) {
   }
 }
 
+void drawPictureOnCanvas(Canvas& canvas, const PictureData& picture, int x, int y) {
+  if (picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) return;
+  const CopyBlock b = clipCopyBlock({0, 0, x, y, picture.width, picture.height}, picture.width,
+                                    picture.height, canvas.width, canvas.height);
+  for (int row = 0; row < b.height; ++row) {
+    const std::uint32_t* from = picture.pixels.data() +
+                                static_cast<std::size_t>(b.sourceY + row) * picture.width +
+                                b.sourceX;
+    std::uint32_t* to =
+        canvas.pixels.data() + static_cast<std::size_t>(b.y + row) * canvas.width + b.x;
+    for (int i = 0; i < b.width; ++i) {
+      // (s * a + d * (255 - a)) / 255 rounded, per channel; the screen stays opaque.
+      const std::uint32_t s = from[i], d = to[i], a = s >> 24;
+      std::uint32_t out = 0xFF000000u;
+      for (int shift = 0; shift < 24; shift += 8) {
+        const std::uint32_t c = ((s >> shift) & 0xFF) * a + ((d >> shift) & 0xFF) * (255 - a);
+        out |= ((c + 127) / 255) << shift;
+      }
+      to[i] = out;
+    }
+  }
+}
+
 }  // namespace emu

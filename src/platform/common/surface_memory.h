@@ -42,6 +42,14 @@ CopyBlock clipCopyBlock(CopyBlock block, int sourceWidth, int sourceHeight, int 
 void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, int height,
                   Canvas& canvas, int x, int y);
 
+// platform.encodeSurfaceFile for these surfaces: the surface turned top row first,
+// alpha 0xFF, through platform.encodePictureFile. Also used by the headless backend
+// on Windows, whose pictures come from GDI+.
+int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quality);
+
+// platform.drawPicture on a canvas: source over by the picture's alpha, clipped.
+void drawPictureOnCanvas(Canvas& canvas, const PictureData& picture, int x, int y);
+
 // FillRect with a stock brush on a canvas.
 void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush);
 

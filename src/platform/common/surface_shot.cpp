@@ -3,7 +3,6 @@
 
 #include <new>
 
-#include "platform/common/codecs.h"
 #include "platform/common/surface_memory.h"
 
 namespace emu {

@@ -13,10 +13,11 @@
 #include <memory>
 #include <mutex>
 
-#include "platform/common/codecs.h"
 #include "platform/common/resources.h"
 #ifdef _WIN32
 #include "platform/win32/pictures.h"
+#else
+#include "platform/codecs/codecs.h"
 #endif
 #include "platform/common/window_system.h"
 
@@ -230,6 +231,13 @@ void configure(const Options& options) {
 #else
   emu::installCodecs(platform);
 #endif
+  // After the pictures: our device contexts are canvases on every system.
+  platform.drawPicture = [](Handle dc, const PictureData& picture, int x, int y) {
+    emu::Canvas* canvas = canvasOf(dc);
+    if (!canvas) return 0;
+    emu::drawPictureOnCanvas(*canvas, picture, x, y);
+    return 1;
+  };
 }
 
 void postKey(int virtualKey, bool down) {

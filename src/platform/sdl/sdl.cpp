@@ -19,7 +19,7 @@
 #include <thread>
 #include <vector>
 
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 #include "platform/common/resources.h"
 #include "platform/common/surface_memory.h"
 #include "platform/common/window_system.h"
@@ -451,6 +451,13 @@ int textOut(Handle dc, int x, int y, const wchar_t* text, std::uint32_t back, st
   return n ? emu::drawText(n->canvas, x, y, text, back, fore, align) : 0;
 }
 
+int drawPicture(Handle dc, const PictureData& picture, int x, int y) {
+  NativeWindow* n = nativeOf(dc);
+  if (!n) return 0;
+  emu::drawPictureOnCanvas(n->canvas, picture, x, y);
+  return 1;
+}
+
 void endPaint(Handle window) {
   NativeWindow* n = nativeOf(window);
   if (n) showCanvas(*n, 0, 0, n->canvas.width, n->canvas.height);
@@ -548,6 +555,7 @@ int start(int argc, char** argv) {
   platform.commandLineArguments = [] { return state().arguments; };
   platform.fillRectStock = fillRectStock;
   platform.textOut = textOut;
+  platform.drawPicture = drawPicture;
   platform.createSurface = emu::createSurface;
   platform.releaseSurface = emu::releaseSurface;
   platform.bitBlt = bitBlt;

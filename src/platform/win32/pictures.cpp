@@ -6,7 +6,7 @@
 // WARNING: the record's header comes before <windows.h>, whose macros would mangle
 // its Win32-named enumerators (WM_CREATE, VK_ESCAPE, ...).
 #include "platform/win32/pictures.h"
-#include "platform/common/quantize.h"
+#include "platform/codecs/quantize.h"
 
 #ifndef NOMINMAX
 #define NOMINMAX
@@ -324,6 +324,19 @@ int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quali
   return saveBitmap(bitmap, path, format, quality);
 }
 
+// Draws onto a window's device context through a GDI+ graphics object, at the
+// picture's own size.
+int drawPicture(Handle dc, const PictureData& picture, int x, int y) {
+  GpGraphics* graphics = nullptr;
+  if (GdipCreateFromHDC(reinterpret_cast<HDC>(dc), &graphics) != Ok) return 0;
+  GpBitmap* bitmap = wrapPicture(picture);
+  const bool ok =
+      bitmap && GdipDrawImageRectI(graphics, bitmap, x, y, picture.width, picture.height) == Ok;
+  if (bitmap) GdipDisposeImage(bitmap);
+  GdipDeleteGraphics(graphics);
+  return ok ? 1 : 0;
+}
+
 }  // namespace
 
 void installGdiplusPictures(Platform& p) {
@@ -336,4 +349,5 @@ void installGdiplusPictures(Platform& p) {
   p.findEncoder = findEncoder;
   p.encodePictureFile = encodePictureFile;
   p.encodeSurfaceFile = encodeSurfaceFile;
+  p.drawPicture = drawPicture;
 }

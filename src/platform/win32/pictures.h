@@ -4,5 +4,5 @@
 
 #include "platform/platform.h"
 
-// Fills startPictures ... encodeSurfaceFile of `platform`.
+// Fills startPictures ... drawPicture of `platform`.
 void installGdiplusPictures(Platform& platform);

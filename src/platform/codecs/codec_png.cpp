@@ -9,7 +9,7 @@
 #include <bit>
 #include <csetjmp>
 
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 
 static_assert(std::endian::native == std::endian::little, "pixels are read as B, G, R, A bytes");
 

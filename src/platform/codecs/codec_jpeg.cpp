@@ -17,7 +17,7 @@
 #include <csetjmp>
 #include <cstring>
 
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 
 static_assert(std::endian::native == std::endian::little, "pixels are B, G, R, A bytes");
 

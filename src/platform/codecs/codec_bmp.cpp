@@ -17,7 +17,7 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 
 namespace emu {
 namespace {

@@ -12,8 +12,9 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 #include "platform/common/resources.h"
+#include "platform/common/surface_memory.h"
 
 namespace emu {
 

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <vector>
 
-#include "platform/common/codecs.h"
-#include "platform/common/quantize.h"
+#include "platform/codecs/codecs.h"
+#include "platform/codecs/quantize.h"
 
 namespace emu {
 namespace {

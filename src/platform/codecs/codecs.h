@@ -18,11 +18,6 @@ namespace emu {
 // Fills the picture entries of `platform` with the codecs below.
 void installCodecs(Platform& platform);
 
-// platform.encodeSurfaceFile for surfaces that are memory blocks (surface_memory.h):
-// the surface turned top row first, alpha 0xFF, through platform.encodePictureFile.
-// Also used by the headless backend on Windows, whose pictures come from GDI+.
-int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quality);
-
 // ---- limits -------------------------------------------------------------------
 constexpr int maxPictureSide = pictureSideLimit;
 constexpr std::int64_t maxPicturePixels = picturePixelLimit;

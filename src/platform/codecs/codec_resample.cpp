@@ -17,7 +17,7 @@
 #include <new>
 #include <vector>
 
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 
 namespace emu {
 namespace {
