@@ -14,3 +14,6 @@ std::size_t alignedBlockSize(const void* block);  // size of the raw block, 0 fo
 void* growBuffer(void* block, std::size_t size, std::size_t granularity, std::size_t capacity);
 extern std::size_t lastGrowSize;    // size of the last new block, 0 when none
 void freeGrownBuffer(void* block);  // frees a block made by growBuffer; null is fine
+
+// The "Out of memory" box ("Process Runtime Error"), then a close request.
+void reportOutOfMemory();

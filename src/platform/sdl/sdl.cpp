@@ -20,9 +20,12 @@
 #include <vector>
 
 #include "platform/common/codecs.h"
+#include "platform/common/posix_dialogs.h"
+#include "platform/common/posix_files.h"
 #include "platform/common/resources.h"
 #include "platform/common/surface_memory.h"
 #include "platform/common/window_system.h"
+#include "platform/sdl/clipboard.h"
 #include "platform/sdl/keys.h"
 
 namespace sdl {
@@ -570,6 +573,9 @@ int start(int argc, char** argv) {
   platform.monitorFrequency = monitorFrequency;
   emu::installResources(platform);
   emu::installCodecs(platform);
+  emu::installFiles(platform);
+  platform.fileDialog = emu::zenityFileDialog;
+  installClipboard(platform);
   return 1;
 }
 
@@ -577,6 +583,7 @@ void stop() {
   State& s = state();
   // A preview child adopted from Xlib may be gone already; keep its errors quiet.
   if (s.display) XSetErrorHandler(onXError);
+  stopClipboard();
   emu::resetWindowSystem();
   SDL_Quit();
   if (s.display) {
