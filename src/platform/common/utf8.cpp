@@ -8,9 +8,13 @@ namespace emu {
 
 bool utf8FromWide(const std::wstring& text, std::string& out) {
   out.clear();
+  bool valid = true;
   for (const wchar_t wc : text) {
-    const auto c = static_cast<std::uint32_t>(wc);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
+    auto c = static_cast<std::uint32_t>(wc);
+    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) {
+      valid = false;
+      c = 0xFFFD;
+    }
     if (c < 0x80) {
       out += static_cast<char>(c);
     } else if (c < 0x800) {
@@ -27,7 +31,7 @@ bool utf8FromWide(const std::wstring& text, std::string& out) {
       out += static_cast<char>(0x80 | (c & 0x3F));
     }
   }
-  return true;
+  return valid;
 }
 
 std::wstring wideFromUtf8(const std::string& text) {

@@ -6,8 +6,8 @@
 
 namespace emu {
 
-// UTF-8 of `text`; false for a code point UTF-8 cannot hold (a surrogate, or past
-// U+10FFFF), with `out` then undefined.
+// UTF-8 of `text`; a code point UTF-8 cannot hold (a surrogate, or past U+10FFFF)
+// becomes U+FFFD and makes the result false (no file name can hold it).
 bool utf8FromWide(const std::wstring& text, std::string& out);
 // Wide text of UTF-8 bytes; a malformed sequence becomes U+FFFD.
 std::wstring wideFromUtf8(const std::string& text);
