@@ -30,10 +30,17 @@ void freeRows() {
   tga = TgaState{};
 }
 
+// A begin ends whatever TGA is still open, reading or writing, so no row buffer
+// is lost.
+void endAny() {
+  if (tga.width) stream_close();
+  freeRows();
+}
+
 }  // namespace
 
 int tga_begin_write(const wchar_t* path, int width, int height) {
-  tga.width = 0;
+  endAny();
   if (width < 1 || width > tgaSideLimit || height < 0 || height > tgaSideLimit) return 0;
   if (!stream_open_write(path)) return 0;
   const auto rowBytes = static_cast<std::size_t>(width) * 3;
@@ -75,7 +82,7 @@ void tga_end_write() {
 }
 
 int tga_begin_read(const wchar_t* path, int* width, int* height) {
-  tga.width = 0;
+  endAny();
   std::uint64_t fileSize = 0;
   if (!width || !height || !path || !platform.fileStatus(path, fileSize)) return 0;
   if (!stream_open_read(path)) return 0;
