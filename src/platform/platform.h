@@ -88,6 +88,20 @@ enum : int { SM_CXSCREEN = 0, SM_CYSCREEN = 1 };
 enum : int { WHITE_BRUSH = 0, GRAY_BRUSH = 2, DKGRAY_BRUSH = 3, BLACK_BRUSH = 4 };
 enum : int { THREAD_PRIORITY_HIGHEST = 2, THREAD_PRIORITY_TIME_CRITICAL = 15 };
 enum : std::uint32_t { TA_CENTER = 6 };
+// Clipboard formats and shell folder ids (Win32 numbers).
+enum : std::uint32_t { CF_TEXT = 1, CF_OEMTEXT = 7, CF_DIB = 8 };
+enum : int {
+  CSIDL_DESKTOP = 0x0000,
+  CSIDL_PERSONAL = 0x0005,  // documents
+  CSIDL_MYMUSIC = 0x000D,
+  CSIDL_MYVIDEO = 0x000E,
+  CSIDL_DESKTOPDIRECTORY = 0x0010,
+  CSIDL_TEMPLATES = 0x0015,
+  CSIDL_APPDATA = 0x001A,
+  CSIDL_LOCAL_APPDATA = 0x001C,
+  CSIDL_MYPICTURES = 0x0027,
+  CSIDL_PROFILE = 0x0028,
+};
 
 struct Rect {
   int left, top, right, bottom;
@@ -243,6 +257,60 @@ struct Platform {
   // Draws `picture` unscaled with its top-left corner at (x, y) of a device context,
   // over what is there by its alpha, clipped to the context. 1 or 0.
   int (*drawPicture)(Handle dc, const PictureData& picture, int x, int y);
+
+  // ---- files, folders, dialogs, clipboard, system information ----
+  // Opens an existing file for shared reading (forWriting 0), or creates or truncates
+  // one for shared writing (1); 0 on failure.
+  Handle (*openFile)(const wchar_t* path, int forWriting);
+  // Reads up to `count` bytes, as many as the file still has; returns the bytes read
+  // (0 at the end or on an error).
+  std::size_t (*readFile)(Handle file, void* buffer, std::size_t count);
+  // Writes `count` bytes; returns the bytes written (fewer only on an error).
+  std::size_t (*writeFile)(Handle file, const void* data, std::size_t count);
+  // Pushes what was written to the disk (FlushFileBuffers); 1 or 0.
+  int (*flushFile)(Handle file);
+  void (*closeFile)(Handle file);
+  // 1 when the path can be queried (a file or a folder), with the size of a file in
+  // `size` (0 for a folder); 0 when it cannot.
+  int (*fileStatus)(const wchar_t* path, std::uint64_t& size);
+  // Renames `from` to `to` in one step, replacing `to`: readers see the old file or
+  // the new one, never a mix. 1 or 0.
+  int (*replaceFile)(const wchar_t* from, const wchar_t* to);
+  int (*deleteFile)(const wchar_t* path);  // 1 or 0
+  // Whether `c` separates folders in a path of the command line ('\\' on Windows,
+  // '/' too elsewhere).
+  int (*isFolderSeparator)(wchar_t c);
+  // The folder for the program's settings file, given the folder of the program as
+  // the command line names it (with its final separator): on Windows that folder;
+  // elsewhere that folder when it is one and writable, else the user's settings
+  // folder for the program, created when missing. Always ends with a separator
+  // unless it is empty.
+  std::wstring (*settingsFolder)(const std::wstring& programFolder);
+  // The path of a shell folder (CSIDL_...) into `path`, which holds `capacity`
+  // characters with the terminating zero. 1, or 0 when the folder cannot be resolved
+  // or its path does not fit.
+  int (*specialFolderPath)(int folderId, wchar_t* path, std::size_t capacity);
+  // The standard open (save 0) or save (save 1) dialog owned by `owner`: `filter` is a
+  // double-zero-terminated list of description and pattern pairs, the first one
+  // selected. 1 with the chosen path in `path` (capacity characters with the zero),
+  // 0 when cancelled, failed or the path does not fit. Blocks the calling thread.
+  int (*fileDialog)(Handle owner, int save, const wchar_t* title, const wchar_t* filter,
+                    wchar_t* path, std::size_t capacity);
+  // A fixed, locked, zero-filled global memory block; null on failure. Free releases
+  // it; null is ignored.
+  void* (*globalAlloc)(std::size_t size);
+  void (*globalFree)(void* block);
+  // Opens the clipboard (no owner window), empties it and, when `size` > 0, places a
+  // copy of the bytes as `format` (CF_TEXT: text with its zero; CF_DIB: the 40-byte
+  // header and the pixels); closes it. 1 when the data was placed, else 0 (always 0
+  // for size 0, which leaves the clipboard empty).
+  int (*clipboardSet)(std::uint32_t format, const void* data, std::size_t size);
+  // Opens the clipboard, copies out the data it holds as `format` (CF_TEXT: the text
+  // with its zero, also when only CF_OEMTEXT or another text format is offered),
+  // closes it. 1, or 0 when there is none.
+  int (*clipboardGet)(std::uint32_t format, std::vector<std::uint8_t>& data);
+  // Number of logical processors (GetSystemInfo); at least 1.
+  int (*processorCount)();
 };
 
 // The installed backend. Zero until a backend or a test fills it.

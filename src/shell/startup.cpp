@@ -73,8 +73,8 @@ void registerFramework() {
 void extractProgramName() {
   const std::vector<std::wstring> args = platform.commandLineArguments();
   const std::wstring path = args.empty() ? std::wstring() : args[0];
-  const std::size_t slash = path.find_last_of(L'\\');
-  std::size_t start = slash == std::wstring::npos ? 0 : slash + 1;
+  std::size_t start = path.size();
+  while (start > 0 && !platform.isFolderSeparator(path[start - 1])) --start;
   int n = 0;
   for (std::size_t i = start; i < path.size() && path[i] != L'.' && n < 255; ++i, ++n) {
     shell.programName[n] = path[i];

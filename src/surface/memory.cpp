@@ -41,12 +41,12 @@ void* allocate(std::size_t size) {
   return std::malloc(size);
 }
 
+}  // namespace
+
 void reportOutOfMemory() {
   platform.messageBox(shell.mainWindow, L"Out of memory", L"Process Runtime Error", MB_ICONERROR);
   platform.sendMessage(shell.mainWindow, WM_CLOSE, 0, 0);
 }
-
-}  // namespace
 
 void* allocAligned(std::size_t size, std::size_t alignment, int fill) {
   if (alignment < 1) alignment = 1;

@@ -15,6 +15,9 @@ void* growBuffer(void* block, std::size_t size, std::size_t granularity, std::si
 extern std::size_t lastGrowSize;    // size of the last new block, 0 when none
 void freeGrownBuffer(void* block);  // frees a block made by growBuffer; null is fine
 
+// The "Out of memory" box ("Process Runtime Error"), then a close request.
+void reportOutOfMemory();
+
 // ---- fault injection (tests) ----
 // Makes the nth allocation of allocAligned and growBuffer from now fail as if memory
 // had run out (1: the next one); 0 switches it off. Returns how many allocations

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "fake_platform.h"
+#include "platform/headless/headless.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
 
@@ -235,4 +236,28 @@ TEST(PreviewPainter, DefaultPaintsTheGreyCard) {
       "FillRect 51 0 0 152 112 3", "FillRect 51 5 5 147 107 2",
       "TextOut 51 76 47 Q u i l l m a r k 8355711 16777215 6"};
   EXPECT_EQ(fake->calls, expected);
+}
+
+// Elsewhere than on Windows a slash separates folders too, so a program started
+// from a folder of the search path or as ./brinemere keeps its name.
+TEST(ProgramName, FolderSeparatorsAreTheSystemsOwn) {
+  struct Case {
+    std::wstring path, name;
+  };
+#ifdef _WIN32
+  const Case cases[] = {{L"C:\\bin\\brinemere.scr", L"brinemere"}, {L"./brinemere", L""}};
+#else
+  const Case cases[] = {{L"/usr/bin/brinemere", L"brinemere"},
+                        {L"./brinemere", L"brinemere"},
+                        {L"../x.y/tide.bin", L"tide"},
+                        {L"C:\\bin\\brinemere.scr", L"brinemere"}};
+#endif
+  for (const Case& c : cases) {
+    headless::Options options;
+    options.arguments = {c.path};
+    headless::configure(options);
+    extractProgramName();
+    EXPECT_EQ(std::wstring(shell.programName), c.name) << std::string(c.path.begin(), c.path.end());
+  }
+  resetShellState();
 }

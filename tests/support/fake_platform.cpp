@@ -55,6 +55,8 @@ void FakePlatform::install() {
     ++fake->defWindowProcCalls;
     return 0;
   };
+  // Paths as Windows writes them: only the backslash separates folders.
+  platform.isFolderSeparator = [](wchar_t c) { return c == L'\\' ? 1 : 0; };
   platform.postQuitMessage = [](int code) { record("PostQuitMessage " + n(code)); };
   platform.sendMessage = [](Handle w, std::uint32_t m, WParam wp, LParam lp) -> LResult {
     record("SendMessage " + n(w) + " " + n(m) + " " + n(static_cast<long long>(wp)) + " " + n(lp));

@@ -15,6 +15,7 @@
 #include "platform/codecs/codecs.h"
 #include "platform/common/resources.h"
 #include "platform/common/surface_memory.h"
+#include "platform/common/utf8.h"
 
 namespace emu {
 
@@ -69,28 +70,7 @@ namespace {
 
 // UTF-8 of a wide path; false for a code point no file name can hold.
 bool toUtf8(const wchar_t* path, std::string& out) {
-  out.clear();
-  if (!path || !*path) return false;
-  for (; *path; ++path) {
-    const auto c = static_cast<std::uint32_t>(*path);
-    if (c > 0x10FFFF || (c >= 0xD800 && c <= 0xDFFF)) return false;
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | (c >> 6));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | (c >> 12));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | (c >> 18));
-      out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-      out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
-  return true;
+  return path && *path && utf8FromWide(path, out);
 }
 
 // The whole of a regular file, at most maxPictureFileBytes.

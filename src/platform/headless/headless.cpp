@@ -14,10 +14,13 @@
 #include <mutex>
 
 #include "platform/common/resources.h"
+#include "platform/headless/io.h"
 #ifdef _WIN32
+#include "platform/win32/files.h"
 #include "platform/win32/pictures.h"
 #else
 #include "platform/codecs/codecs.h"
+#include "platform/common/posix_files.h"
 #endif
 #include "platform/common/window_system.h"
 
@@ -227,10 +230,13 @@ void configure(const Options& options) {
     return index == 0 ? state().options.refreshRate : 0;
   };
   emu::installResources(platform);
+  installIo(platform, options.dialogAnswers);
 #ifdef _WIN32
+  installWin32Files(platform);       // the host's files: tests under Wine use real ones
   installGdiplusPictures(platform);  // the tests under Wine decode with the real library
   platform.encodeSurfaceFile = emu::encodeSurfaceFile;  // our surfaces are not DIB sections
 #else
+  emu::installFiles(platform);
   emu::installCodecs(platform);
 #endif
   // After the pictures: our device contexts are canvases on every system.

@@ -23,6 +23,9 @@ struct Options {
   // Called on the process thread after each presented frame, with its number from
   // 0; it may post input (postKey). The frame is in windowCanvas(mainWindow).
   void (*onPresent)(int frame) = nullptr;
+  // Paths the open and save dialogs choose, one per dialog in turn; an empty one,
+  // or none left, cancels.
+  std::vector<std::wstring> dialogAnswers;
 };
 
 // Installs the backend with these options (also resets every window and timer).

@@ -20,9 +20,13 @@
 #include <vector>
 
 #include "platform/codecs/codecs.h"
+#include "platform/common/posix_dialogs.h"
+#include "platform/common/posix_files.h"
 #include "platform/common/resources.h"
 #include "platform/common/surface_memory.h"
+#include "platform/common/utf8.h"
 #include "platform/common/window_system.h"
+#include "platform/sdl/clipboard.h"
 #include "platform/sdl/keys.h"
 
 namespace sdl {
@@ -203,39 +207,11 @@ std::uint64_t nativeNow() { return SDL_GetTicks64(); }
 
 std::string utf8(const std::wstring& text) {
   std::string out;
-  for (wchar_t wc : text) {
-    const std::uint32_t c = static_cast<std::uint32_t>(wc);
-    if (c < 0x80) {
-      out += static_cast<char>(c);
-    } else if (c < 0x800) {
-      out += static_cast<char>(0xC0 | c >> 6);
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-      out += static_cast<char>(0xE0 | c >> 12);
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-      out += static_cast<char>(0xF0 | c >> 18);
-      out += static_cast<char>(0x80 | (c >> 12 & 0x3F));
-      out += static_cast<char>(0x80 | (c >> 6 & 0x3F));
-      out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-  }
+  emu::utf8FromWide(text, out);  // what cannot be UTF-8 shows as U+FFFD
   return out;
 }
 
-std::wstring wide(const char* text) {
-  std::wstring out;
-  const unsigned char* p = reinterpret_cast<const unsigned char*>(text);
-  while (*p) {
-    std::uint32_t c = *p++;
-    int extra = c >= 0xF0 ? 3 : c >= 0xE0 ? 2 : c >= 0xC0 ? 1 : 0;
-    if (extra) c &= 0x3F >> extra;
-    for (; extra > 0 && (*p & 0xC0) == 0x80; --extra) c = c << 6 | (*p++ & 0x3F);
-    out += static_cast<wchar_t>(c);
-  }
-  return out;
-}
+std::wstring wide(const char* text) { return emu::wideFromUtf8(text); }
 
 int nativeCreate(emu::Window& w) {
   State& s = state();
@@ -578,6 +554,9 @@ int start(int argc, char** argv) {
   platform.monitorFrequency = monitorFrequency;
   emu::installResources(platform);
   emu::installCodecs(platform);
+  emu::installFiles(platform);
+  platform.fileDialog = emu::zenityFileDialog;
+  installClipboard(platform);
   return 1;
 }
 
@@ -585,6 +564,7 @@ void stop() {
   State& s = state();
   // A preview child adopted from Xlib may be gone already; keep its errors quiet.
   if (s.display) XSetErrorHandler(onXError);
+  stopClipboard();
   emu::resetWindowSystem();
   SDL_Quit();
   if (s.display) {

@@ -9,10 +9,12 @@
 
 namespace win32 {
 
-void installWindows(Platform& p);  // window.cpp: classes, windows, messages, timers
-void installGdi(Platform& p);      // gdi.cpp: device contexts, painting, the back buffer
-void installThreads(Platform& p);  // threads.cpp: threads, clocks, version, vertical blank
-void installSystem(Platform& p);   // system.cpp: monitors, resources, command line
+void installWindows(Platform& p);    // window.cpp: classes, windows, messages, timers
+void installGdi(Platform& p);        // gdi.cpp: device contexts, painting, the back buffer
+void installThreads(Platform& p);    // threads.cpp: threads, clocks, version, vertical blank
+void installSystem(Platform& p);     // system.cpp: monitors, resources, command line
+void installDialogs(Platform& p);    // dialogs.cpp: the open and save dialogs
+void installClipboard(Platform& p);  // clipboard.cpp: CF_DIB and CF_TEXT
 
 // The kill gate. TerminateThread must not strike a thread inside a GDI or
 // DirectDraw call: on Wine such calls hold process-wide locks in user space, and a

@@ -1,6 +1,7 @@
 // The Win32 backend's record: every entry, pictures through GDI+.
 
 #include "platform/win32/backend.h"
+#include "platform/win32/files.h"
 #include "platform/win32/pictures.h"
 #include "platform/win32/win32.h"
 
@@ -13,6 +14,9 @@ void install() {
   installGdi(platform);
   installSystem(platform);
   installGdiplusPictures(platform);
+  installWin32Files(platform);
+  installDialogs(platform);
+  installClipboard(platform);
 }
 
 }  // namespace win32
