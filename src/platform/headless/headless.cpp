@@ -16,9 +16,14 @@
 #include "platform/common/codecs.h"
 #include "platform/common/resources.h"
 #ifdef _WIN32
+#include <io.h>
+
 #include "platform/win32/pictures.h"
 #endif
 #include "platform/common/window_system.h"
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace headless {
 namespace {
@@ -253,6 +258,14 @@ int framesPresented() {
   State& s = state();
   std::lock_guard lock(s.mutex);
   return s.frames;
+}
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(2) != 0;
+#else
+  return isatty(2) != 0;
+#endif
 }
 
 }  // namespace headless
