@@ -2,7 +2,9 @@
 //   x11_tool host W H   makes a top-level window of W x H, prints its id, waits
 //                       until it is destroyed or the tool is killed;
 //   x11_tool close ID   sends the window the close request a window manager
-//                       sends (WM_DELETE_WINDOW).
+//                       sends (WM_DELETE_WINDOW);
+//   x11_tool grab       grabs the keyboard and lets it go; fails (status 1) when
+//                       another client holds it.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -40,6 +42,14 @@ int close(Display* display, Window window) {
   return 0;
 }
 
+int grab(Display* display) {
+  const int result = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
+                                   GrabModeAsync, CurrentTime);
+  XUngrabKeyboard(display, CurrentTime);
+  XSync(display, False);
+  return result == GrabSuccess ? 0 : 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +64,7 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
     return close(display, std::strtoul(argv[2], nullptr, 0));
   }
-  std::fprintf(stderr, "usage: x11_tool host W H | x11_tool close ID\n");
+  if (argc == 2 && std::strcmp(argv[1], "grab") == 0) return grab(display);
+  std::fprintf(stderr, "usage: x11_tool host W H | x11_tool close ID | x11_tool grab\n");
   return 2;
 }
