@@ -11,7 +11,7 @@ build=$root/build/release
 stage=$(mktemp -d)
 trap 'rm -rf "$stage"' EXIT
 
-cmake --build "$build" --target brine_man_pages >/dev/null || e2e_fail "man pages not built"
+cmake --build "$build" --target brine_man_pages brine_package_doc >/dev/null || e2e_fail "man pages not built"
 DESTDIR=$stage cmake --install "$build" --prefix /usr >"$stage.log" 2>&1 ||
   e2e_fail "install failed: $(cat "$stage.log")"
 rm -f "$stage.log"
@@ -20,6 +20,8 @@ expected="games/brinemere
 games/brinemere-render
 libexec/xscreensaver/brinemere
 share/applications/brinemere.desktop
+share/doc/brinemere/changelog.gz
+share/doc/brinemere/copyright
 share/man/man6/brinemere-render.6.gz
 share/man/man6/brinemere.6.gz
 share/xscreensaver/config/brinemere.xml"
