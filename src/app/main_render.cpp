@@ -59,6 +59,7 @@ Film gif, y4m;
 emu::GifAnimation* animation = nullptr;
 std::vector<std::uint8_t> y4mBytes;
 bool y4mHeaderWritten = false;
+bool barOpen = false;  // the progress bar's line is not ended yet
 
 // The time the process thread sleeps before the scene reads the clock.
 constexpr std::uint32_t startDelayMs = 10;
@@ -155,7 +156,8 @@ void showProgress(int frame) {
   bar[barWidth] = 0;
   std::fprintf(stderr, "\r[%s] %3d%%  %d/%d frames  %.1f fps  %.0f s left ", bar,
                static_cast<int>(100LL * done / settings.frames), done, settings.frames, rate, left);
-  if (done == settings.frames) std::fprintf(stderr, "\n");
+  barOpen = done != settings.frames;
+  if (!barOpen) std::fprintf(stderr, "\n");
 }
 
 void onPresent(int frame) {
@@ -307,6 +309,7 @@ int main(int argc, char** argv) {
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const int frames = headless::framesPresented();
+  if (barOpen) std::fprintf(stderr, "\n");  // a run cut short leaves the bar's line open
   errno = 0;
   if (gif.file && !emu::closeGifAnimation(animation)) failFilm(gif);
   const bool filmsWritten = closeFilm(gif) & closeFilm(y4m);
