@@ -1,17 +1,22 @@
 // brinemere-render: the program on the headless backend. Renders a number of frames
 // at a chosen size and seed, releases keys at chosen frames, writes the frames as
-// PNG pictures and reports the time per frame. It renders the scene only: no splash.
+// PNG pictures, an animated GIF or a YUV4MPEG2 stream, and reports the time per frame.
+// It renders the scene only: no splash.
 //
 //   brinemere-render [--frames N] [--size WxH] [--seed S] [--keys F:KEY,...]
-//                    [--out DIR] [--every K] [--quiet]
+//                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
 //
 // The scene seeds itself from the clock at start; the virtual clock is set so that
 // the seed is S (0 .. 32767). KEY is a key name (Enter, Space, CL, CU, CR, CD, F1,
 // Esc, A ... Z): it is pressed and released after frame F. Esc is released after
 // the last frame. With --out every K-th frame (default every one) is written as
-// DIR/frame_NNNNN.png.
+// DIR/frame_NNNNN.png; --gif writes every K-th frame into one looping GIF; --y4m
+// writes every frame at the scene's 30 frames per second ("-": standard output,
+// and the closing report then goes to standard error). A bar on standard error
+// shows the progress when it is a terminal.
 
 #include <cctype>
+#include <cerrno>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -20,7 +25,9 @@
 #include <vector>
 
 #include "app/program.h"
+#include "app/y4m.h"
 #include "input/input_state.h"
+#include "platform/common/codecs.h"
 #include "platform/headless/headless.h"
 
 namespace {
@@ -35,15 +42,30 @@ struct Settings {
   int every = 1;
   bool quiet = false;
   std::string outDir;
+  std::string gifPath, y4mPath;
   std::vector<KeyRelease> keys;
+};
+
+// A film being written: the open file and what failed first.
+struct Film {
+  std::FILE* file = nullptr;
+  std::string path;
+  std::string error;  // empty while every write worked
 };
 
 Settings settings;
 int writeFailures = 0;
 std::chrono::steady_clock::time_point started;
+Film gif, y4m;
+emu::GifAnimation* animation = nullptr;
+std::vector<std::uint8_t> y4mBytes;
+bool y4mHeaderWritten = false;
+bool barOpen = false;  // the progress bar's line is not ended yet
 
 // The time the process thread sleeps before the scene reads the clock.
 constexpr std::uint32_t startDelayMs = 10;
+// The scene paces itself at 30 frames per second; films play at that rate.
+constexpr int filmRate = 30;
 
 void writeFrame(int frame) {
   const headless::Canvas* canvas = headless::windowCanvas(headless::mainWindow());
@@ -62,26 +84,96 @@ void writeFrame(int frame) {
   if (!platform.encodePictureFile(picture, widePath.c_str(), 4, 90)) ++writeFailures;
 }
 
+// Frame F of a film of rate R starts at F * 100 / R hundredths of a second; the
+// delays are the differences, so a GIF at 30 fps alternates 3, 3 and 4.
+int gifDelay(int frame) {
+  const long long k = settings.every;
+  return static_cast<int>(((frame + k) * 100 + filmRate / 2) / filmRate -
+                          (frame * 100 + filmRate / 2) / filmRate);
+}
+
+// The frame as a picture, top row first, opaque (presentation ignores alpha).
+bool canvasPicture(PictureData& picture) {
+  const headless::Canvas* canvas = headless::windowCanvas(headless::mainWindow());
+  if (!canvas) return false;
+  picture.width = canvas->width;
+  picture.height = canvas->height;
+  picture.pixels = canvas->pixels;
+  for (std::uint32_t& p : picture.pixels) p |= 0xFF000000u;
+  return true;
+}
+
+// Keeps the first failure of a film, in the system's words when it gave any.
+void failFilm(Film& film) {
+  if (film.error.empty()) film.error = errno ? std::strerror(errno) : "write failed";
+}
+
+void writeFilms(int frame) {
+  if (!gif.file && !y4m.file) return;
+  PictureData picture;
+  if (!canvasPicture(picture)) {
+    errno = 0;
+    failFilm(gif.file ? gif : y4m);
+    return;
+  }
+  if (gif.file && gif.error.empty() && frame % settings.every == 0) {
+    if (!animation) animation = emu::openGifAnimation(gif.file, picture.width, picture.height);
+    errno = 0;
+    if (!emu::addGifFrame(animation, picture, gifDelay(frame))) failFilm(gif);
+  }
+  if (y4m.file && y4m.error.empty()) {
+    if (!y4mHeaderWritten) {
+      const std::string header = y4mHeader(picture.width, picture.height, filmRate);
+      errno = 0;
+      if (std::fwrite(header.data(), 1, header.size(), y4m.file) != header.size()) {
+        failFilm(y4m);
+      }
+      y4mHeaderWritten = true;
+    }
+    y4mFrame(picture.pixels.data(), picture.width, picture.height, y4mBytes);
+    errno = 0;
+    if (std::fwrite(y4mBytes.data(), 1, y4mBytes.size(), y4m.file) != y4mBytes.size()) {
+      failFilm(y4m);
+    }
+  }
+}
+
+// "[#####-----]  45%  135/300 frames  28.3 fps  6 s left", redrawn in place.
 void showProgress(int frame) {
-  if (settings.quiet || settings.frames < 100) return;
-  const int step = settings.frames / 20;
-  if (frame % step != 0 && frame + 1 != settings.frames) return;
+  if (settings.quiet || !headless::stderrIsTerminal()) return;
   const double seconds =
       std::chrono::duration<double>(std::chrono::steady_clock::now() - started).count();
-  std::fprintf(stderr, "\rframe %d of %d (%.1f s)", frame + 1, settings.frames, seconds);
-  if (frame + 1 == settings.frames) std::fprintf(stderr, "\n");
+  const int done = frame + 1;
+  // Ten redraws a second are enough to read; more only load the terminal.
+  static double lastDrawn = -1.0;
+  if (done != settings.frames && seconds - lastDrawn < 0.1) return;
+  lastDrawn = seconds;
+  const double rate = seconds > 0 ? done / seconds : 0.0;
+  const double left = rate > 0 ? (settings.frames - done) / rate : 0.0;
+  constexpr int barWidth = 30;
+  const int filled = static_cast<int>(static_cast<long long>(done) * barWidth / settings.frames);
+  char bar[barWidth + 1];
+  for (int i = 0; i < barWidth; ++i) bar[i] = i < filled ? '#' : '-';
+  bar[barWidth] = 0;
+  std::fprintf(stderr, "\r[%s] %3d%%  %d/%d frames  %.1f fps  %.0f s left ", bar,
+               static_cast<int>(100LL * done / settings.frames), done, settings.frames, rate, left);
+  barOpen = done != settings.frames;
+  if (!barOpen) std::fprintf(stderr, "\n");
 }
 
 void onPresent(int frame) {
   if (!settings.outDir.empty() && frame % settings.every == 0) writeFrame(frame);
+  writeFilms(frame);
   showProgress(frame);
+  // A film that cannot be written ends the run rather than render for nothing.
+  const bool filmFailed = !gif.error.empty() || !y4m.error.empty();
   for (const KeyRelease& k : settings.keys) {
     if (k.frame == frame) {
       headless::postKey(k.vk, true);
       headless::postKey(k.vk, false);
     }
   }
-  if (frame + 1 == settings.frames) {
+  if (frame + 1 == settings.frames || filmFailed) {
     headless::postKey(VK_ESCAPE, true);
     headless::postKey(VK_ESCAPE, false);
   }
@@ -89,9 +181,10 @@ void onPresent(int frame) {
 
 int usage(const char* problem) {
   std::fprintf(stderr, "brinemere-render: %s\n", problem);
-  std::fprintf(stderr,
-               "usage: brinemere-render [--frames N] [--size WxH] [--seed S] [--keys F:KEY,...]\n"
-               "                        [--out DIR] [--every K] [--quiet]\n");
+  std::fprintf(
+      stderr,
+      "usage: brinemere-render [--frames N] [--size WxH] [--seed S] [--keys F:KEY,...]\n"
+      "                        [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]\n");
   return 2;
 }
 
@@ -138,6 +231,32 @@ bool readKeys(const std::string& text, std::vector<KeyRelease>& keys) {
   return true;
 }
 
+// Opens a film's file before the run, so a bad path fails at once; "-" is standard
+// output. An empty path means no film.
+bool openFilm(Film& film, const std::string& path) {
+  if (path.empty()) return true;
+  film.path = path == "-" ? "standard output" : path;
+  film.file = path == "-" ? stdout : std::fopen(path.c_str(), "wb");
+  if (film.file) return true;
+  std::fprintf(stderr, "brinemere-render: cannot write %s: %s\n", path.c_str(),
+               std::strerror(errno));
+  return false;
+}
+
+// Flushes and closes a film; says what failed and removes a broken file.
+bool closeFilm(Film& film) {
+  if (!film.file) return true;
+  errno = 0;
+  if (std::fflush(film.file) != 0) failFilm(film);
+  if (film.file != stdout && std::fclose(film.file) != 0) failFilm(film);
+  film.file = nullptr;
+  if (film.error.empty()) return true;
+  std::fprintf(stderr, "brinemere-render: cannot write %s: %s\n", film.path.c_str(),
+               film.error.c_str());
+  if (film.path != "standard output") std::remove(film.path.c_str());
+  return false;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -169,6 +288,10 @@ int main(int argc, char** argv) {
       }
     } else if (arg == "--out" && hasValue) {
       settings.outDir = argv[++i];
+    } else if (arg == "--gif" && hasValue) {
+      settings.gifPath = argv[++i];
+    } else if (arg == "--y4m" && hasValue) {
+      settings.y4mPath = argv[++i];
     } else if (arg == "--every" && hasValue) {
       if (!readInt(argv[++i], 1, 10000000, value)) return usage("--every wants 1 or more");
       settings.every = static_cast<int>(value);
@@ -178,6 +301,7 @@ int main(int argc, char** argv) {
       return usage(("unknown argument " + arg).c_str());
     }
   }
+  if (!openFilm(gif, settings.gifPath) || !openFilm(y4m, settings.y4mPath)) return 1;
   options.startTimeMs = static_cast<std::uint32_t>(seed) - startDelayMs;
   options.onPresent = onPresent;
   headless::configure(options);
@@ -186,12 +310,18 @@ int main(int argc, char** argv) {
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const int frames = headless::framesPresented();
-  std::printf("%d frames at %dx%d, seed %ld: %.3f ms per frame\n", frames, options.screenWidth,
-              options.screenHeight, seed, frames ? ms / frames : 0.0);
+  if (barOpen) std::fprintf(stderr, "\n");  // a run cut short leaves the bar's line open
+  errno = 0;
+  if (gif.file && !emu::closeGifAnimation(animation)) failFilm(gif);
+  const bool filmsWritten = closeFilm(gif) & closeFilm(y4m);
+  // The stream may own standard output; the report then goes beside the bar.
+  std::FILE* report = settings.y4mPath == "-" || settings.gifPath == "-" ? stderr : stdout;
+  std::fprintf(report, "%d frames at %dx%d, seed %ld: %.3f ms per frame\n", frames,
+               options.screenWidth, options.screenHeight, seed, frames ? ms / frames : 0.0);
   if (writeFailures) {
     std::fprintf(stderr, "brinemere-render: %d frames could not be written to %s\n", writeFailures,
                  settings.outDir.c_str());
     return 1;
   }
-  return code;
+  return filmsWritten ? code : 1;
 }

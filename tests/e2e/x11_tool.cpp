@@ -7,6 +7,8 @@
 //                       takes N pictures of the whole screen MS milliseconds
 //                       apart as PREFIX-000.ppm ...: a burst catches what shows
 //                       only for a moment, and is checked at leisure afterwards.
+//   x11_tool grab       grabs the keyboard and lets it go; fails (status 1) when
+//                       another client holds it.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -83,6 +85,12 @@ int shots(Display* display, int count, int milliseconds, const char* prefix) {
     nanosleep(&pause, nullptr);
   }
   return 0;
+int grab(Display* display) {
+  const int result = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
+                                   GrabModeAsync, CurrentTime);
+  XUngrabKeyboard(display, CurrentTime);
+  XSync(display, False);
+  return result == GrabSuccess ? 0 : 1;
 }
 
 }  // namespace
@@ -102,7 +110,9 @@ int main(int argc, char** argv) {
   if (argc == 5 && std::strcmp(argv[1], "shots") == 0) {
     return shots(display, std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
   }
+  if (argc == 2 && std::strcmp(argv[1], "grab") == 0) return grab(display);
   std::fprintf(stderr,
-               "usage: x11_tool host W H | x11_tool close ID | x11_tool shots N MS PREFIX\n");
+               "usage: x11_tool host W H | x11_tool close ID | x11_tool shots N MS PREFIX"
+               " | x11_tool grab\n");
   return 2;
 }

@@ -2,7 +2,8 @@
 // library's read-everything call, which sizes its buffers from untrusted headers)
 // onto the logical screen: pixels outside the picture are transparent black, the
 // transparent index keeps its palette colour with alpha 0. Encoding writes one
-// picture with a median-cut palette (quantize.h).
+// picture, or a looping film of whole frames, each with a median-cut palette
+// (quantize.h).
 
 #include <gif_lib.h>
 
@@ -139,14 +140,16 @@ bool decodeGif(const std::uint8_t* bytes, std::size_t size, PictureData& picture
   }
 }
 
-bool encodeGif(const PictureData& picture, std::FILE* file) {
-  if (picture.width > 0xFFFF || picture.height > 0xFFFF) return false;
-  std::uint32_t palette[256];
-  int paletteSize = 0, transparent = -1;
-  std::vector<std::uint8_t> indices(picture.pixels.size());
-  quantize(picture, 256, palette, paletteSize, indices.data(), transparent);
+namespace {
 
-  // The colour table holds a power of two entries, at least two.
+// One picture's palette through quantize.h, as a colour table of a power of two
+// entries (at least two) and one index per pixel. Null when memory is short.
+ColorMapObject* paletteOf(const PictureData& picture, std::vector<std::uint8_t>& indices,
+                          int& transparent) {
+  std::uint32_t palette[256];
+  int paletteSize = 0;
+  indices.resize(picture.pixels.size());
+  quantize(picture, 256, palette, paletteSize, indices.data(), transparent);
   int bits = 1;
   while ((1 << bits) < paletteSize) ++bits;
   GifColorType colours[256] = {};
@@ -155,25 +158,100 @@ bool encodeGif(const PictureData& picture, std::FILE* file) {
                               static_cast<GifByteType>(palette[i] >> 8),
                               static_cast<GifByteType>(palette[i])};
   }
-  int error = 0;
-  GifFileType* gif = EGifOpen(file, writeFile, &error);
-  if (!gif) return false;
-  ColorMapObject* map = GifMakeMapObject(1 << bits, colours);
-  bool ok = map != nullptr;
-  EGifSetGifVersion(gif, true);
-  ok = ok && EGifPutScreenDesc(gif, picture.width, picture.height, bits, 0, map) == GIF_OK;
-  if (ok && transparent >= 0) {
-    // Graphic control: no disposal, no delay, this index transparent.
-    const GifByteType control[4] = {1, 0, 0, static_cast<GifByteType>(transparent)};
+  return GifMakeMapObject(1 << bits, colours);
+}
+
+// A graphic control block (disposal `disposal`, delay in 1/100 s, transparent
+// index or -1), then the picture with its own colour table.
+bool putPicture(GifFileType* gif, const PictureData& picture, int disposal, int delay,
+                const ColorMapObject* map, bool localMap, int transparent,
+                const std::vector<std::uint8_t>& indices) {
+  bool ok = true;
+  if (transparent >= 0 || delay > 0 || disposal > 0) {
+    const GifByteType control[4] = {
+        static_cast<GifByteType>(disposal << 2 | (transparent >= 0 ? 1 : 0)),
+        static_cast<GifByteType>(delay & 0xFF), static_cast<GifByteType>(delay >> 8 & 0xFF),
+        static_cast<GifByteType>(transparent >= 0 ? transparent : 0)};
     ok = EGifPutExtension(gif, GRAPHICS_EXT_FUNC_CODE, 4, control) == GIF_OK;
   }
-  ok = ok && EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false, nullptr) == GIF_OK;
+  ok = ok && EGifPutImageDesc(gif, 0, 0, picture.width, picture.height, false,
+                              localMap ? map : nullptr) == GIF_OK;
   for (int y = 0; ok && y < picture.height; ++y) {
-    ok = EGifPutLine(gif, indices.data() + static_cast<std::size_t>(y) * picture.width,
+    ok = EGifPutLine(gif,
+                     const_cast<GifPixelType*>(indices.data()) +
+                         static_cast<std::size_t>(y) * picture.width,
                      picture.width) == GIF_OK;
   }
+  return ok;
+}
+
+}  // namespace
+
+bool encodeGif(const PictureData& picture, std::FILE* file) {
+  if (picture.width > 0xFFFF || picture.height > 0xFFFF) return false;
+  std::vector<std::uint8_t> indices;
+  int transparent = -1;
+  ColorMapObject* map = paletteOf(picture, indices, transparent);
+  int error = 0;
+  GifFileType* gif = EGifOpen(file, writeFile, &error);
+  if (!gif) {
+    GifFreeMapObject(map);
+    return false;
+  }
+  bool ok = map != nullptr;
+  EGifSetGifVersion(gif, true);
+  ok = ok &&
+       EGifPutScreenDesc(gif, picture.width, picture.height, map->BitsPerPixel, 0, map) == GIF_OK;
+  ok = ok && putPicture(gif, picture, 0, 0, map, false, transparent, indices);
   ok = EGifCloseFile(gif, &error) == GIF_OK && ok;
   GifFreeMapObject(map);
+  return ok;
+}
+
+struct GifAnimation {
+  GifFileType* gif;
+  int width, height;
+  bool ok;
+};
+
+GifAnimation* openGifAnimation(std::FILE* file, int width, int height) {
+  if (width < 1 || height < 1 || width > 0xFFFF || height > 0xFFFF) return nullptr;
+  int error = 0;
+  GifFileType* gif = EGifOpen(file, writeFile, &error);
+  if (!gif) return nullptr;
+  EGifSetGifVersion(gif, true);
+  // No global table: every frame brings its own palette. The application block
+  // makes viewers loop the film for ever (count 0).
+  static const GifByteType loop[3] = {1, 0, 0};
+  bool ok = EGifPutScreenDesc(gif, width, height, 8, 0, nullptr) == GIF_OK;
+  ok = ok && EGifPutExtensionLeader(gif, APPLICATION_EXT_FUNC_CODE) == GIF_OK;
+  ok = ok && EGifPutExtensionBlock(gif, 11, "NETSCAPE2.0") == GIF_OK;
+  ok = ok && EGifPutExtensionBlock(gif, 3, loop) == GIF_OK;
+  ok = ok && EGifPutExtensionTrailer(gif) == GIF_OK;
+  return new GifAnimation{gif, width, height, ok};
+}
+
+bool addGifFrame(GifAnimation* animation, const PictureData& frame, int delay) {
+  if (!animation || !animation->ok) return false;
+  if (frame.width != animation->width || frame.height != animation->height) {
+    animation->ok = false;
+    return false;
+  }
+  std::vector<std::uint8_t> indices;
+  int transparent = -1;
+  ColorMapObject* map = paletteOf(frame, indices, transparent);
+  // Each frame covers the whole screen, so it is left in place (disposal 1).
+  animation->ok =
+      map && putPicture(animation->gif, frame, 1, delay, map, true, transparent, indices);
+  GifFreeMapObject(map);
+  return animation->ok;
+}
+
+bool closeGifAnimation(GifAnimation* animation) {
+  if (!animation) return false;
+  int error = 0;
+  const bool ok = EGifCloseFile(animation->gif, &error) == GIF_OK && animation->ok;
+  delete animation;
   return ok;
 }
 

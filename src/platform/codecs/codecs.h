@@ -49,6 +49,15 @@ bool encodeBmp(const PictureData& picture, std::FILE* file);
 // 256 when there are more; alpha is dropped (below 128 reads black).
 bool encodeBmp8(const PictureData& picture, std::FILE* file);
 
+// ---- animated GIF: whole frames of one size, each with its own palette ------------
+struct GifAnimation;
+// Starts a looping film on an open file; null when the size is out of range.
+GifAnimation* openGifAnimation(std::FILE* file, int width, int height);
+// Adds a frame shown for `delay` hundredths of a second; false once anything failed.
+bool addGifFrame(GifAnimation* animation, const PictureData& frame, int delay);
+// Ends the film and frees it; false when any write failed. The file stays open.
+bool closeGifAnimation(GifAnimation* animation);
+
 // ---- resample ---------------------------------------------------------------------
 // Bicubic resample over premultiplied colour, widened when shrinking so every source
 // pixel counts, with mirrored edges (pixel -1 is pixel 0). False when a size is out

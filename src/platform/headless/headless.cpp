@@ -16,6 +16,7 @@
 #include "platform/common/resources.h"
 #include "platform/headless/io.h"
 #ifdef _WIN32
+#include <io.h>
 #include "platform/win32/files.h"
 #include "platform/win32/pictures.h"
 #else
@@ -23,6 +24,9 @@
 #include "platform/common/posix_files.h"
 #endif
 #include "platform/common/window_system.h"
+#ifndef _WIN32
+#include <unistd.h>
+#endif
 
 namespace headless {
 namespace {
@@ -269,6 +273,14 @@ int framesPresented() {
   State& s = state();
   std::lock_guard lock(s.mutex);
   return s.frames;
+}
+
+bool stderrIsTerminal() {
+#ifdef _WIN32
+  return _isatty(2) != 0;
+#else
+  return isatty(2) != 0;
+#endif
 }
 
 }  // namespace headless

@@ -49,4 +49,7 @@ const std::vector<std::wstring>& messageBoxes();
 std::uint32_t now();  // the virtual clock
 int framesPresented();
 
+// Whether standard error is a terminal (where a progress bar may redraw itself).
+bool stderrIsTerminal();
+
 }  // namespace headless

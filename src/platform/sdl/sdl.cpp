@@ -4,6 +4,12 @@
 // memory; BitBlt and painting copy into it and then onto the window's surface.
 // BitBlt from the process thread is handed to the main thread and waited for, so
 // the frame is on screen when it returns.
+//
+// Hack mode (hack.h) draws into a window a screen-saver daemon gives us, or the
+// root window. SDL cannot draw into a window it did not make without adopting it,
+// and an adopted window that its owner destroys takes SDL down with it, so the
+// frames go there with XPutImage on our own Xlib connection, which also watches
+// the window's size and its end. A new size starts a new run at that size.
 
 #include "platform/sdl/sdl.h"
 
@@ -13,6 +19,7 @@
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 #include <mutex>
 #include <string>
@@ -27,6 +34,7 @@
 #include "platform/common/utf8.h"
 #include "platform/common/window_system.h"
 #include "platform/sdl/clipboard.h"
+#include "platform/sdl/hack.h"
 #include "platform/sdl/keys.h"
 
 namespace sdl {
@@ -34,7 +42,8 @@ namespace {
 
 struct NativeWindow {
   SDL_Window* window = nullptr;
-  unsigned long xChild = 0;  // the preview child, made and painted with Xlib
+  unsigned long xChild = 0;   // the preview child, made and painted with Xlib
+  unsigned long xTarget = 0;  // hack mode: the foreign window drawn into
   GC xGc = nullptr;
   emu::Canvas canvas;
 };
@@ -47,6 +56,22 @@ struct State {
   unsigned long previewHost = 0;
   Uint32 lastHostCheck = 0;
   int cursorCount = 0;
+  bool quitRequested = false;  // SIGINT or SIGTERM came
+
+  // ---- hack mode ----
+  HackOptions hack;
+  unsigned long hackWindow = 0;       // the window drawn into
+  int hackDepth = 24;                 // its depth: 24, or 32 with alpha
+  int hackWidth = 0, hackHeight = 0;  // its size for this run
+  int newWidth = 0, newHeight = 0;    // its size as last reported
+  Uint32 resizedAt = 0;               // when that size was reported
+  bool hackGone = false;              // the window was destroyed
+  bool restartRun = false;            // end this run and start one at the new size
+  Handle hackMain = 0;                // our window record standing for it
+  std::vector<std::uint32_t> rows;    // a frame top row first, for XPutImage
+  Uint32 fpsSince = 0;                // start of the frames counted for -fps
+  int fpsFrames = 0;
+  double fps = 0;
 };
 
 State& state() {
@@ -116,34 +141,42 @@ int onXIOError(Display*) {
   _exit(1);
 }
 
-// Puts the whole canvas on the preview child: its bytes (blue, green, red, alpha)
-// are what a 24-bit true-colour visual takes with 32 bits a pixel.
-void showCanvasX(NativeWindow& n) {
+// Puts width x height pixels, top row first, at (x, y) of a window: their bytes
+// (blue, green, red, alpha) are what a true-colour visual of depth 24 (or 32, with
+// alpha) takes with 32 bits a pixel.
+void putPixels(Window window, GC gc, int depth, std::uint32_t* pixels, int x, int y, int width,
+               int height) {
   State& s = state();
-  emu::Canvas& c = n.canvas;
-  if (!s.display || c.width <= 0 || c.height <= 0) return;
+  if (!s.display || width <= 0 || height <= 0) return;
   XImage image{};
-  image.width = c.width;
-  image.height = c.height;
+  image.width = width;
+  image.height = height;
   image.format = ZPixmap;
-  image.data = reinterpret_cast<char*>(c.pixels.data());
+  image.data = reinterpret_cast<char*>(pixels);
   image.byte_order = LSBFirst;
   image.bitmap_unit = 32;
   image.bitmap_bit_order = LSBFirst;
   image.bitmap_pad = 32;
-  image.depth = 24;
-  image.bytes_per_line = c.width * 4;
+  image.depth = depth;
+  image.bytes_per_line = width * 4;
   image.bits_per_pixel = 32;
   image.red_mask = 0xFF0000;
   image.green_mask = 0x00FF00;
   image.blue_mask = 0x0000FF;
   if (!XInitImage(&image)) return;
   lastXError = 0;
-  XPutImage(s.display, n.xChild, n.xGc, &image, 0, 0, 0, 0, c.width, c.height);
-  XFlush(s.display);
+  XPutImage(s.display, window, gc, &image, 0, 0, x, y, width, height);
 }
 
-// Expose events of the preview child arrive on our own connection.
+// Puts the whole canvas on the preview child.
+void showCanvasX(NativeWindow& n) {
+  emu::Canvas& c = n.canvas;
+  putPixels(n.xChild, n.xGc, 24, c.pixels.data(), 0, 0, c.width, c.height);
+  if (state().display) XFlush(state().display);
+}
+
+// Expose events of the preview child, and the size and end of the hack's window,
+// arrive on our own connection.
 void pumpOwnConnection() {
   State& s = state();
   if (!s.display) return;
@@ -152,6 +185,12 @@ void pumpOwnConnection() {
     XNextEvent(s.display, &event);
     if (event.type == Expose && event.xexpose.count == 0 && s.previewChild) {
       emu::invalidate(s.previewChild);
+    } else if (event.type == ConfigureNotify && event.xconfigure.window == s.hackWindow) {
+      s.newWidth = event.xconfigure.width;
+      s.newHeight = event.xconfigure.height;
+      s.resizedAt = SDL_GetTicks();
+    } else if (event.type == DestroyNotify && event.xdestroywindow.window == s.hackWindow) {
+      s.hackGone = true;
     }
   }
 }
@@ -173,8 +212,28 @@ int hostSize(unsigned long host, int& width, int& height) {
 
 void handleEvent(const SDL_Event& e);
 
+// Hack mode: the run ends when the window goes away, and is started again at a new
+// size once the size has held for a moment (a drag reports many).
+void watchHackWindow(int& timeoutMs) {
+  State& s = state();
+  pumpOwnConnection();
+  if (timeoutMs < 0 || timeoutMs > 50) timeoutMs = 50;
+  if (!s.hackGone && SDL_GetTicks() - s.lastHostCheck >= 200) {
+    s.lastHostCheck = SDL_GetTicks();
+    int w, h;
+    if (!hostSize(s.hackWindow, w, h)) s.hackGone = true;
+  }
+  const bool resized = (s.newWidth != s.hackWidth || s.newHeight != s.hackHeight) &&
+                       s.newWidth > 0 && s.newHeight > 0 && SDL_GetTicks() - s.resizedAt >= 250;
+  if (s.hackGone || (resized && !s.restartRun)) {
+    s.restartRun = !s.hackGone;
+    emu::post(s.hackMain, WM_CLOSE, 0, 0);
+  }
+}
+
 void nativeWait(int timeoutMs) {
   State& s = state();
+  if (s.hackMain) watchHackWindow(timeoutMs);
   if (s.previewChild) {
     pumpOwnConnection();
     // The host gives no notice when it goes away: look every 200 ms. Exposes
@@ -216,6 +275,14 @@ std::wstring wide(const char* text) { return emu::wideFromUtf8(text); }
 int nativeCreate(emu::Window& w) {
   State& s = state();
   auto* n = new NativeWindow;
+  if (s.hack.active && !(w.style & WS_CHILD) && !s.hackMain) {
+    // The main window of a hack run stands for the foreign window: nothing is made.
+    n->xTarget = s.hackWindow;
+    n->xGc = XCreateGC(s.display, n->xTarget, 0, nullptr);
+    w.native = n;
+    s.hackMain = w.handle;
+    return 1;
+  }
   if (w.style & WS_CHILD) {
     // A child of a window that is not ours (the preview host). SDL cannot make
     // one, and adopting it into SDL ends badly when the host takes it away, so it
@@ -264,6 +331,12 @@ void nativeDestroy(emu::Window& w) {
   auto* n = static_cast<NativeWindow*>(w.native);
   if (!n) return;
   if (n->window) SDL_DestroyWindow(n->window);
+  if (n->xTarget && s.display) {
+    XSetErrorHandler(onXError);
+    XFreeGC(s.display, n->xGc);
+    XSync(s.display, False);
+  }
+  if (s.hackMain == w.handle) s.hackMain = 0;
   if (n->xChild && s.display) {
     // The child may be gone with its host already; the error is only noted.
     XSetErrorHandler(onXError);
@@ -357,6 +430,7 @@ void handleEvent(const SDL_Event& e) {
       break;
     }
     case SDL_QUIT: {
+      state().quitRequested = true;
       // SIGINT or SIGTERM (SDL turns them into this event), or the last window
       // closed: the run ends as when the window is closed from outside.
       if (const Handle main = emu::firstTopLevelWindow()) emu::post(main, WM_CLOSE, 0, 0);
@@ -400,12 +474,52 @@ void blitToWindow(NativeWindow& n, const emu::Surface& source, int x, int y, int
   SDL_UpdateWindowSurfaceRects(n.window, &rect, 1);
 }
 
+// Hack mode: the block goes to the foreign window where our window record places
+// it (a width rounded up to 8 starts a little left of the edge), with the -fps
+// figure over it, and is on the screen when this returns.
+void blitToForeign(NativeWindow& n, Handle window, const emu::Surface& source, int x, int y,
+                   int width, int height, int sourceX, int sourceY) {
+  State& s = state();
+  const emu::Window* record = emu::findWindowRecord(window);
+  if (!record || s.hackGone) return;
+  const emu::CopyBlock b =
+      emu::clipCopyBlock({sourceX, sourceY, x + record->x, y + record->y, width, height},
+                         source.width, source.height, s.hackWidth, s.hackHeight);
+  if (b.width == 0) return;
+  s.rows.resize(static_cast<std::size_t>(b.width) * b.height);
+  const std::size_t pitch = static_cast<std::size_t>(source.width) * 4;
+  for (int row = 0; row < b.height; ++row) {
+    const auto* from = reinterpret_cast<const std::uint32_t*>(
+        source.pixels + (source.height - 1 - (b.sourceY + row)) * pitch + b.sourceX * 4);
+    std::uint32_t* to = s.rows.data() + static_cast<std::size_t>(row) * b.width;
+    for (int i = 0; i < b.width; ++i) to[i] = from[i] | 0xFF000000u;
+  }
+  if (s.hack.showFps) {
+    const Uint32 now = SDL_GetTicks();
+    if (s.fpsFrames == 0 && s.fpsSince == 0) s.fpsSince = now;
+    ++s.fpsFrames;
+    if (now - s.fpsSince >= 1000) {
+      s.fps = s.fpsFrames * 1000.0 / (now - s.fpsSince);
+      s.fpsSince = now;
+      s.fpsFrames = 0;
+    }
+    drawFps(s.rows.data(), b.width, b.height, b.width, s.fps);
+  }
+  putPixels(n.xTarget, n.xGc, s.hackDepth, s.rows.data(), b.x, b.y, b.width, b.height);
+  XSync(s.display, False);
+}
+
 int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
            int sourceY) {
   int result = 0;
   emu::runOnMain([&] {
     NativeWindow* n = nativeOf(dc);
     const emu::LockedSurface source(surface);
+    if (n && source && n->xTarget) {
+      blitToForeign(*n, dc, *source, x, y, width, height, sourceX, sourceY);
+      result = 1;
+      return;
+    }
     if (!n || !source || !n->window) return;
     blitToWindow(*n, *source, x, y, width, height, sourceX, sourceY);
     result = 1;
@@ -464,6 +578,10 @@ int showCursor(int show) {
 }
 
 int getSystemMetrics(int index) {
+  const State& s = state();
+  // A hack's screen is its window: the run sizes itself to it.
+  if (s.hack.active)
+    return index == SM_CXSCREEN ? s.hackWidth : index == SM_CYSCREEN ? s.hackHeight : 0;
   SDL_DisplayMode mode;
   if (SDL_GetDesktopDisplayMode(0, &mode) != 0) return 0;
   return index == SM_CXSCREEN ? mode.w : index == SM_CYSCREEN ? mode.h : 0;
@@ -499,12 +617,66 @@ int monitorFrequency(int index) {
   return mode.refresh_rate;
 }
 
+// Finds the hack's window on our own connection and checks that we can draw into
+// it; 0 with a message when not.
+int openHackWindow() {
+  State& s = state();
+  s.display = XOpenDisplay(nullptr);
+  if (!s.display) {
+    std::fprintf(stderr, "brinemere: cannot open the display\n");
+    return 0;
+  }
+  XSetErrorHandler(onXError);
+  s.hackWindow =
+      s.hack.windowId ? static_cast<Window>(s.hack.windowId) : DefaultRootWindow(s.display);
+  lastXError = 0;
+  XWindowAttributes a{};
+  const Status ok = XGetWindowAttributes(s.display, s.hackWindow, &a);
+  XSync(s.display, False);
+  if (!ok || lastXError) {
+    std::fprintf(stderr, "brinemere: there is no window 0x%lx on this display\n", s.hackWindow);
+    return 0;
+  }
+  const bool trueColour = a.visual && a.visual->red_mask == 0xFF0000 &&
+                          a.visual->green_mask == 0xFF00 && a.visual->blue_mask == 0xFF;
+  if (a.c_class == InputOnly || !trueColour || (a.depth != 24 && a.depth != 32)) {
+    std::fprintf(stderr,
+                 "brinemere: window 0x%lx cannot be drawn into: it is not a true-colour window "
+                 "of depth 24 or 32 (depth %d)\n",
+                 s.hackWindow, a.depth);
+    return 0;
+  }
+  s.hackDepth = a.depth;
+  s.hackWidth = s.newWidth = a.width;
+  s.hackHeight = s.newHeight = a.height;
+  // Only its size and its end: never its keys or buttons, which are its owner's.
+  XSelectInput(s.display, s.hackWindow, StructureNotifyMask);
+  XSync(s.display, False);
+  return 1;
+}
+
 }  // namespace
+
+int nextRun() {
+  State& s = state();
+  if (!s.restartRun || s.hackGone || s.quitRequested) return 0;
+  s.restartRun = false;
+  s.hackWidth = s.newWidth;
+  s.hackHeight = s.newHeight;
+  emu::resetWindowSystem();
+  return 1;
+}
 
 int start(int argc, char** argv) {
   State& s = state();
+  std::string error;
+  if (readHackOptions(argc, argv, std::getenv("XSCREENSAVER_WINDOW"), s.hack, error) < 0) {
+    std::fprintf(stderr, "brinemere: %s\n", error.c_str());
+    return 0;
+  }
   s.arguments.clear();
-  for (int i = 0; i < argc; ++i) s.arguments.push_back(wide(argv[i]));
+  // A hack run is the full-screen run, in the window it was given.
+  for (int i = 0; i < (s.hack.active ? 1 : argc); ++i) s.arguments.push_back(wide(argv[i]));
   // Frames are ours, drawn in memory: the window's surface must be plain memory
   // too. A GL-backed surface (even Mesa's software one) only adds a copy, and on
   // virtual displays it hung and crashed now and then.
@@ -515,6 +687,10 @@ int start(int argc, char** argv) {
   }
   s.wakeEvent = SDL_RegisterEvents(1);
   XSetIOErrorHandler(onXIOError);
+  if (s.hack.active && !openHackWindow()) {
+    SDL_Quit();
+    return 0;
+  }
   SDL_EventState(SDL_TEXTINPUT, SDL_DISABLE);
 
   platform = Platform{};

@@ -1,0 +1,50 @@
+# Packages: a Debian package of the Linux target (its library dependencies found
+# by dpkg-shlibdeps from the programs themselves) and a zip of the Windows target
+# with a short install text. scripts/package builds both.
+
+set(CPACK_PACKAGE_NAME brinemere)
+set(CPACK_PACKAGE_VENDOR "Brinemere developers")
+set(CPACK_PACKAGE_CONTACT "Brinemere developers <brinemere@example.org>")
+set(CPACK_PACKAGE_VERSION ${PROJECT_VERSION})
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "animated sea screen saver, also an XScreenSaver hack")
+set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
+set(CPACK_STRIP_FILES ON)
+
+if(WIN32)
+  install(TARGETS Brinemere RUNTIME DESTINATION .)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/win32/INSTALL.txt DESTINATION .)
+  set(CPACK_GENERATOR ZIP)
+  set(CPACK_SYSTEM_NAME win32)
+  set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+else()
+  # What every Debian package carries in its doc folder; the changelog gzipped
+  # without a time stamp like the man pages.
+  set(_doc ${CMAKE_CURRENT_BINARY_DIR}/doc)
+  add_custom_command(OUTPUT ${_doc}/changelog.gz
+    COMMAND ${CMAKE_COMMAND} -E make_directory ${_doc}
+    COMMAND gzip -9 -n -c ${PROJECT_SOURCE_DIR}/resources/linux/changelog > ${_doc}/changelog.gz
+    DEPENDS ${PROJECT_SOURCE_DIR}/resources/linux/changelog
+    VERBATIM)
+  add_custom_target(brine_package_doc ALL DEPENDS ${_doc}/changelog.gz)
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/linux/copyright ${_doc}/changelog.gz
+    DESTINATION share/doc/brinemere)
+
+  set(CPACK_GENERATOR DEB)
+  set(CPACK_PACKAGING_INSTALL_PREFIX /usr)
+  set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+  set(CPACK_DEBIAN_PACKAGE_SECTION games)
+  set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
+  set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+  set(CPACK_DEBIAN_PACKAGE_ENHANCES xscreensaver)
+  # The summary above is the first line; this is the rest.
+  set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+"Brinemere shows an animated sea: a flat sky, a large disc low in the sky
+that drifts slowly sideways, and twenty layers of waves with foam on their
+crests, all drawn in software. It runs full screen until Esc is released,
+draws into a window XScreenSaver gives it (-root, -window-id), and comes with
+brinemere-render, which draws the same frames without a display and writes
+them as PNG pictures, an animated GIF or a YUV4MPEG2 stream for video
+encoders.")
+endif()
+
+include(CPack)

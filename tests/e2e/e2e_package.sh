@@ -1,0 +1,47 @@
+#!/usr/bin/env bash
+# The packages: the Debian package built by CPack holds the installed tree,
+# depends on the libraries the programs link (found by dpkg-shlibdeps), passes
+# lintian, and its brinemere-render runs from a throwaway root; the Windows zip
+# holds Brinemere.scr and the install text.
+set -uo pipefail
+root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
+. "$root/tests/e2e/lib.sh"
+build=$root/build/release
+[ -x "$build/src/brinemere" ] || e2e_fail "build the release preset first"
+work=$(mktemp -d)
+trap 'rm -rf "$work"' EXIT
+
+cmake --build "$build" --target brine_man_pages brine_package_doc >/dev/null ||
+  e2e_fail "package files not built"
+(cd "$build" && cpack -B "$work/out" >"$work/cpack.log" 2>&1) ||
+  e2e_fail "cpack failed: $(cat "$work/cpack.log")"
+deb=$(ls "$work"/out/brinemere_*.deb 2>/dev/null | head -n 1)
+[ -n "$deb" ] || e2e_fail "no .deb made"
+
+depends=$(dpkg-deb -f "$deb" Depends)
+for lib in libsdl2-2.0-0 libgif7 libpng16-16 libx11-6 libc6; do
+  grep -q "\b$lib\b" <<<"$depends" || e2e_fail "Depends lacks $lib: $depends"
+done
+[ "$(dpkg-deb -f "$deb" Section)" = games ] || e2e_fail "section"
+lintian --fail-on error,warning "$deb" >"$work/lintian.log" 2>&1 ||
+  e2e_fail "lintian: $(cat "$work/lintian.log")"
+
+# Unpacked where nothing else lives: the renderer runs from there, stripped,
+# and its hack link reaches the program.
+dpkg-deb -x "$deb" "$work/root"
+usr=$work/root/usr
+[ -x "$usr/libexec/xscreensaver/brinemere" ] || e2e_fail "hack link broken in the package"
+"$usr/games/brinemere-render" --frames 3 --size 64x40 --gif "$work/sea.gif" --quiet >/dev/null ||
+  e2e_fail "the packaged renderer does not run"
+[ "$(identify "$work/sea.gif" | wc -l)" -eq 3 ] || e2e_fail "the packaged renderer's film"
+readelf -S "$usr/games/brinemere" | grep -q "\.symtab" && e2e_fail "the program is not stripped"
+
+# The Windows zip.
+[ -f "$root/build/windows/src/Brinemere.scr" ] || e2e_fail "build the windows preset first"
+(cd "$root/build/windows" && cpack -B "$work/win" >"$work/cpack.log" 2>&1) ||
+  e2e_fail "cpack (windows) failed: $(cat "$work/cpack.log")"
+zip=$(ls "$work"/win/*.zip 2>/dev/null | head -n 1)
+[ -n "$zip" ] || e2e_fail "no zip made"
+names=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v '^$' | sort | tr '\n' ' ')
+[ "$names" = "Brinemere.scr INSTALL.txt " ] || e2e_fail "zip holds $names"
+exit 0
