@@ -9,6 +9,8 @@
 #include <cstdlib>
 #include <new>
 
+#include <zlib.h>
+
 #include "picture_io_support.h"
 
 namespace {
@@ -95,6 +97,22 @@ Bytes runLengthBmp(int w, int h, int bits, const Bytes& stream) {
   return b;
 }
 
+void putBig(Bytes& b, std::uint32_t v) {
+  for (int i = 3; i >= 0; --i) b.push_back(static_cast<std::uint8_t>(v >> (8 * i)));
+}
+
+// A PNG of the given size in grey, one bit a pixel, whose data is cut after the two
+// bytes that start its one data chunk.
+Bytes cutPng(std::uint32_t w, std::uint32_t h) {
+  Bytes b = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n', 0, 0, 0, 13, 'I', 'H', 'D', 'R'};
+  putBig(b, w);
+  putBig(b, h);
+  b.insert(b.end(), {1, 0, 0, 0, 0});
+  putBig(b, static_cast<std::uint32_t>(crc32(0, b.data() + 12, 17)));
+  b.insert(b.end(), {0, 0, 0, 2, 'I', 'D', 'A', 'T', 0x78, 0x9C});
+  return b;
+}
+
 using PictureCost = WithPictureLibrary;
 
 }  // namespace
@@ -108,6 +126,7 @@ TEST_F(PictureCost, CutStreamsFailBeforeThePictureIsAllocated) {
       {"gif empty screen, picture at x 11520", cutGif(0, 0, 11520, 0, 256, 5632)},
       {"8-bit runs without an end mark", runLengthBmp(16384, 4096, 8, {4, 1, 0, 0, 4, 1})},
       {"4-bit runs without an end mark", runLengthBmp(16384, 4096, 4, {4, 0x11, 0, 0})},
+      {"png 16384 x 4096, data cut", cutPng(16384, 4096)},
   };
   for (const auto& c : cases) {
     PictureData picture;
