@@ -52,4 +52,16 @@ inline void checkDecoded(bool ok, const PictureData& picture) {
         "decoded pixel count differs from width x height");
 }
 
+// Calls `look` with up to 65536 pixels spread evenly over the picture, the first and
+// the last among them: a loop over all 64 M pixels a header may claim would take
+// the fuzzer's seconds, not the decoder's.
+template <class Look>
+void forSpreadPixels(const PictureData& picture, Look look) {
+  const std::size_t n = picture.pixels.size();
+  if (n == 0) return;
+  const std::size_t step = n <= 65536 ? 1 : (n - 1) / 65535;
+  for (std::size_t i = 0; i < n; i += step) look(picture.pixels[i]);
+  look(picture.pixels[n - 1]);
+}
+
 }  // namespace fuzz

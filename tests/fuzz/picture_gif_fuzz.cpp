@@ -7,8 +7,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   PictureData picture;
   const bool ok = emu::decodeGif(data, size, picture);
   fuzz::checkDecoded(ok, picture);
-  for (std::uint32_t p : picture.pixels) {
+  fuzz::forSpreadPixels(picture, [](std::uint32_t p) {
     fuzz::check(p >> 24 == 0 || p >> 24 == 0xFF, "GIF pixel neither opaque nor transparent");
-  }
+  });
   return 0;
 }
