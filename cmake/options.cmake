@@ -22,6 +22,15 @@ if(BRINE_SANITIZE_THREAD)
   target_link_options(brine_options INTERFACE -fsanitize=thread)
 endif()
 
+# Fuzzing: coverage for libFuzzer in every library; each target links the fuzzer's
+# own main (tests/fuzz). Clang only.
+if(BRINE_FUZZ)
+  if(NOT CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    message(FATAL_ERROR "BRINE_FUZZ needs clang (cmake --preset fuzz)")
+  endif()
+  target_compile_options(brine_options INTERFACE -fsanitize=fuzzer-no-link)
+endif()
+
 if(WIN32)
   # Static runtime: the .scr must run on a bare system with no extra DLL.
   target_link_options(brine_options INTERFACE -static -static-libgcc -static-libstdc++)

@@ -15,36 +15,20 @@
 // and the closing report then goes to standard error). A bar on standard error
 // shows the progress when it is a terminal.
 
-#include <cctype>
 #include <cerrno>
 #include <chrono>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <string>
-#include <vector>
 
 #include "app/program.h"
+#include "app/render_options.h"
 #include "app/y4m.h"
 #include "input/input_state.h"
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 #include "platform/headless/headless.h"
 
 namespace {
-
-struct KeyRelease {
-  int frame;
-  int vk;
-};
-
-struct Settings {
-  int frames = 100;
-  int every = 1;
-  bool quiet = false;
-  std::string outDir;
-  std::string gifPath, y4mPath;
-  std::vector<KeyRelease> keys;
-};
 
 // A film being written: the open file and what failed first.
 struct Film {
@@ -53,7 +37,7 @@ struct Film {
   std::string error;  // empty while every write worked
 };
 
-Settings settings;
+RenderOptions settings;
 int writeFailures = 0;
 std::chrono::steady_clock::time_point started;
 Film gif, y4m;
@@ -179,56 +163,9 @@ void onPresent(int frame) {
   }
 }
 
-int usage(const char* problem) {
-  std::fprintf(stderr, "brinemere-render: %s\n", problem);
-  std::fprintf(
-      stderr,
-      "usage: brinemere-render [--frames N] [--size WxH] [--seed S] [--keys F:KEY,...]\n"
-      "                        [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]\n");
+int usage(const std::string& problem) {
+  std::fprintf(stderr, "brinemere-render: %s\n%s", problem.c_str(), renderUsage);
   return 2;
-}
-
-bool readInt(const char* text, long low, long high, long& value) {
-  char* end = nullptr;
-  value = std::strtol(text, &end, 10);
-  return end != text && *end == 0 && value >= low && value <= high;
-}
-
-bool sameIgnoringCase(const char* a, const std::string& b) {
-  std::size_t i = 0;
-  for (; a[i] && i < b.size(); ++i) {
-    if (std::tolower(static_cast<unsigned char>(a[i])) !=
-        std::tolower(static_cast<unsigned char>(b[i]))) {
-      return false;
-    }
-  }
-  return a[i] == 0 && i == b.size();
-}
-
-// A key by its name in the framework's key-name table, without regard to case.
-int keyByName(const std::string& name) {
-  for (int vk = 0; vk < keyCount; ++vk) {
-    if (keyNamesUp[vk] && sameIgnoringCase(keyNamesUp[vk], name)) return vk;
-  }
-  return 0;
-}
-
-bool readKeys(const std::string& text, std::vector<KeyRelease>& keys) {
-  std::size_t at = 0;
-  while (at < text.size()) {
-    std::size_t comma = text.find(',', at);
-    if (comma == std::string::npos) comma = text.size();
-    const std::string item = text.substr(at, comma - at);
-    const std::size_t colon = item.find(':');
-    if (colon == std::string::npos) return false;
-    long frame = 0;
-    if (!readInt(item.substr(0, colon).c_str(), 0, 100000000, frame)) return false;
-    const int vk = keyByName(item.substr(colon + 1));
-    if (!vk) return false;
-    keys.push_back({static_cast<int>(frame), vk});
-    at = comma + 1;
-  }
-  return true;
 }
 
 // Opens a film's file before the run, so a bad path fails at once; "-" is standard
@@ -261,52 +198,16 @@ bool closeFilm(Film& film) {
 
 int main(int argc, char** argv) {
   headless::Options options;
-  options.screenWidth = 1920;
-  options.screenHeight = 1080;
-  long seed = 347;
-  for (int i = 1; i < argc; ++i) {
-    const std::string arg = argv[i];
-    const bool hasValue = i + 1 < argc;
-    long value = 0;
-    if (arg == "--frames" && hasValue) {
-      if (!readInt(argv[++i], 1, 10000000, value)) return usage("--frames wants 1 .. 10000000");
-      settings.frames = static_cast<int>(value);
-    } else if (arg == "--size" && hasValue) {
-      int w = 0, h = 0;
-      char extra = 0;
-      if (std::sscanf(argv[++i], "%dx%d%c", &w, &h, &extra) != 2 || w < 8 || h < 8 || w > 16384 ||
-          h > 16384) {
-        return usage("--size wants WxH, each 8 .. 16384");
-      }
-      options.screenWidth = w;
-      options.screenHeight = h;
-    } else if (arg == "--seed" && hasValue) {
-      if (!readInt(argv[++i], 0, 0x7FFF, seed)) return usage("--seed wants 0 .. 32767");
-    } else if (arg == "--keys" && hasValue) {
-      if (!readKeys(argv[++i], settings.keys)) {
-        return usage("--keys wants FRAME:KEY pairs separated by commas, e.g. 10:Enter,20:CU");
-      }
-    } else if (arg == "--out" && hasValue) {
-      settings.outDir = argv[++i];
-    } else if (arg == "--gif" && hasValue) {
-      settings.gifPath = argv[++i];
-    } else if (arg == "--y4m" && hasValue) {
-      settings.y4mPath = argv[++i];
-    } else if (arg == "--every" && hasValue) {
-      if (!readInt(argv[++i], 1, 10000000, value)) return usage("--every wants 1 or more");
-      settings.every = static_cast<int>(value);
-    } else if (arg == "--quiet") {
-      settings.quiet = true;
-    } else {
-      return usage(("unknown argument " + arg).c_str());
-    }
-  }
+  std::string problem;
+  if (!parseRenderArguments(argc, argv, settings, problem)) return usage(problem);
+  options.screenWidth = settings.width;
+  options.screenHeight = settings.height;
   if (!openFilm(gif, settings.gifPath) || !openFilm(y4m, settings.y4mPath)) return 1;
-  options.startTimeMs = static_cast<std::uint32_t>(seed) - startDelayMs;
+  options.startTimeMs = static_cast<std::uint32_t>(settings.seed) - startDelayMs;
   options.onPresent = onPresent;
   headless::configure(options);
   started = std::chrono::steady_clock::now();
-  const int code = runProgram(0, SW_SHOWNORMAL, withoutSplash);
+  const int code = runProgram(0, SW_SHOWNORMAL);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const int frames = headless::framesPresented();
@@ -316,8 +217,9 @@ int main(int argc, char** argv) {
   const bool filmsWritten = closeFilm(gif) & closeFilm(y4m);
   // The stream may own standard output; the report then goes beside the bar.
   std::FILE* report = settings.y4mPath == "-" || settings.gifPath == "-" ? stderr : stdout;
-  std::fprintf(report, "%d frames at %dx%d, seed %ld: %.3f ms per frame\n", frames,
-               options.screenWidth, options.screenHeight, seed, frames ? ms / frames : 0.0);
+  std::fprintf(report, "%d frames at %dx%d, seed %d: %.3f ms per frame\n", frames,
+               options.screenWidth, options.screenHeight, settings.seed,
+               frames ? ms / frames : 0.0);
   if (writeFailures) {
     std::fprintf(stderr, "brinemere-render: %d frames could not be written to %s\n", writeFailures,
                  settings.outDir.c_str());

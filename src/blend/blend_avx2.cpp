@@ -8,7 +8,8 @@
 
 #include "blend/kernels.h"
 
-#if defined(__x86_64__) && defined(__GNUC__)
+// Clang (the fuzz build) has no GCC target pragma: it runs the SSE2 set instead.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
 
 #include <immintrin.h>
 

@@ -145,31 +145,22 @@ bool readLayout(const std::uint8_t* dib, std::size_t size, DibLayout& layout) {
 // Run-length bits, bottom row first. A pair (n, v) repeats v n times (for 4 bits,
 // v's two halves alternate); n = 0 escapes: 0 ends the row, 1 ends the picture, 2
 // moves right and up by the next two bytes, 3 or more is a literal run of that many
-// indices padded to an even byte count. Pixels the runs skip keep palette entry 0.
-bool readRunLength(const std::uint8_t* bits, std::size_t size, const DibLayout& layout,
-                   PictureData& picture) {
-  const bool four = layout.compression == compressionRle4;
-  const std::uint32_t ground = layout.paletteSize ? layout.palette[0] : 0xFF000000u;
-  std::fill(picture.pixels.begin(), picture.pixels.end(), ground);
-  const auto colour = [&](std::uint32_t index) {
-    return index < static_cast<std::uint32_t>(layout.paletteSize) ? layout.palette[index]
-                                                                  : 0xFF000000u;
-  };
-  const int width = picture.width, height = picture.height;
-  int x = 0, row = 0;  // row counts up from the bottom
-  const auto put = [&](std::uint32_t index) {
-    if (x < width && row < height) {
-      picture.pixels[static_cast<std::size_t>(height - 1 - row) * width + x] = colour(index);
-    }
-    ++x;
-  };
+// indices padded to an even byte count. Hands each index that lands inside the
+// picture to `put` with its place (x, row from the bottom); false when the stream
+// breaks off or ends without its end mark.
+// NOTE: x stops at the right edge: a row that never ends would otherwise count past
+// the range of int within a 17 MB stream.
+template <class Put>
+bool walkRunLength(const std::uint8_t* bits, std::size_t size, bool four, int width, int height,
+                   Put put) {
+  int x = 0, row = 0;
   std::size_t i = 0;
   while (i + 1 < size) {
     const std::uint32_t count = bits[i], value = bits[i + 1];
     i += 2;
     if (count > 0) {
-      for (std::uint32_t k = 0; k < count; ++k) {
-        put(four ? (k % 2 ? value & 0xF : value >> 4) : value);
+      for (std::uint32_t k = 0; k < count && x < width; ++k, ++x) {
+        put(x, row, four ? (k % 2 ? value & 0xF : value >> 4) : value);
       }
     } else if (value == 0) {
       x = 0;
@@ -178,20 +169,42 @@ bool readRunLength(const std::uint8_t* bits, std::size_t size, const DibLayout& 
       return true;
     } else if (value == 2) {
       if (i + 1 >= size) return false;
-      x += bits[i];
+      x = std::min(x + bits[i], width);
       row += bits[i + 1];
       i += 2;
     } else {
       const std::size_t bytes = four ? (value + 1) / 2 : value;
       if (i + bytes > size) return false;
-      for (std::uint32_t k = 0; k < value; ++k) {
-        put(four ? (k % 2 ? bits[i + k / 2] & 0xF : bits[i + k / 2] >> 4) : bits[i + k]);
+      for (std::uint32_t k = 0; k < value && x < width; ++k, ++x) {
+        put(x, row, four ? (k % 2 ? bits[i + k / 2] & 0xF : bits[i + k / 2] >> 4) : bits[i + k]);
       }
       i += bytes + (bytes & 1);
     }
     if (row >= height) return true;  // past the top: the rest is nothing to draw
   }
-  return false;  // the stream ended without its end mark
+  return false;
+}
+
+// Decodes run-length bits into a picture of the layout's size. The stream is walked
+// once without drawing first, so a broken one fails before the picture is sized by
+// the header (a few bytes may claim 64 M pixels). Pixels the runs skip keep palette
+// entry 0.
+bool readRunLength(const std::uint8_t* bits, std::size_t size, const DibLayout& layout,
+                   PictureData& picture) {
+  const bool four = layout.compression == compressionRle4;
+  const int width = static_cast<int>(layout.width), height = static_cast<int>(layout.height);
+  if (!walkRunLength(bits, size, four, width, height, [](int, int, std::uint32_t) {}) ||
+      !allocatePicture(picture, layout.width, layout.height)) {
+    return false;
+  }
+  const std::uint32_t ground = layout.paletteSize ? layout.palette[0] : 0xFF000000u;
+  std::fill(picture.pixels.begin(), picture.pixels.end(), ground);
+  walkRunLength(bits, size, four, width, height, [&](int x, int row, std::uint32_t index) {
+    picture.pixels[static_cast<std::size_t>(height - 1 - row) * width + x] =
+        index < static_cast<std::uint32_t>(layout.paletteSize) ? layout.palette[index]
+                                                               : 0xFF000000u;
+  });
+  return true;
 }
 
 // Decodes the bits after a checked layout. Refuses before allocating when the bits
@@ -203,12 +216,7 @@ bool readBits(const std::uint8_t* dib, std::size_t size, const DibLayout& layout
     return false;
   }
   if (layout.compression == compressionRle8 || layout.compression == compressionRle4) {
-    if (!allocatePicture(picture, layout.width, layout.height)) return false;
-    if (readRunLength(dib + layout.bitsOffset, size - layout.bitsOffset, layout, picture)) {
-      return true;
-    }
-    picture = PictureData{};
-    return false;
+    return readRunLength(dib + layout.bitsOffset, size - layout.bitsOffset, layout, picture);
   }
   const std::int64_t stride = (layout.width * layout.bitCount + 31) / 32 * 4;
   if (stride * layout.height > static_cast<std::int64_t>(size - layout.bitsOffset)) return false;

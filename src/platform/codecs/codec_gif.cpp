@@ -61,14 +61,32 @@ bool readExtension(GifFileType* gif, int& transparent) {
   return true;
 }
 
-// Reads the rows of the current picture into `picture` at its place on the screen.
-bool readImage(GifFileType* gif, int transparent, PictureData& picture) {
+// Whether the current picture has a palette and sides within the limits.
+bool imageUsable(const GifFileType* gif) {
+  const GifImageDesc& desc = gif->Image;
+  return (desc.ColorMap || gif->SColorMap) && desc.Width >= 1 && desc.Height >= 1 &&
+         desc.Width <= maxPictureSide && desc.Height <= maxPictureSide;
+}
+
+// The picture's palette indices, row by row in the order they come. The buffer grows
+// with the rows actually decoded, so a cut stream fails before anything is sized by
+// the header (a 44-byte file may claim a 64 M pixel screen).
+bool readRows(GifFileType* gif, std::vector<GifPixelType>& rows) {
+  const int width = gif->Image.Width;
+  for (int k = 0; k < gif->Image.Height; ++k) {
+    const std::size_t at = static_cast<std::size_t>(k) * width;
+    rows.resize(at + width);
+    if (DGifGetLine(gif, rows.data() + at, width) == GIF_ERROR) return false;
+  }
+  return true;
+}
+
+// Puts the colours of the rows read into `picture` at the picture's place on the
+// screen.
+void placeRows(const GifFileType* gif, int transparent, const std::vector<GifPixelType>& rows,
+               PictureData& picture) {
   const GifImageDesc& desc = gif->Image;
   const ColorMapObject* map = desc.ColorMap ? desc.ColorMap : gif->SColorMap;
-  if (!map || desc.Width < 1 || desc.Height < 1 || desc.Width > maxPictureSide ||
-      desc.Height > maxPictureSide) {
-    return false;
-  }
   std::uint32_t colours[256];
   for (int i = 0; i < 256; ++i) {
     if (i < map->ColorCount) {
@@ -80,16 +98,15 @@ bool readImage(GifFileType* gif, int transparent, PictureData& picture) {
   }
   if (transparent >= 0) colours[transparent] &= 0x00FFFFFFu;
 
-  std::vector<GifPixelType> line(static_cast<std::size_t>(desc.Width));
   // Interlaced rows come in four passes: every 8th from 0, every 8th from 4, every
   // 4th from 2, every 2nd from 1.
   static const int passStart[] = {0, 4, 2, 1}, passStep[] = {8, 8, 4, 2};
   const int passes = desc.Interlace ? 4 : 1;
+  const GifPixelType* line = rows.data();
   for (int pass = 0; pass < passes; ++pass) {
     const int start = desc.Interlace ? passStart[pass] : 0;
     const int step = desc.Interlace ? passStep[pass] : 1;
-    for (int row = start; row < desc.Height; row += step) {
-      if (DGifGetLine(gif, line.data(), desc.Width) == GIF_ERROR) return false;
+    for (int row = start; row < desc.Height; row += step, line += desc.Width) {
       const int y = desc.Top + row;
       if (y >= picture.height) continue;
       std::uint32_t* out = picture.pixels.data() + static_cast<std::size_t>(y) * picture.width;
@@ -97,7 +114,6 @@ bool readImage(GifFileType* gif, int transparent, PictureData& picture) {
       for (int x = 0; x < count; ++x) out[desc.Left + x] = colours[line[x]];
     }
   }
-  return true;
 }
 
 }  // namespace
@@ -116,7 +132,9 @@ bool decodeGif(const std::uint8_t* bytes, std::size_t size, PictureData& picture
     if (type == EXTENSION_RECORD_TYPE) {
       if (!readExtension(gif, transparent)) return false;
     } else if (type == IMAGE_DESC_RECORD_TYPE) {
-      if (DGifGetImageDesc(gif) == GIF_ERROR) return false;
+      if (DGifGetImageDesc(gif) == GIF_ERROR || !imageUsable(gif)) return false;
+      std::vector<GifPixelType> rows;
+      if (!readRows(gif, rows)) return false;
       const GifImageDesc& desc = gif->Image;
       // The logical screen, or the picture's own extent when the screen is empty.
       std::int64_t width = gif->SWidth, height = gif->SHeight;
@@ -129,10 +147,7 @@ bool decodeGif(const std::uint8_t* bytes, std::size_t size, PictureData& picture
         picture = PictureData{};
         return false;
       }
-      if (!readImage(gif, transparent, picture)) {
-        picture = PictureData{};
-        return false;
-      }
+      placeRows(gif, transparent, rows, picture);
       return true;
     } else {
       return false;  // the end came before any picture

@@ -65,7 +65,12 @@ bool decodePng(const std::uint8_t* bytes, std::size_t size, PictureData& picture
   png_image image{};
   image.version = PNG_IMAGE_VERSION;
   if (!png_image_begin_read_from_memory(&image, bytes, size)) return false;
-  if (!allocatePicture(picture, image.width, image.height)) {
+  // Deflate packs at most 1032 bytes into one, and a pixel takes at least a bit: a
+  // header claiming more pixels than the file can hold is refused before the picture
+  // is allocated.
+  const std::uint64_t leastBytes = (std::uint64_t{image.width} * image.height + 7) / 8;
+  if (leastBytes > 1032 * std::uint64_t{size} ||
+      !allocatePicture(picture, image.width, image.height)) {
     png_image_free(&image);
     return false;
   }
