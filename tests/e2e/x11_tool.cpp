@@ -85,6 +85,8 @@ int shots(Display* display, int count, int milliseconds, const char* prefix) {
     nanosleep(&pause, nullptr);
   }
   return 0;
+}
+
 int grab(Display* display) {
   const int result = XGrabKeyboard(display, DefaultRootWindow(display), False, GrabModeAsync,
                                    GrabModeAsync, CurrentTime);
