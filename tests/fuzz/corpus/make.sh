@@ -86,3 +86,24 @@ for i, line in enumerate(["10:Enter,20:CU", "3:Esc,", "0:f1,100000000:z,5:space"
                           "7:Colon:", "99999999999:A", " +4:bslash"]):
     put("key_script/seed%d" % i, line.encode())
 PY
+
+# The fill: a 64x48 view, then a triangle, an even-odd pair of squares, and a
+# triangle reaching far past the view (points as selector 3: whole pixels).
+python3 - <<'PY'
+import os, struct
+os.makedirs("raster", exist_ok=True)
+def point(x, y):
+    return b"\x01" + b"\x03" + struct.pack("<h", x) + b"\x03" + struct.pack("<h", y)
+def path(*pts):
+    return b"\x00" + b"".join(point(x, y) for x, y in pts)
+view = struct.pack("<HH", 63, 47)
+seeds = {
+    "triangle": view + b"\x00" + path((2, 2), (60, 10), (20, 45)),
+    "evenodd": view + b"\x01" + path((4, 4), (40, 4), (40, 40), (4, 40))
+               + path((10, 10), (30, 10), (30, 30), (10, 30)),
+    "far": view + b"\x02" + path((32, -10), (30000, 30000), (-30000, 30000)),
+}
+for name, data in seeds.items():
+    with open(os.path.join("raster", name), "wb") as f:
+        f.write(data)
+PY
