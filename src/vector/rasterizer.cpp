@@ -664,14 +664,18 @@ class OutlineWriter {
   std::int32_t* next_ = nullptr;
 };
 
-// Walks one recorded sub-path; returns the next one.
-const std::int32_t* walk_sub_path(Walk& w, const std::int32_t* sub) {
+// Walks one recorded sub-path; returns the next one. The walk's record is copied
+// in and out: a local copy stays in registers, which the cell stores could alias
+// if it were reached through a reference.
+const std::int32_t* walk_sub_path(Walk& walk, const std::int32_t* sub) {
+  Walk w = walk;
   const int count = sub[0];
   const bool closed = sub[1] != 0;
   const std::int32_t* p = sub + headerEntries;
   move_to(w, p[0], p[1]);
   for (int i = 1; i < count; ++i) add_edge_to(w, p[2 * i], p[2 * i + 1]);
   if (closed) w.flags &= ~openSubPath;
+  walk = w;
   return p + 2 * count;
 }
 

@@ -4,7 +4,7 @@
 //
 // Input bytes, read in order (missing bytes read as 0):
 //   2 + 2   view width and height, each 1 .. 8192 (see side()); the height is then cut
-//           so the view has at most 2^21 pixels (8 MiB), which keeps one run fast;
+//           so the view has at most 2^18 pixels (1 MiB), which keeps one run fast;
 //   1       bit 0 the fill rule (0 non-zero, 1 even-odd), bit 1 a top-down surface;
 //   then    commands until the input ends: a byte whose low 3 bits are 0 starts a new
 //           sub-path; any other adds a point whose x and y are each decoded by a
@@ -32,7 +32,7 @@
 namespace {
 
 constexpr int maxSide = 8192;
-constexpr int maxPixels = 1 << 21;
+constexpr int maxPixels = 1 << 18;
 constexpr int maxSubPaths = 64;
 constexpr int maxPoints = 4096;
 
