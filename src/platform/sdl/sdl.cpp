@@ -320,6 +320,8 @@ int nativeCreate(emu::Window& w) {
     delete n;
     return 0;
   }
+  // SDL swaps handlers while it makes a window; ours must be the one left.
+  XSetErrorHandler(onXError);
   SDL_SetWindowData(n->window, "handle", reinterpret_cast<void*>(w.handle));
   n->canvas.resize(w.width, w.height);
   w.native = n;
@@ -687,6 +689,10 @@ int start(int argc, char** argv) {
   }
   s.wakeEvent = SDL_RegisterEvents(1);
   XSetIOErrorHandler(onXIOError);
+  // Xlib's own handler ends the program on any error; a request about a window
+  // that went away in the meantime (closed from outside during start-up) is not
+  // worth dying for.
+  XSetErrorHandler(onXError);
   if (s.hack.active && !openHackWindow()) {
     SDL_Quit();
     return 0;
