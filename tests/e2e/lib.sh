@@ -92,6 +92,16 @@ e2e_pixel() {
   import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | e2e_txt_colour
 }
 
+# Waits up to $4 seconds for screen pixel ($1, $2) to become colour $3.
+e2e_wait_pixel() {
+  local tries=$(($4 * 5))
+  for _ in $(seq "$tries"); do
+    [ "$(e2e_pixel "$1" "$2")" = "$3" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+
 # Whether screen shot $1 (a PPM, see x11_tool shots) shows picture file $4 at ($2, $3)
 # as drawn over black, within 1 % a channel for the rounding of alpha blending.
 e2e_shot_shows() {
