@@ -19,6 +19,8 @@ for args in "" "/s" "/S"; do
   id=$(e2e_wait_window "$title" 20) || e2e_fail "[$args] no window ($(e2e_describe "$pid"))"
   read -r x y w h <<<"$(e2e_geometry "$id")"
   [ "$x $y $w $h" = "-1 0 1368 768" ] || e2e_fail "[$args] geometry $x $y $w $h"
+  # Keys count from the sea on: the splash comes first.
+  e2e_wait_pixel 10 10 "#EF7B02" 10 || e2e_fail "[$args] no sea after the splash"
   xdotool keydown --window "$id" Escape
   sleep 0.7
   kill -0 "$pid" 2>/dev/null || e2e_fail "[$args] ended while Esc was held"

@@ -29,6 +29,8 @@ for args in "" "/s" "/S"; do
     e2e_fail "[$args] FindWindowW does not see the window"
   [ "$wx $wy $ww $wh" = "-1 0 1368 768" ] || e2e_fail "[$args] window rectangle $wx $wy $ww $wh"
   [ "$threads" -ge 2 ] || e2e_fail "[$args] $threads threads: no process thread"
+  # Keys count from the sea on: the splash comes first.
+  e2e_wait_pixel 10 10 "#EF7B02" 15 || e2e_fail "[$args] no sea after the splash"
   # Without a window manager the pointer decides where keys go.
   xdotool mousemove 683 384
   xdotool keydown Escape

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
-# The sea in Brinemere.scr under Wine: after the start the sky shows scheme 2's
-# colour, Enter turns it to scheme 3's, releasing Esc ends the run with exit code 0.
+# The sea in Brinemere.scr under Wine: first the splash picture centred on black,
+# then the sky shows scheme 2's colour, Enter turns it to scheme 3's, releasing Esc
+# ends the run with exit code 0.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -14,8 +15,27 @@ sky3="#00D290"
 panel="#2E1800"
 ink="#9E8870"
 
+tool=$root/build/release/tests/x11_tool
+[ -x "$tool" ] || e2e_fail "build the release preset first (x11_tool)"
+shots=$(mktemp -d)
+trap 'w32_cleanup; rm -rf "$shots"' EXIT
+
 w32_start_saver /s
 e2e_wait_window "$title" 30 >/dev/null || e2e_fail "no window"
+# First the splash on black, caught by a burst of screen shots: the view's centre
+# is 684 (the window starts at -1), so "LoadScr" lands at 684 - 327 - 1 = 356,
+# 384 - 107 = 277.
+"$tool" shots 40 100 "$shots/s" || e2e_fail "no screen shots"
+splash=""
+for shot in "$shots"/s-*.ppm; do
+  [ "$(e2e_shot_pixel "$shot" 10 10)" = "$sky2" ] && break
+  if [ "$(e2e_shot_pixel "$shot" 5 5)" = "#000000" ] &&
+    e2e_shot_shows "$shot" 356 277 "$root/resources/load_scr.png"; then
+    splash=$shot
+    break
+  fi
+done
+[ -n "$splash" ] || e2e_fail "no shot before the sea shows the splash picture on black"
 e2e_wait_pixel 10 10 "$sky2" 15 || e2e_fail "sky is $(e2e_pixel 10 10), not scheme 2's $sky2"
 # Without a window manager the pointer decides where keys go.
 xdotool mousemove 683 384

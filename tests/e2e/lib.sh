@@ -71,10 +71,14 @@ e2e_geometry() {
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
 }
 
+# The first #RRGGBB of ImageMagick's txt: output on standard input.
+e2e_txt_colour() {
+  awk 'NR==2{for(i=1;i<=NF;i++) if($i ~ /^#[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]/){print toupper(substr($i,1,7)); exit}}'
+}
+
 # The colour of screen pixel (x, y) as #RRGGBB.
 e2e_pixel() {
-  import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null |
-    awk 'NR==2{for(i=1;i<=NF;i++) if($i ~ /^#[0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f][0-9A-Fa-f]/){print toupper(substr($i,1,7)); exit}}'
+  import -silent -window root -crop "1x1+$1+$2" -depth 8 txt:- 2>/dev/null | e2e_txt_colour
 }
 
 # Waits up to $4 seconds for screen pixel ($1, $2) to become colour $3.
@@ -85,6 +89,24 @@ e2e_wait_pixel() {
     sleep 0.2
   done
   return 1
+}
+
+# Whether screen shot $1 (a PPM, see x11_tool shots) shows picture file $4 at ($2, $3)
+# as drawn over black, within 1 % a channel for the rounding of alpha blending.
+e2e_shot_shows() {
+  local shot=$1 x=$2 y=$3 file=$4 size part want shown=1
+  size=$(identify -format '%wx%h' "$file[0]" 2>/dev/null) || return 1
+  part=$(mktemp) want=$(mktemp)
+  convert "$shot" -crop "$size+$x+$y" +repage "ppm:$part"
+  convert "$file" -background black -flatten -depth 8 "ppm:$want"
+  [ "$(compare -metric AE -fuzz 1% "ppm:$part" "ppm:$want" null: 2>&1)" = "0" ] && shown=0
+  rm -f "$part" "$want"
+  return $shown
+}
+
+# The colour of pixel (x, y) of screen shot $1 as #RRGGBB.
+e2e_shot_pixel() {
+  convert "$1" -crop "1x1+$2+$3" -depth 8 txt:- 2>/dev/null | e2e_txt_colour
 }
 
 # Waits up to $2 seconds until no window is named $1 (a program that ended may

@@ -2,14 +2,23 @@
 //   x11_tool host W H   makes a top-level window of W x H, prints its id, waits
 //                       until it is destroyed or the tool is killed;
 //   x11_tool close ID   sends the window the close request a window manager
-//                       sends (WM_DELETE_WINDOW).
+//                       sends (WM_DELETE_WINDOW);
+//   x11_tool shots N MS PREFIX
+//                       takes N pictures of the whole screen MS milliseconds
+//                       apart as PREFIX-000.ppm ...: a burst catches what shows
+//                       only for a moment, and is checked at leisure afterwards.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
+
+#include <time.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+#include <vector>
 
 namespace {
 
@@ -40,6 +49,42 @@ int close(Display* display, Window window) {
   return 0;
 }
 
+// The screen as a binary PPM (P6): 8 bits a channel, top row first.
+bool writeScreen(Display* display, const std::string& path) {
+  const Window root = DefaultRootWindow(display);
+  XWindowAttributes a;
+  XGetWindowAttributes(display, root, &a);
+  XImage* image = XGetImage(display, root, 0, 0, a.width, a.height, AllPlanes, ZPixmap);
+  if (!image) return false;
+  std::vector<unsigned char> rgb;
+  rgb.reserve(static_cast<std::size_t>(a.width) * a.height * 3);
+  for (int y = 0; y < a.height; ++y) {
+    for (int x = 0; x < a.width; ++x) {
+      const unsigned long p = XGetPixel(image, x, y);
+      rgb.push_back(static_cast<unsigned char>((p & image->red_mask) >> 16));
+      rgb.push_back(static_cast<unsigned char>((p & image->green_mask) >> 8));
+      rgb.push_back(static_cast<unsigned char>(p & image->blue_mask));
+    }
+  }
+  XDestroyImage(image);
+  std::FILE* f = std::fopen(path.c_str(), "wb");
+  if (!f) return false;
+  std::fprintf(f, "P6\n%d %d\n255\n", a.width, a.height);
+  const bool ok = std::fwrite(rgb.data(), 1, rgb.size(), f) == rgb.size();
+  return std::fclose(f) == 0 && ok;
+}
+
+int shots(Display* display, int count, int milliseconds, const char* prefix) {
+  for (int i = 0; i < count; ++i) {
+    char name[16];
+    std::snprintf(name, sizeof name, "-%03d.ppm", i);
+    if (!writeScreen(display, prefix + std::string(name))) return 1;
+    const timespec pause{milliseconds / 1000, (milliseconds % 1000) * 1000000L};
+    nanosleep(&pause, nullptr);
+  }
+  return 0;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -54,6 +99,10 @@ int main(int argc, char** argv) {
   if (argc == 3 && std::strcmp(argv[1], "close") == 0) {
     return close(display, std::strtoul(argv[2], nullptr, 0));
   }
-  std::fprintf(stderr, "usage: x11_tool host W H | x11_tool close ID\n");
+  if (argc == 5 && std::strcmp(argv[1], "shots") == 0) {
+    return shots(display, std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
+  }
+  std::fprintf(stderr,
+               "usage: x11_tool host W H | x11_tool close ID | x11_tool shots N MS PREFIX\n");
   return 2;
 }

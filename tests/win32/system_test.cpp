@@ -43,6 +43,36 @@ TEST_F(Win32System, ResourcesAreFoundWithoutRegardToCase) {
   EXPECT_EQ(platform.findResource(L"ICON_MAIN", nullptr, size), nullptr);
 }
 
+// The splash and preview pictures as the resource compiler stores them: the bitmaps
+// as bare 8-bit DIBs that the system's picture library reads by name, the PNG as
+// plain bytes.
+TEST_F(Win32System, PicturesDecodeFromTheModule) {
+  ASSERT_EQ(platform.startPictures(), 1);
+  struct Case {
+    const wchar_t* name;
+    int width, height;
+  };
+  for (const Case& c :
+       {Case{L"InfoScr", 152, 13}, Case{L"UrlScr", 108, 13}, Case{L"PreviewScr", 152, 112}}) {
+    std::size_t size = 0;
+    const std::uint8_t* dib = platform.findResource(c.name, intType(2), size);
+    ASSERT_NE(dib, nullptr);
+    EXPECT_EQ(dib[14] | dib[15] << 8, 8) << "bits per pixel";
+    PictureData picture;
+    ASSERT_EQ(platform.decodeBitmapResource(c.name, picture), 1);
+    EXPECT_EQ(picture.width, c.width);
+    EXPECT_EQ(picture.height, c.height);
+  }
+  std::size_t size = 0;
+  const std::uint8_t* png = platform.findResource(L"loadscr", L"binarydata", size);
+  ASSERT_NE(png, nullptr);
+  PictureData picture;
+  ASSERT_EQ(platform.decodePicture(png, size, picture), 1);
+  EXPECT_EQ(picture.width, 655);
+  EXPECT_EQ(picture.height, 214);
+  platform.stopPictures();
+}
+
 TEST_F(Win32System, CommandLineStartsWithTheProgram) {
   const std::vector<std::wstring> args = platform.commandLineArguments();
   ASSERT_FALSE(args.empty());

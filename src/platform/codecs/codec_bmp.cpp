@@ -2,7 +2,7 @@
 // a bitmap resource holds. Decodes 1, 4 and 8-bit palette pictures (4 and 8-bit also
 // run-length encoded), 16 and 32-bit pictures with or without bit masks, and 24-bit
 // ones, bottom-up or top-down. Encodes opaque pictures as 24-bit and others as 32-bit
-// with an alpha mask.
+// with an alpha mask, or any picture as 8-bit with a palette of at most 256 colours.
 //
 // NOTE: alpha is never read, not even through an alpha mask: the system's picture
 // library reads every bitmap as opaque, and a picture must load the same on every
@@ -18,6 +18,7 @@
 #include <vector>
 
 #include "platform/codecs/codecs.h"
+#include "platform/codecs/quantize.h"
 
 namespace emu {
 namespace {
@@ -254,6 +255,29 @@ void put32(std::uint8_t*& p, std::uint32_t v) {
   put16(p, v >> 16);
 }
 
+// The 14-byte file header and a 40-byte info header; `colours` 0 counts the whole
+// palette of 2^bpp entries.
+void putHeaders(std::uint8_t*& p, int width, int height, int bpp, std::uint32_t compression,
+                std::uint32_t headerSize, std::uint32_t offset, std::uint64_t fileSize,
+                std::uint32_t colours) {
+  *p++ = 'B';
+  *p++ = 'M';
+  put32(p, static_cast<std::uint32_t>(fileSize));
+  put32(p, 0);
+  put32(p, offset);
+  put32(p, headerSize);
+  put32(p, static_cast<std::uint32_t>(width));
+  put32(p, static_cast<std::uint32_t>(height));  // positive: bottom row first
+  put16(p, 1);
+  put16(p, static_cast<std::uint32_t>(bpp));
+  put32(p, compression);
+  put32(p, static_cast<std::uint32_t>(fileSize - offset));
+  put32(p, 2835);  // 72 dots per inch
+  put32(p, 2835);
+  put32(p, colours);
+  put32(p, 0);
+}
+
 }  // namespace
 
 bool decodeBmp(const std::uint8_t* bytes, std::size_t size, PictureData& picture) {
@@ -289,22 +313,8 @@ bool encodeBmp(const PictureData& picture, std::FILE* file) {
 
   std::uint8_t header[14 + 108] = {};
   std::uint8_t* p = header;
-  *p++ = 'B';
-  *p++ = 'M';
-  put32(p, static_cast<std::uint32_t>(fileSize));
-  put32(p, 0);
-  put32(p, offset);
-  put32(p, headerSize);
-  put32(p, static_cast<std::uint32_t>(picture.width));
-  put32(p, static_cast<std::uint32_t>(picture.height));  // positive: bottom row first
-  put16(p, 1);
-  put16(p, static_cast<std::uint32_t>(bpp));
-  put32(p, opaque ? compressionRgb : compressionBitfields);
-  put32(p, static_cast<std::uint32_t>(fileSize - offset));
-  put32(p, 2835);  // 72 dots per inch
-  put32(p, 2835);
-  put32(p, 0);
-  put32(p, 0);
+  putHeaders(p, picture.width, picture.height, bpp, opaque ? compressionRgb : compressionBitfields,
+             headerSize, offset, fileSize, 0);
   if (!opaque) {
     put32(p, 0x00FF0000);
     put32(p, 0x0000FF00);
@@ -324,6 +334,37 @@ bool encodeBmp(const PictureData& picture, std::FILE* file) {
       *out++ = static_cast<std::uint8_t>(in[x] >> 16);
       if (!opaque) *out++ = static_cast<std::uint8_t>(in[x] >> 24);
     }
+    if (std::fwrite(row.data(), 1, stride, file) != stride) return false;
+  }
+  return true;
+}
+
+bool encodeBmp8(const PictureData& picture, std::FILE* file) {
+  if (picture.width < 1 || picture.height < 1 ||
+      picture.pixels.size() != static_cast<std::size_t>(picture.width) * picture.height) {
+    return false;
+  }
+  const std::size_t stride = (static_cast<std::size_t>(picture.width) + 3) / 4 * 4;
+  const std::uint64_t fileSize =
+      14 + 40 + 4 * 256 + static_cast<std::uint64_t>(stride) * picture.height;
+  if (fileSize > 0xFFFFFFFFu) return false;
+
+  std::uint32_t palette[256] = {};
+  int colours = 0, transparent = -1;
+  std::vector<std::uint8_t> indices(picture.pixels.size());
+  quantize(picture, 256, palette, colours, indices.data(), transparent);
+
+  std::uint8_t header[14 + 40 + 4 * 256] = {};
+  std::uint8_t* p = header;
+  // All 256 entries (the unused ones black), counted as 0: a resource compiler keeps only
+  // the DIB, whose bits must then follow the full palette.
+  putHeaders(p, picture.width, picture.height, 8, compressionRgb, 40, sizeof header, fileSize, 0);
+  for (int i = 0; i < colours; ++i) put32(p, palette[i]);  // B, G, R, 0
+  if (std::fwrite(header, 1, sizeof header, file) != sizeof header) return false;
+  std::vector<std::uint8_t> row(stride, 0);
+  for (int y = picture.height - 1; y >= 0; --y) {
+    std::copy_n(indices.begin() + static_cast<std::ptrdiff_t>(y) * picture.width, picture.width,
+                row.begin());
     if (std::fwrite(row.data(), 1, stride, file) != stride) return false;
   }
   return true;

@@ -45,6 +45,9 @@ bool encodeJpeg(const PictureData& picture, std::FILE* file, int quality);  // a
 bool encodeGif(const PictureData& picture, std::FILE* file);  // up to 256 colours, see quantize
 bool encodeTiff(const PictureData& picture, std::FILE* file);
 bool encodeBmp(const PictureData& picture, std::FILE* file);
+// 8 bits per pixel through a palette of the picture's colours, reduced by quantize to
+// 256 when there are more; alpha is dropped (below 128 reads black).
+bool encodeBmp8(const PictureData& picture, std::FILE* file);
 
 // ---- resample ---------------------------------------------------------------------
 // Bicubic resample over premultiplied colour, widened when shrinking so every source
