@@ -3,10 +3,12 @@
 // below; the outputs are committed under resources/.
 //
 //   make_demo_pictures OUTDIR
+//   make_demo_pictures --check DIR   (exit 1 when a committed picture differs)
 
 #include <cmath>
 #include <cstdio>
 #include <string>
+#include <vector>
 
 #include "platform/codecs/codecs.h"
 
@@ -80,14 +82,33 @@ bool write(const PictureData& p, const std::string& path) {
   return std::fclose(f) == 0 && ok;
 }
 
+std::vector<char> contents(std::FILE* f) {
+  std::vector<char> bytes;
+  std::rewind(f);
+  for (int c; (c = std::fgetc(f)) != EOF;) bytes.push_back(static_cast<char>(c));
+  return bytes;
+}
+
+// The picture encoded now is byte for byte the file at `path`.
+bool same(const PictureData& p, const std::string& path) {
+  std::FILE* now = std::tmpfile();
+  std::FILE* committed = std::fopen(path.c_str(), "rb");
+  const bool ok =
+      now && committed && emu::encodePng(p, now) && contents(now) == contents(committed);
+  if (now) std::fclose(now);
+  if (committed) std::fclose(committed);
+  return ok;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (argc != 2) {
-    std::fprintf(stderr, "usage: make_demo_pictures OUTDIR\n");
+  const bool check = argc == 3 && std::string(argv[1]) == "--check";
+  if (argc != 2 && !check) {
+    std::fprintf(stderr, "usage: make_demo_pictures OUTDIR | --check DIR\n");
     return 2;
   }
-  const std::string dir = std::string(argv[1]) + "/";
+  const std::string dir = std::string(argv[argc - 1]) + "/";
 
   Canvas digits(12, 18 * 11, clear);  // cell 10 stays clear: the blank
   for (int d = 0; d < 10; ++d) digit(digits, 18 * d, d, 0xFFFFD040);
@@ -121,7 +142,12 @@ int main(int argc, char** argv) {
                  {strip.p, "demo_strip.png"},   {bar3.p, "demo_bar3.png"},
                  {bar2.p, "demo_bar2.png"},     {bar1.p, "demo_bar1.png"}};
   for (const auto& o : outputs) {
-    if (!write(o.p, dir + o.name)) {
+    if (check && !same(o.p, dir + o.name)) {
+      std::fprintf(stderr, "make_demo_pictures: %s%s differs from the drawing\n", dir.c_str(),
+                   o.name);
+      return 1;
+    }
+    if (!check && !write(o.p, dir + o.name)) {
       std::fprintf(stderr, "make_demo_pictures: cannot write %s%s\n", dir.c_str(), o.name);
       return 1;
     }

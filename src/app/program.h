@@ -10,6 +10,10 @@ void registerApplication();
 // given, then the shell.
 int runProgram(Handle instance, int showCommand, void (*adjust)() = nullptr);
 
+// The same start for any application's registration (the widget demo has its own).
+int runApplication(void (*registerApp)(), Handle instance, int showCommand,
+                   void (*adjust)() = nullptr);
+
 // An `adjust` for the frame renderer, golden frames and benchmarks: no splash, so
 // the first frame presented is the scene's first.
 void withoutSplash();

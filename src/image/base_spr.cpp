@@ -43,14 +43,6 @@ bool sizeAllowed(long long width, long long height) {
 
 bool tintPending() { return (pendingLoad.tint & 0xFFFFFFu) != 0xFFFFFFu; }
 
-// Blue, green and red each c * t >> 8 with the tint's channels; alpha kept.
-Color tinted(Color c, Color tint) {
-  const auto channel = [&](int shift) {
-    return (((c >> shift) & 0xFFu) * ((tint >> shift) & 0xFFu) >> 8) << shift;
-  };
-  return (c & 0xFF000000u) | channel(16) | channel(8) | channel(0);
-}
-
 // Copies `count` words, tinted when a tint is pending.
 void copyTinted(Color* to, const Color* from, std::size_t count) {
   if (!tintPending()) {
@@ -58,7 +50,7 @@ void copyTinted(Color* to, const Color* from, std::size_t count) {
     return;
   }
   const Color tint = pendingLoad.tint;
-  for (std::size_t i = 0; i < count; ++i) to[i] = tinted(from[i], tint);
+  for (std::size_t i = 0; i < count; ++i) to[i] = tintedColour(from[i], tint);
 }
 
 int alphaNotUniform(const Color* pixels, std::size_t count) {
@@ -86,6 +78,13 @@ int farCorner(long long v) {
 }
 
 }  // namespace
+
+Color tintedColour(Color c, Color tint) {
+  const auto channel = [&](int shift) {
+    return (((c >> shift) & 0xFFu) * ((tint >> shift) & 0xFFu) >> 8) << shift;
+  };
+  return (c & 0xFF000000u) | channel(16) | channel(8) | channel(0);
+}
 
 // ---- placement ---------------------------------------------------------------------------
 
@@ -295,7 +294,7 @@ bool BaseSPR::Grab(int left, int top, int right, int bottom) {
       Color* out = pixels + static_cast<std::size_t>(y - top) * width + (fromX - left);
       for (int x = 0; x <= toX - fromX; ++x) {
         const Color c = in[x] | 0xFF000000u;
-        out[x] = tint == 0xFFFFFFFFu ? c : tinted(c, tint);
+        out[x] = tint == 0xFFFFFFFFu ? c : tintedColour(c, tint);
       }
     }
   }

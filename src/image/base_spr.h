@@ -92,5 +92,8 @@ void placeRect(int x, int y, int w, int h, int flags, int pixelSize, int gap, in
 extern BaseSPR* globalPicture;
 void constructGlobalPicture();
 
+// Blue, green and red each c * t >> 8 with the tint's channels; alpha kept.
+Color tintedColour(Color c, Color tint);
+
 // Pending options and override back to their defaults (tests, repeated runs).
 void resetPendingLoad();

@@ -4,8 +4,10 @@
 #include "image/color_ramp.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
 
+#include "image/base_spr.h"
 #include "image/picture_io.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
@@ -15,13 +17,6 @@ namespace {
 
 constexpr wchar_t notOneWide[] = L"File for Gradient not 1 pixel width";
 constexpr wchar_t notFound[] = L"JPG or BMP Resource Not Found";
-
-Color tinted(Color c, Color t) {
-  Color out = c & 0xFF000000u;
-  for (int shift : {0, 8, 16})
-    out |= (((c >> shift) & 0xFFu) * ((t >> shift) & 0xFFu) >> 8) << shift;
-  return out;
-}
 
 }  // namespace
 
@@ -100,8 +95,10 @@ void ColorRamp::FillRows(int left, int top, int right, int bottom) const {
   if (count == 0 || !b.pixels || b.viewMaxX < 0 || b.viewMaxY < 0) return;
   if (top == 0 && right == 0 && bottom == 0) {
     top = left;
-    right = b.viewMaxX - left;
-    bottom = b.viewMaxY - left;
+    right = static_cast<int>(
+        std::clamp<long long>(static_cast<long long>(b.viewMaxX) - left, INT_MIN, INT_MAX));
+    bottom = static_cast<int>(
+        std::clamp<long long>(static_cast<long long>(b.viewMaxY) - left, INT_MIN, INT_MAX));
   }
   const long long rows = static_cast<long long>(bottom) - top + 1;
   // Levels past an int are spread like the int's largest; rows that far are off the view.
@@ -109,7 +106,7 @@ void ColorRamp::FillRows(int left, int top, int right, int bottom) const {
   const int fromX = std::max(left, 0), toX = std::min(right, b.viewMaxX);
   const int fromY = std::max(top, 0), toY = std::min(bottom, b.viewMaxY);
   for (int y = fromY; y <= toY && fromX <= toX; ++y) {
-    const Color c = tinted(
+    const Color c = tintedColour(
         Sample(static_cast<int>(std::min<long long>(static_cast<long long>(y) - top, levels - 1)),
                levels),
         tint);

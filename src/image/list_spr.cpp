@@ -11,8 +11,6 @@
 
 namespace {
 
-int clampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
-
 int itemWidth(const std::unique_ptr<BaseSPR>& p) { return p ? p->width : 0; }
 int itemHeight(const std::unique_ptr<BaseSPR>& p) { return p ? p->height : 0; }
 

@@ -24,8 +24,6 @@ constexpr Color textDimColour = 0xFF646464;
 constexpr Color separatorColour = 0xFF282828;
 constexpr Color hoverColour = 0xFF505050;
 
-int clampToInt(long long v) { return static_cast<int>(std::clamp<long long>(v, INT_MIN, INT_MAX)); }
-
 std::unique_ptr<BaseSPR> loadPicture(const wchar_t* name, Color tint) {
   pendingLoad.tint = tint;
   std::unique_ptr<BaseSPR> p(new (std::nothrow) BaseSPR(name, nullptr, -1, -1));

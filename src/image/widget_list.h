@@ -20,6 +20,11 @@ inline void freePictures(OwnedPictures pictures, int& count) {
   count = 0;
 }
 
+// v saturated to the int range.
+inline int clampToInt(long long v) {
+  return static_cast<int>(v < -2147483648LL ? -2147483648LL : v > 2147483647LL ? 2147483647LL : v);
+}
+
 // Truncates toward zero; NaN gives 0 and values past the int range saturate.
 inline int truncateToInt(double v) {
   if (std::isnan(v)) return 0;

@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <vector>
 
 #include "fake_pictures.h"
@@ -265,6 +266,10 @@ TEST_F(Widgets, RampsBuildSampleAndFillRows) {
   EXPECT_EQ(view.at(5, 1), 0xFFFEFEFEu);
   ramp.FillRows(-100, 7, 100, 7);
   EXPECT_EQ(view.at(7, 7), 0xFF000000u);
+  // An inset past the int range saturates: rows from INT_MIN to INT_MAX, the view's
+  // far down them, so it takes the last colour (levels cut to INT_MAX).
+  ramp.FillRows(INT_MIN, 0, 0, 0);
+  EXPECT_EQ(view.at(0, 0), 0xFFFEFEFEu);
   // All three zero: the view inset by x0, six rows over three colours.
   view.make(8, 8, 0xFF0000FF);
   ramp.tint = 0xFF808080;
