@@ -207,7 +207,7 @@ int main(int argc, char** argv) {
   options.onPresent = onPresent;
   headless::configure(options);
   started = std::chrono::steady_clock::now();
-  const int code = runProgram(0, SW_SHOWNORMAL);
+  const int code = runProgram(0, SW_SHOWNORMAL, withoutSplash);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const int frames = headless::framesPresented();
