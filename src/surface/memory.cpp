@@ -43,7 +43,10 @@ void* allocate(std::size_t size) {
 
 }  // namespace
 
+std::atomic<long> outOfMemoryReports{0};
+
 void reportOutOfMemory() {
+  outOfMemoryReports.fetch_add(1);
   platform.messageBox(shell.mainWindow, L"Out of memory", L"Process Runtime Error", MB_ICONERROR);
   platform.sendMessage(shell.mainWindow, WM_CLOSE, 0, 0);
 }

@@ -1,6 +1,8 @@
 // Aligned memory blocks and the grow-only buffer of the drawing code.
 #pragma once
 
+#include <atomic>
+
 #include <cstddef>
 
 // size bytes aligned to `alignment`; fill 0 leaves them undefined, 255 sets 0xFF,
@@ -17,6 +19,9 @@ void freeGrownBuffer(void* block);  // frees a block made by growBuffer; null is
 
 // The "Out of memory" box ("Process Runtime Error"), then a close request.
 void reportOutOfMemory();
+// How many times the box was shown; the start-up reads it to end a run whose
+// registration could not allocate, since no window exists yet to close.
+extern std::atomic<long> outOfMemoryReports;
 
 // ---- fault injection (tests) ----
 // Makes the nth allocation of allocAligned and growBuffer from now fail as if memory
