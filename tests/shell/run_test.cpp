@@ -25,7 +25,9 @@ void useStandInPictures() {
   fake_pictures::install({{L"LoadScr", solid(655, 214, splashColour)},
                           {L"InfoScr", solid(152, 13, 0xFFFFFFFF)},
                           {L"UrlScr", solid(108, 13, 0xFFFFFFFF)},
-                          {L"PreviewScr", solid(152, 112, previewColour)}});
+                          {L"PreviewScr", solid(152, 112, previewColour)},
+                          // The help panel's font: 256 blank cells.
+                          {L"TYPE_EN_RU", solid(8, 256 * 10, 0xFF000000)}});
 }
 
 struct Run : ::testing::Test {
