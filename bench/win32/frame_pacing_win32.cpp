@@ -73,7 +73,7 @@ int probeBitBlt(Handle dc, int x, int y, int width, int height, Handle surface, 
     probe.cpuLastMs = processCpuMs();
     if (!probe.exitPosted) {
       probe.exitPosted = true;
-      PostMessageW(reinterpret_cast<HWND>(shell.mainWindow), WM_KEYUP, VK_ESCAPE,
+      PostMessageW(reinterpret_cast<HWND>(shell.mainWindow.load()), WM_KEYUP, VK_ESCAPE,
                    static_cast<LPARAM>(0xC0000001u));
     }
   }
