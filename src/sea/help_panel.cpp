@@ -34,6 +34,9 @@ constexpr int textFlags = BLEND_ADD | anchorCentreX | anchorCentreY;
 }  // namespace
 
 void createHelpFont() {
+  // A run stopped from outside never reached its release; a later run must not
+  // leak the font it left.
+  releaseHelpFont();
   helpFont = new FontSPR(L"TYPE_EN_RU", nullptr);
   helpFont->lineGap = 4;
 }
