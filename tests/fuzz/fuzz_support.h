@@ -9,7 +9,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/codecs.h"
+#include "platform/codecs/codecs.h"
 
 namespace fuzz {
 

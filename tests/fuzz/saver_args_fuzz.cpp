@@ -32,7 +32,10 @@ std::wstring wideArgument(const std::string& bytes) {
 }
 
 void checkProgramName(const std::wstring& path) {
-  const std::wstring tail = path.substr(path.find_last_of(L'\\') + 1);
+  // The folder ends at the last separator the platform knows ('/' too off Windows).
+  std::size_t start = path.size();
+  while (start > 0 && !platform.isFolderSeparator(path[start - 1])) --start;
+  const std::wstring tail = path.substr(start);
   const std::size_t n = std::wcslen(shell.programName);
   fuzz::check(n <= 255, "program name longer than 255 characters");
   fuzz::check(tail.compare(0, n, shell.programName) == 0,
