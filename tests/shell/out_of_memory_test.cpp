@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "app/program.h"
+#include "fake_pictures.h"
 #include "input/input_state.h"
 #include "platform/headless/headless.h"
 #include "shell/shell.h"
@@ -29,6 +30,7 @@ int runOnce(long failing) {
   options.screenHeight = 200;
   options.onPresent = escAfterLastFrame;
   headless::configure(options);
+  fake_pictures::installProgramStandIns(0xFF2468AC, 0xFF3060A0);
   failAllocationAt(failing);
   const int code = runProgram(0, SW_SHOWNORMAL);
   // A stopped process frees nothing; the next run must allocate from nothing again.

@@ -19,15 +19,7 @@ namespace {
 
 constexpr Color splashColour = 0xFF2468ACu, previewColour = 0xFF3060A0u;
 
-// After configure(), which installs the backend's own resources.
-void useStandInPictures() {
-  using fake_pictures::solid;
-  fake_pictures::install({{L"LoadScr", solid(655, 214, splashColour)},
-                          {L"InfoScr", solid(152, 13, 0xFFFFFFFF)},
-                          {L"UrlScr", solid(108, 13, 0xFFFFFFFF)},
-                          {L"PreviewScr", solid(152, 112, previewColour)},
-                          {L"TYPE_EN_RU", solid(8, 2560, 0xFF000000)}});
-}
+void useStandInPictures() { fake_pictures::installProgramStandIns(splashColour, previewColour); }
 
 struct Run : ::testing::Test {
   Platform saved = platform;

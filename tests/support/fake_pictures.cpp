@@ -51,4 +51,12 @@ PictureData solid(int width, int height, std::uint32_t colour) {
   return p;
 }
 
+void installProgramStandIns(std::uint32_t splashColour, std::uint32_t previewColour) {
+  install({{L"LoadScr", solid(655, 214, splashColour)},
+           {L"InfoScr", solid(152, 13, 0xFFFFFFFF)},
+           {L"UrlScr", solid(108, 13, 0xFFFFFFFF)},
+           {L"PreviewScr", solid(152, 112, previewColour)},
+           {L"TYPE_EN_RU", solid(8, 2560, 0xFF000000)}});
+}
+
 }  // namespace fake_pictures

@@ -23,4 +23,9 @@ void install(const std::vector<std::pair<std::wstring, PictureData>>& pictures);
 
 PictureData solid(int width, int height, std::uint32_t colour);
 
+// Flat stand-ins for every picture a run of the program loads (the splash, the
+// preview, the font), so whole runs need neither codecs nor embedded resources.
+// Call after headless::configure, which installs the backend's own resources.
+void installProgramStandIns(std::uint32_t splashColour, std::uint32_t previewColour);
+
 }  // namespace fake_pictures
