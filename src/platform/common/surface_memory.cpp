@@ -60,6 +60,10 @@ Handle createSurface(Handle, int width, int height, void** pixels) {
   {
     LiveSurfaces& l = live();
     std::lock_guard lock(l.mutex);
+    // Not the record's address: memory freed by a release may come back for the next
+    // surface, and a paint still holding the old handle would then copy the new one.
+    static Handle lastHandle = 0;
+    s->handle = ++lastHandle;
     try {
       l.surfaces.push_back(s);
     } catch (const std::bad_alloc&) {
@@ -69,7 +73,7 @@ Handle createSurface(Handle, int width, int height, void** pixels) {
     }
   }
   *pixels = memory;
-  return reinterpret_cast<Handle>(s);
+  return s->handle;
 }
 
 void releaseSurface(Handle surface) {
@@ -77,8 +81,8 @@ void releaseSurface(Handle surface) {
   {
     LiveSurfaces& l = live();
     std::lock_guard lock(l.mutex);
-    const auto at =
-        std::find(l.surfaces.begin(), l.surfaces.end(), reinterpret_cast<Surface*>(surface));
+    const auto at = std::find_if(l.surfaces.begin(), l.surfaces.end(),
+                                 [surface](const Surface* x) { return x->handle == surface; });
     if (at == l.surfaces.end()) return;
     s = *at;
     l.surfaces.erase(at);
@@ -89,7 +93,8 @@ void releaseSurface(Handle surface) {
 
 LockedSurface::LockedSurface(Handle surface) : lock_(live().mutex) {
   const std::vector<Surface*>& all = live().surfaces;
-  const auto at = std::find(all.begin(), all.end(), reinterpret_cast<Surface*>(surface));
+  const auto at = std::find_if(all.begin(), all.end(),
+                               [surface](const Surface* x) { return x->handle == surface; });
   if (at != all.end()) surface_ = *at;
 }
 

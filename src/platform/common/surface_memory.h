@@ -14,6 +14,7 @@ namespace emu {
 struct Surface {
   int width = 0, height = 0;
   std::uint8_t* pixels = nullptr;  // bottom row first, width * 4 bytes a row
+  Handle handle = 0;               // a serial number, never reused, so a stale handle finds nothing
 };
 
 // A window's picture: top row first, rows packed.
