@@ -57,13 +57,7 @@ coproc HOST { exec "$tool" host 320 240; }
 read -r -t 5 host <&"${HOST[0]}" || e2e_fail "no host window"
 "$program" /p "$host" &
 pid=$!
-child=""
-for _ in $(seq 50); do
-  child=$(xwininfo -children -id "$host" 2>/dev/null | awk '/^ +0x/{print $1; exit}')
-  [ -n "$child" ] && break
-  sleep 0.1
-done
-[ -n "$child" ] || e2e_fail "no preview child in the host"
+child=$(e2e_preview_child "$host") || e2e_fail "no preview child in the host"
 read -r _ _ w h <<<"$(e2e_geometry "$child")"
 [ "$w $h" = "320 240" ] || e2e_fail "preview child is $w x $h"
 kill -0 "$pid" 2>/dev/null || e2e_fail "preview ended on its own"

@@ -77,6 +77,17 @@ e2e_wait_exit() {
 }
 
 # "x y width height" of a window, from xwininfo.
+# The first child window of HOST, waited for up to 5 s; status 1 when none came.
+e2e_preview_child() {
+  local child=""
+  for _ in $(seq 50); do
+    child=$(xwininfo -children -id "$1" 2>/dev/null | awk '/^ +0x/{print $1; exit}')
+    [ -n "$child" ] && break
+    sleep 0.1
+  done
+  [ -n "$child" ] && echo "$child"
+}
+
 e2e_geometry() {
   xwininfo -id "$1" | awk '/Absolute upper-left X/{x=$NF} /Absolute upper-left Y/{y=$NF}
     /Width:/{w=$NF} /Height:/{h=$NF} END{print x, y, w, h}'
