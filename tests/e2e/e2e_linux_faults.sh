@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Faults from outside the Linux program: the window closed at random moments of the
-# run (start-up included), and the X server going away under it. Each must end the
-# run promptly with the documented exit code, never hang.
+# Faults of the Linux program: the window closed at random moments of the run
+# (start-up included), its own pictures missing or damaged, and the X server going
+# away under it. Each must end the run promptly with the documented exit code,
+# never hang.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -25,6 +26,22 @@ for delay in 0 0.05 0.2 0.21 0.22 0.23 0.24 0.25 0.3 \
   e2e_close_until_gone "$tool" "$id" "$pid" 2 ||
     e2e_fail "[close at $delay] still running after three close requests"
   [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[close at $delay] exit code $E2E_STATUS"
+done
+
+# Test builds whose own pictures are missing or cut short: the run-time error box
+# comes up (the splash's picture at once, the font's after the splash), and once
+# it is dismissed the run ends with 0.
+for case in missing_splash short_font; do
+  faulty=$root/build/$E2E_BUILD/tests/brinemere_$case
+  [ -x "$faulty" ] || e2e_fail "build the $E2E_BUILD preset first (brinemere_$case)"
+  "$faulty" &
+  pid=$!
+  box=$(e2e_wait_window "^Process Runtime Error$" 20) ||
+    e2e_fail "[$case] no error box ($(e2e_describe "$pid"))"
+  kill -0 "$pid" 2>/dev/null || e2e_fail "[$case] ended before the box was dismissed"
+  "$tool" close "$box"
+  e2e_wait_exit "$pid" 10 || e2e_fail "[$case] still running 10 s after the box was dismissed"
+  [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[$case] exit code $E2E_STATUS"
 done
 
 # The X server goes away: the program says so and ends with exit code 1.

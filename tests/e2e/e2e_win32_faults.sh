@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Faults from outside Brinemere.scr under Wine: a display change refused with its
-# box and the run ended with 0; the window closed at random moments of the run
-# (start-up included); the X server going away under it. Never a hang.
+# Faults of Brinemere.scr under Wine: a display change refused with its box and the
+# run ended with 0; the window closed at random moments of the run (start-up
+# included); its own pictures missing or damaged; the X server going away under
+# it. Never a hang.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -34,6 +35,24 @@ for delay in 0 0.$((RANDOM % 10)) 0.$((RANDOM % 10))$((RANDOM % 10)) 1.5; do
     e2e_fail "[close at $delay] still running after three close requests"
   [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[close at $delay] exit code $E2E_STATUS"
 done
+
+# Test builds whose own pictures are missing or cut short: the run-time error box
+# with its text comes up (the splash's picture at once, the font's after the
+# splash), and once it is dismissed the run ends with 0.
+for case in missing_splash short_font; do
+  scr=$root/build/windows/tests/Brinemere_$case.scr
+  [ -f "$scr" ] || e2e_fail "build the windows preset first (Brinemere_$case.scr)"
+  w32_start_saver /s
+  text=""
+  for _ in $(seq 100); do
+    text=$(w32_host dialog "Process Runtime Error") && break
+    sleep 0.2
+  done
+  [ "$text" = "BaseSPR : Load : JPG, GIF, PNG or BMP Resource Not Found" ] ||
+    e2e_fail "[$case] box text '$text'"
+  w32_expect_clean_exit "$case" 10
+done
+scr=$root/build/windows/src/Brinemere.scr
 
 # The X server goes away: the program must end (Wine reports the error), not hang.
 w32_start_saver

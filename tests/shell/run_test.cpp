@@ -235,3 +235,52 @@ TEST_F(Run, PreviewPaintsAChildOfTheHostsClientSize) {
   EXPECT_EQ(headless::framesPresented(), 0);  // no process thread
   EXPECT_EQ(shell.processThread, 0u);
 }
+
+// The program's own pictures, missing or cut short: each ends the run through the
+// error box and the close, with exit code 0, wherever the run needs the picture.
+struct ResourceFault {
+  const wchar_t* name;
+  bool missing;  // else the first bytes only, as from a damaged file
+};
+ResourceFault resourceFault;
+const std::uint8_t* (*realFindResource)(const wchar_t*, const wchar_t*, std::size_t&) = nullptr;
+
+const std::uint8_t* faultyFindResource(const wchar_t* name, const wchar_t* type,
+                                       std::size_t& size) {
+  const std::uint8_t* bytes = realFindResource(name, type, size);
+  if (!bytes || !name || std::wstring(name) != resourceFault.name) return bytes;
+  if (resourceFault.missing) {
+    size = 0;
+    return nullptr;
+  }
+  if (size > 40) size = 40;  // past the header, short of the pixels
+  return bytes;
+}
+
+TEST_F(Run, AMissingOrDamagedPictureEndsTheRunThroughTheErrorBox) {
+  const std::wstring notFound =
+      L"Process Runtime Error|BaseSPR : Load : JPG, GIF, PNG or BMP Resource Not Found";
+  options.onPresent = escHeldThenReleased;
+  for (const wchar_t* name : {L"LoadScr", L"InfoScr", L"UrlScr", L"TYPE_EN_RU"}) {
+    for (const bool missing : {true, false}) {
+      const std::wstring what = std::wstring(name) + (missing ? L" missing" : L" cut short");
+      resetShellState();
+      backBuffer = BackBuffer{};
+      options.arguments = {L"brinemere.scr"};
+      headless::configure(options);
+      std::size_t size = 0;
+      const auto* bitmapType = reinterpret_cast<const wchar_t*>(std::uintptr_t{2});
+      ASSERT_TRUE(platform.findResource(name, L"BINARYDATA", size) ||
+                  platform.findResource(name, bitmapType, size))
+          << "the program has no picture " << std::string(what.begin(), what.end());
+      resourceFault = {name, missing};
+      realFindResource = platform.findResource;
+      platform.findResource = faultyFindResource;
+      EXPECT_EQ(runProgram(0, SW_SHOWNORMAL), 0) << std::string(what.begin(), what.end());
+      const std::vector<std::wstring>& boxes = headless::messageBoxes();
+      ASSERT_EQ(boxes.size(), 1u) << std::string(what.begin(), what.end());
+      EXPECT_EQ(boxes[0], notFound) << std::string(what.begin(), what.end());
+      EXPECT_EQ(shell.processFinished, 0) << "the close stops the process";
+    }
+  }
+}
