@@ -22,7 +22,8 @@ bool readInt(const std::string& text, long low, long high, int& value) {
   const char* start = text.c_str();
   char* end = nullptr;
   const long v = std::strtol(start, &end, 10);
-  if (end == start || *end != 0 || v < low || v > high) return false;
+  // The whole text: a zero byte inside it ends the reading early, not the text.
+  if (end == start || end != start + text.size() || v < low || v > high) return false;
   value = static_cast<int>(v);
   return true;
 }

@@ -89,6 +89,9 @@ TEST(RenderOptions, EventScriptReadsMouseEventsAndSpellsThemBack) {
   }
   // All of them in one script: the commas inside Move(...) do not split it.
   std::vector<ScriptEvent> script;
+  // A zero byte inside a number is not its end (a fuzzer's find).
+  EXPECT_FALSE(parseEventScript(std::string("5:Move(16\0x,4)", 14), script));
+  EXPECT_FALSE(parseEventScript(std::string("5\0x:A", 5), script));
   ASSERT_TRUE(parseEventScript(all, script));
   ASSERT_EQ(script.size(), std::size(cases));
   for (std::size_t i = 0; i < script.size(); ++i)
