@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# BrinemereDemo.exe under Wine on a virtual 1366x768 display: it starts and draws;
+# the right button opens the menu with its bar at the mouse; clicking "Colours"
+# sends Space, which turns the ramp from sea to dusk and closes the menu; Esc ends
+# the run with 0, leaving the settings file beside the program with the new
+# colours. Ctrl+C puts the frame on the clipboard, where xclip reads it as a picture.
+set -uo pipefail
+root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
+. "$root/tests/e2e/lib.sh"
+. "$root/tests/e2e/win32_lib.sh"
+demo=$root/build/windows/src/BrinemereDemo.exe
+[ -f "$demo" ] || e2e_fail "build the windows preset first (BrinemereDemo.exe)"
+w32_init "$root"
+settings=${demo%.exe}.ini
+rm -f "$settings"
+
+background="#101820"
+bar="#2C3440"  # the bar's body, unlit
+# The ramp's top row (y = 768 / 3) is the scheme's top colour times 255 / 256:
+# sea 0x102040 and dusk 0x301018.
+sea="#0F1F3F"
+dusk="#2F0F17"
+
+"$wine_run" "$demo" &
+saver_pid=$!
+w32_pids+=("$saver_pid")
+id=$(e2e_wait_window "Brinemere Demo" 30) || e2e_fail "no window"
+e2e_wait_pixel 5 5 "$background" 15 || e2e_fail "the background is $(e2e_pixel 5 5)"
+e2e_wait_pixel 5 256 "$sea" 5 || e2e_fail "the ramp starts $(e2e_pixel 5 256), not $sea"
+
+# Rows 16 high, 4 apart from the mouse's y: "Strip speed" at 200, "Reset count" at
+# 220, "Colours" at 240, the separator at 260, "Exit" at 265; the bars run from the
+# mouse's x for 120 pixels.
+xdotool mousemove 600 200 click 3
+e2e_wait_pixel 660 248 "$bar" 5 || e2e_fail "no menu bar at the mouse: $(e2e_pixel 660 248)"
+[ "$(e2e_pixel 560 5)" = "$background" ] || e2e_fail "the menu reaches the top"
+xdotool mousemove 660 248
+sleep 0.5
+xdotool click 1
+e2e_wait_pixel 5 256 "$dusk" 5 || e2e_fail "after Colours the ramp is $(e2e_pixel 5 256)"
+e2e_wait_pixel 660 248 "$background" 5 || e2e_fail "the menu stays after a click"
+kill -0 "$saver_pid" 2>/dev/null || e2e_fail "the demo ended on Colours"
+
+# Ctrl+C: Wine hands our bitmap to X11 programs.
+if command -v xclip >/dev/null; then
+  xdotool key ctrl+c
+  shot=$(mktemp --suffix=.bmp)
+  for _ in $(seq 25); do
+    timeout 5 xclip -selection clipboard -o -t image/bmp >"$shot" 2>/dev/null && [ -s "$shot" ] && break
+    sleep 0.2
+  done
+  got=$(convert "$shot" -alpha off -crop "1x1+5+256" -depth 8 txt:- 2>/dev/null | e2e_txt_colour)
+  rm -f "$shot"
+  [ "$got" = "$dusk" ] || e2e_fail "the copied frame shows $got at (5, 256), not $dusk"
+fi
+
+xdotool key Escape
+w32_expect_clean_exit "Esc" 5
+[ -f "$settings" ] || e2e_fail "no settings file beside the program"
+read -r mark step scheme count rest <<<"$(tr -d '\0' <"$settings")"
+[ "$mark $step $scheme" = "1 2 1" ] && [ -z "$rest" ] && [ "$count" -gt 0 ] ||
+  e2e_fail "the settings file holds '$(tr -d '\0' <"$settings")'"
+rm -f "$settings"
+exit 0
