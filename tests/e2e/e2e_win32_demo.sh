@@ -15,7 +15,6 @@ settings=${demo%.exe}.ini
 rm -f "$settings"
 
 background="#101820"
-bar="#2C3440"  # the bar's body, unlit
 # The ramp's top row (y = 768 / 3) is the scheme's top colour times 255 / 256:
 # sea 0x102040 and dusk 0x301018.
 sea="#0F1F3F"
@@ -28,31 +27,23 @@ id=$(e2e_wait_window "Brinemere Demo" 30) || e2e_fail "no window"
 e2e_wait_pixel 5 5 "$background" 15 || e2e_fail "the background is $(e2e_pixel 5 5)"
 e2e_wait_pixel 5 256 "$sea" 5 || e2e_fail "the ramp starts $(e2e_pixel 5 256), not $sea"
 
-# Rows 16 high, 4 apart from the mouse's y: "Strip speed" at 200, "Reset count" at
-# 220, "Colours" at 240, the separator at 260, "Exit" at 265; the bars run from the
-# mouse's x for 120 pixels.
-xdotool mousemove 600 200 click 3
-e2e_wait_pixel 660 248 "$bar" 5 || e2e_fail "no menu bar at the mouse: $(e2e_pixel 660 248)"
-[ "$(e2e_pixel 560 5)" = "$background" ] || e2e_fail "the menu reaches the top"
-xdotool mousemove 660 248
-sleep 0.5
-xdotool click 1
+# "Colours", the third row (e2e_demo_choose in lib.sh).
+e2e_demo_choose 248
 e2e_wait_pixel 5 256 "$dusk" 5 || e2e_fail "after Colours the ramp is $(e2e_pixel 5 256)"
 e2e_wait_pixel 660 248 "$background" 5 || e2e_fail "the menu stays after a click"
 kill -0 "$saver_pid" 2>/dev/null || e2e_fail "the demo ended on Colours"
 
 # Ctrl+C: Wine hands our bitmap to X11 programs.
-if command -v xclip >/dev/null; then
-  xdotool key ctrl+c
-  shot=$(mktemp --suffix=.bmp)
-  for _ in $(seq 25); do
-    timeout 5 xclip -selection clipboard -o -t image/bmp >"$shot" 2>/dev/null && [ -s "$shot" ] && break
-    sleep 0.2
-  done
-  got=$(convert "$shot" -alpha off -crop "1x1+5+256" -depth 8 txt:- 2>/dev/null | e2e_txt_colour)
-  rm -f "$shot"
-  [ "$got" = "$dusk" ] || e2e_fail "the copied frame shows $got at (5, 256), not $dusk"
-fi
+command -v xclip >/dev/null || e2e_fail "xclip is missing (scripts/setup installs it)"
+xdotool key ctrl+c
+shot=$(mktemp --suffix=.bmp)
+for _ in $(seq 25); do
+  timeout 5 xclip -selection clipboard -o -t image/bmp >"$shot" 2>/dev/null && [ -s "$shot" ] && break
+  sleep 0.2
+done
+got=$(convert "$shot" -alpha off -crop "1x1+5+256" -depth 8 txt:- 2>/dev/null | e2e_txt_colour)
+rm -f "$shot"
+[ "$got" = "$dusk" ] || e2e_fail "the copied frame shows $got at (5, 256), not $dusk"
 
 xdotool key Escape
 w32_expect_clean_exit "Esc" 5
