@@ -3,7 +3,9 @@
 # the right button opens the menu with its bar at the mouse; clicking "Colours"
 # sends Space, which turns the ramp from sea to dusk and closes the menu; Esc ends
 # the run with 0, leaving the settings file beside the program with the new
-# colours. Ctrl+C puts the frame on the clipboard, where xclip reads it as a picture.
+# colours. Ctrl+C puts the frame on the clipboard, where xclip reads it as a picture;
+# Ctrl+S opens the save dialog, which saves nothing when cancelled and otherwise
+# saves the frame as PNG, adding ".png" to a name without a dot.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -45,6 +47,36 @@ got=$(convert "$shot" -alpha off -crop "1x1+5+256" -depth 8 txt:- 2>/dev/null | 
 rm -f "$shot"
 [ "$got" = "$dusk" ] || e2e_fail "the copied frame shows $got at (5, 256), not $dusk"
 
+# Ctrl+S, cancelled, then given a path (no dot in it: Z: is the Unix root).
+saved=$(mktemp -d /tmp/demo-wine-XXXXXX)
+trap 'w32_cleanup; rm -rf "$saved"' EXIT
+for answer in cancel "Z:$(tr / '\\' <<<"$saved")\\frame"; do
+  xdotool key ctrl+s
+  e2e_wait_window "Save the frame" 15 >/dev/null || e2e_fail "[$answer] no save dialog"
+  sleep 1
+  if [ "$answer" = cancel ]; then
+    xdotool key Escape
+  else
+    xdotool type "$answer"
+    sleep 0.5
+    xdotool key Return
+  fi
+  for _ in $(seq 25); do
+    xdotool search --name "Save the frame" >/dev/null 2>&1 || break
+    sleep 0.2
+  done
+done
+for _ in $(seq 25); do
+  [ -s "$saved/frame.png" ] && break
+  sleep 0.2
+done
+[ "$(ls "$saved")" = "frame.png" ] || e2e_fail "saved: $(ls "$saved")"
+read -r _ _ width height <<<"$(e2e_geometry "$id")"
+[ "$(identify -format '%m %w %h' "$saved/frame.png")" = "PNG $width $height" ] ||
+  e2e_fail "the saved frame is $(identify -format '%m %w %h' "$saved/frame.png")"
+kill -0 "$saver_pid" 2>/dev/null || e2e_fail "the demo ended after saving"
+
+xdotool mousemove 683 384
 xdotool key Escape
 w32_expect_clean_exit "Esc" 5
 [ -f "$settings" ] || e2e_fail "no settings file beside the program"
