@@ -56,11 +56,12 @@ volatile int scheme = 0;
 volatile int schemeChanged = 0;
 volatile int copyRequested = 0;
 volatile int saveRequested = 0;
+volatile int escapePressed = 0;
 
 void demoKeyUp(int vk) {
   switch (vk) {
     case VK_ESCAPE:
-      demoExitRequested = 1;
+      if (escapePressed) demoExitRequested = 1;
       break;
     case keyReset:
       counter = 0;
@@ -83,7 +84,10 @@ void demoKeyUp(int vk) {
 }
 
 // Ctrl+C and Ctrl+S act on the press: Ctrl may well be let go before the letter.
+// Esc ends the demo only on a release after its press here: the Esc that cancels
+// the save dialog goes down in the dialog and comes up in our window.
 void demoKeyDown(int vk) {
+  if (vk == VK_ESCAPE) escapePressed = 1;
   if (!input.keyHeld[VK_CONTROL]) return;
   if (vk == 'C') copyRequested = 1;
   if (vk == 'S') saveRequested = 1;
@@ -163,6 +167,7 @@ void saveFrame() {
 
 void registerDemo() {
   demoExitRequested = 0;
+  escapePressed = 0;
   shellConfig.title = L"Brinemere Demo";
   backBuffer.clearColour = 0xFF000000;
   setScreenSize(7777777, 1024);

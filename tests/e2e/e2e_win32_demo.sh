@@ -4,7 +4,8 @@
 # sends Space, which turns the ramp from sea to dusk and closes the menu; Esc ends
 # the run with 0, leaving the settings file beside the program with the new
 # colours. Ctrl+C puts the frame on the clipboard, where xclip reads it as a picture;
-# Ctrl+S opens the save dialog, which saves nothing when cancelled and otherwise
+# Ctrl+S opens the save dialog, which saves nothing when cancelled (by Esc, whose
+# release then reaches the demo's window and must not end it) and otherwise
 # saves the frame as PNG, adding ".png" to a name without a dot.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
@@ -56,6 +57,8 @@ for answer in cancel "Z:$(tr / '\\' <<<"$saved")\\frame"; do
   sleep 1
   if [ "$answer" = cancel ]; then
     xdotool key Escape
+    sleep 1
+    kill -0 "$saver_pid" 2>/dev/null || e2e_fail "the Esc that cancelled the dialog ended the demo"
   else
     xdotool type "$answer"
     sleep 0.5
