@@ -1,15 +1,16 @@
 // brinemere-render: the program on the headless backend. Renders a number of frames
-// at a chosen size and seed, releases keys at chosen frames, writes the frames as
-// PNG pictures, an animated GIF or a YUV4MPEG2 stream, and reports the time per frame.
-// It renders the scene only: no splash.
+// at a chosen size and seed, sends keys and mouse events at chosen frames, writes
+// the frames as PNG pictures, an animated GIF or a YUV4MPEG2 stream, and reports the
+// time per frame. It renders the scene (no splash), or with --demo the widget demo.
 //
-//   brinemere-render [--frames N] [--size WxH] [--seed S] [--keys F:KEY,...]
+//   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
 //
 // The scene seeds itself from the clock at start; the virtual clock is set so that
-// the seed is S (0 .. 32767). KEY is a key name (Enter, Space, CL, CU, CR, CD, F1,
-// Esc, A ... Z): it is pressed and released after frame F. Esc is released after
-// the last frame. With --out every K-th frame (default every one) is written as
+// the seed is S (0 .. 32767). The event script (render_options.h) presses and
+// releases keys, moves the mouse and presses its buttons after frame F. Esc is
+// released after the last frame. The demo neither reads nor writes its settings
+// file here. With --out every K-th frame (default every one) is written as
 // DIR/frame_NNNNN.png; --gif writes every K-th frame into one looping GIF; --y4m
 // writes every frame at the scene's 30 frames per second ("-": standard output,
 // and the closing report then goes to standard error). A bar on standard error
@@ -24,6 +25,7 @@
 #include "app/program.h"
 #include "app/render_options.h"
 #include "app/y4m.h"
+#include "demo/demo_scene.h"
 #include "input/input_state.h"
 #include "platform/codecs/codecs.h"
 #include "platform/headless/headless.h"
@@ -145,17 +147,47 @@ void showProgress(int frame) {
   if (!barOpen) std::fprintf(stderr, "\n");
 }
 
+// The button messages of each mouse event (a click is down, then up).
+void sendEvent(const ScriptEvent& e, int& mouseX, int& mouseY) {
+  struct Messages {
+    ScriptAction action;
+    std::uint32_t down, up;  // 0: not sent
+  };
+  static constexpr Messages buttons[] = {
+      {ScriptAction::leftDown, WM_LBUTTONDOWN, 0},
+      {ScriptAction::leftUp, 0, WM_LBUTTONUP},
+      {ScriptAction::leftClick, WM_LBUTTONDOWN, WM_LBUTTONUP},
+      {ScriptAction::rightDown, WM_RBUTTONDOWN, 0},
+      {ScriptAction::rightUp, 0, WM_RBUTTONUP},
+      {ScriptAction::rightClick, WM_RBUTTONDOWN, WM_RBUTTONUP},
+  };
+  if (e.action == ScriptAction::key) {
+    headless::postKey(e.vk, true);
+    headless::postKey(e.vk, false);
+    return;
+  }
+  if (e.action == ScriptAction::move) {
+    mouseX = e.x;
+    mouseY = e.y;
+    headless::postMouse(WM_MOUSEMOVE, mouseX, mouseY);
+    return;
+  }
+  for (const Messages& m : buttons) {
+    if (m.action != e.action) continue;
+    if (m.down) headless::postMouse(m.down, mouseX, mouseY);
+    if (m.up) headless::postMouse(m.up, mouseX, mouseY);
+  }
+}
+
 void onPresent(int frame) {
   if (!settings.outDir.empty() && frame % settings.every == 0) writeFrame(frame);
   writeFilms(frame);
   showProgress(frame);
   // A film that cannot be written ends the run rather than render for nothing.
   const bool filmFailed = !gif.error.empty() || !y4m.error.empty();
-  for (const KeyRelease& k : settings.keys) {
-    if (k.frame == frame) {
-      headless::postKey(k.vk, true);
-      headless::postKey(k.vk, false);
-    }
+  static int mouseX = 0, mouseY = 0;
+  for (const ScriptEvent& e : settings.script) {
+    if (e.frame == frame) sendEvent(e, mouseX, mouseY);
   }
   if (frame + 1 == settings.frames || filmFailed) {
     headless::postKey(VK_ESCAPE, true);
@@ -207,7 +239,9 @@ int main(int argc, char** argv) {
   options.onPresent = onPresent;
   headless::configure(options);
   started = std::chrono::steady_clock::now();
-  const int code = runProgram(0, SW_SHOWNORMAL, withoutSplash);
+  demoRemembersState = 0;
+  const int code = settings.demo ? runApplication(registerDemo, 0, SW_SHOWNORMAL)
+                                 : runProgram(0, SW_SHOWNORMAL, withoutSplash);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const int frames = headless::framesPresented();

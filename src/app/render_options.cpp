@@ -1,5 +1,5 @@
-// The frame renderer's command line: every number is range-checked, every key name
-// looked up, and a bad argument comes back as a reason rather than a guess.
+// The frame renderer's command line: every number is range-checked, every key and
+// event name looked up, and a bad argument comes back as a reason rather than a guess.
 
 #include "app/render_options.h"
 
@@ -9,8 +9,11 @@
 #include "input/input_state.h"
 
 const char renderUsage[] =
-    "usage: brinemere-render [--frames N] [--size WxH] [--seed S] [--keys F:KEY,...]\n"
-    "                        [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]\n";
+    "usage: brinemere-render [--demo] [--frames N] [--size WxH] [--seed S]\n"
+    "                        [--keys F:EVENT,...] [--out DIR] [--gif FILE] [--y4m FILE|-]\n"
+    "                        [--every K] [--quiet]\n"
+    "  EVENT: a key name (Enter, Space, Esc, CU, A ... Z), Move(X,Y), LDown, LUp, LClick,\n"
+    "         RDown, RUp or RClick\n";
 
 namespace {
 
@@ -19,7 +22,8 @@ bool readInt(const std::string& text, long low, long high, int& value) {
   const char* start = text.c_str();
   char* end = nullptr;
   const long v = std::strtol(start, &end, 10);
-  if (end == start || *end != 0 || v < low || v > high) return false;
+  // The whole text: a zero byte inside it ends the reading early, not the text.
+  if (end == start || end != start + text.size() || v < low || v > high) return false;
   value = static_cast<int>(v);
   return true;
 }
@@ -43,6 +47,39 @@ int keyByName(const std::string& name) {
   return 0;
 }
 
+// The mouse events by name; Move takes its place in parentheses.
+constexpr struct {
+  const char* name;
+  ScriptAction action;
+} mouseEvents[] = {
+    {"Move", ScriptAction::move},         {"LDown", ScriptAction::leftDown},
+    {"LUp", ScriptAction::leftUp},        {"LClick", ScriptAction::leftClick},
+    {"RDown", ScriptAction::rightDown},   {"RUp", ScriptAction::rightUp},
+    {"RClick", ScriptAction::rightClick},
+};
+
+// One event after the colon: a key name, a button event, or Move(X,Y).
+bool readEvent(const std::string& text, ScriptEvent& event) {
+  event.vk = keyByName(text);
+  if (event.vk) {
+    event.action = ScriptAction::key;
+    return true;
+  }
+  const std::size_t open = text.find('(');
+  const std::string name = text.substr(0, open);
+  for (const auto& m : mouseEvents) {
+    if (!sameIgnoringCase(m.name, name)) continue;
+    event.action = m.action;
+    if (m.action != ScriptAction::move) return open == std::string::npos;
+    const std::size_t comma = text.find(',', open);
+    return open != std::string::npos && comma != std::string::npos && text.back() == ')' &&
+           readInt(text.substr(open + 1, comma - open - 1), 0, scriptCoordinateLimit, event.x) &&
+           readInt(text.substr(comma + 1, text.size() - comma - 2), 0, scriptCoordinateLimit,
+                   event.y);
+  }
+  return false;
+}
+
 // "WxH", each side 8 .. 16384.
 bool readSize(const std::string& text, int& width, int& height) {
   const std::size_t x = text.find('x');
@@ -52,22 +89,41 @@ bool readSize(const std::string& text, int& width, int& height) {
 
 }  // namespace
 
-bool parseKeyScript(const std::string& text, std::vector<KeyRelease>& keys) {
+bool parseEventScript(const std::string& text, std::vector<ScriptEvent>& script) {
   std::size_t at = 0;
   while (at < text.size()) {
-    std::size_t comma = text.find(',', at);
-    if (comma == std::string::npos) comma = text.size();
-    const std::string item = text.substr(at, comma - at);
+    // Items end at a comma outside parentheses: Move(X,Y) holds one.
+    std::size_t end = at;
+    for (int depth = 0; end < text.size() && (depth > 0 || text[end] != ','); ++end) {
+      if (text[end] == '(') ++depth;
+      if (text[end] == ')') --depth;
+    }
+    const std::string item = text.substr(at, end - at);
     const std::size_t colon = item.find(':');
     if (colon == std::string::npos) return false;
-    int frame = 0;
-    if (!readInt(item.substr(0, colon), 0, 100000000, frame)) return false;
-    const int vk = keyByName(item.substr(colon + 1));
-    if (!vk) return false;
-    keys.push_back({frame, vk});
-    at = comma + 1;
+    ScriptEvent event{0, ScriptAction::key, 0, 0, 0};
+    if (!readInt(item.substr(0, colon), 0, scriptFrameLimit, event.frame) ||
+        !readEvent(item.substr(colon + 1), event)) {
+      return false;
+    }
+    script.push_back(event);
+    at = end + 1;
   }
   return true;
+}
+
+std::string spellEvent(const ScriptEvent& event) {
+  std::string text = std::to_string(event.frame);
+  text.append(":");
+  if (event.action == ScriptAction::key) return text.append(keyNamesUp[event.vk]);
+  for (const auto& m : mouseEvents) {
+    if (m.action == event.action) text += m.name;
+  }
+  if (event.action == ScriptAction::move) {
+    text.append("(").append(std::to_string(event.x)).append(",");
+    text.append(std::to_string(event.y)).append(")");
+  }
+  return text;
 }
 
 bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& options,
@@ -91,8 +147,9 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
         return false;
       }
     } else if (arg == "--keys" && hasValue) {
-      if (!parseKeyScript(argv[++i], options.keys)) {
-        problem = "--keys wants FRAME:KEY pairs separated by commas, e.g. 10:Enter,20:CU";
+      if (!parseEventScript(argv[++i], options.script)) {
+        problem =
+            "--keys wants FRAME:EVENT items separated by commas, e.g. 10:Enter,20:Move(30,40)";
         return false;
       }
     } else if (arg == "--out" && hasValue) {
@@ -106,6 +163,8 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
         problem = "--every wants 1 or more";
         return false;
       }
+    } else if (arg == "--demo") {
+      options.demo = true;
     } else if (arg == "--quiet") {
       options.quiet = true;
     } else {

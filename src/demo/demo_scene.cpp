@@ -1,6 +1,8 @@
 // Keys reach the demo through the input state's notify hook, so a key sent by the
 // menu and the same key from the keyboard take one path. The menu is drawn by the
 // process thread; the mouse-button hooks on the main thread open it and press it.
+// Copying and saving the frame are asked for on the main thread and done by the
+// process thread between frames, so they never read a half-drawn picture.
 
 #include "demo/demo_scene.h"
 
@@ -10,47 +12,85 @@
 #include "image/list_spr.h"
 #include "image/mouse_menu.h"
 #include "image/number_spr.h"
+#include "image/picture_io.h"
 #include "image/scroll_spr.h"
 #include "input/input_state.h"
+#include "io/io.h"
 #include "platform/platform.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
 #include "vector/fills.h"
 
 volatile int demoExitRequested = 0;
+int demoRemembersState = 1;
 
 namespace {
 
 constexpr int keyReset = 'R';
+constexpr int keyColours = VK_SPACE;
 constexpr Color backgroundColour = 0xFF101820;
+constexpr int stripStepLimit = 16;  // either way
+
+// The ramp's colour schemes, top colour and bottom colour.
+constexpr Color schemes[][2] = {
+    {0xFF102040, 0xFF60C0F0},  // sea
+    {0xFF301018, 0xFFF0A050},  // dusk
+    {0xFF082010, 0xFF80E090},  // weed
+};
+constexpr int schemeCount = static_cast<int>(sizeof schemes / sizeof schemes[0]);
+
+// The remembered state: this mark first, then step, scheme and count. A file that
+// does not start with the mark, or holds a value out of range, is not ours.
+constexpr int settingsMark = 1;
+constexpr int defaultStripStep = 2;
+constexpr int countLimit = 1000000;  // the six digits shown; the count wraps there
 
 std::unique_ptr<IMouseSPR> menu;
 volatile int menuOpen = 0;
 volatile int menuRequested = 0;  // the right button asked for the menu at (menuX, menuY)
 volatile int menuX = 0, menuY = 0;
 volatile int counter = 0;
-volatile int stripStep = 2;
+volatile int stripStep = defaultStripStep;
 volatile int stepChanged = 0;
+volatile int scheme = 0;
+volatile int schemeChanged = 0;
+volatile int copyRequested = 0;
+volatile int saveRequested = 0;
+volatile int escapePressed = 0;
 
 void demoKeyUp(int vk) {
   switch (vk) {
     case VK_ESCAPE:
-      demoExitRequested = 1;
+      if (escapePressed) demoExitRequested = 1;
       break;
     case keyReset:
       counter = 0;
       break;
     case VK_LEFT:
-      stripStep = stripStep - 1;
+      if (stripStep > -stripStepLimit) stripStep = stripStep - 1;
       stepChanged = 1;
       break;
     case VK_RIGHT:
-      stripStep = stripStep + 1;
+      if (stripStep < stripStepLimit) stripStep = stripStep + 1;
       stepChanged = 1;
+      break;
+    case keyColours:
+      scheme = (scheme + 1) % schemeCount;
+      schemeChanged = 1;
       break;
     default:
       break;
   }
+}
+
+// Ctrl+C and Ctrl+S act on the press: Ctrl may well be let go before the letter.
+// Esc ends the demo only on a release after its press here: the Esc that cancels
+// the save dialog goes down in the dialog and comes up in our window.
+void demoKeyDown(int vk) {
+  if (vk == VK_ESCAPE) escapePressed = 1;
+  if (!input.keyHeld[VK_CONTROL]) return;
+  if (vk == 'C') copyRequested = 1;
+  if (vk == 'S') saveRequested = 1;
 }
 
 void openMenu() {
@@ -79,10 +119,55 @@ void placeMenuAtMouse() {
               BLEND_COPY + anchorRight);
 }
 
+// Values out of range, or a file without the mark, give the defaults for all; so
+// does a run that does not remember.
+void loadState() {
+  if (demoRemembersState) settings_load(nullptr);
+  const int mark = settings_read_int(settingsMark);
+  const int step = settings_read_int(defaultStripStep);
+  const int chosen = settings_read_int(0);
+  const int count = settings_read_int(0);
+  const bool valid = demoRemembersState && mark == settingsMark && step >= -stripStepLimit &&
+                     step <= stripStepLimit && chosen >= 0 && chosen < schemeCount && count >= 0 &&
+                     count < countLimit;
+  stripStep = valid ? step : defaultStripStep;
+  scheme = valid ? chosen : 0;
+  counter = valid ? count : 0;
+}
+
+void saveState() {
+  settings_clear();
+  for (const int value : {settingsMark, static_cast<int>(stripStep), static_cast<int>(scheme),
+                          static_cast<int>(counter)}) {
+    settings_append_int(value);
+  }
+  settings_save();
+}
+
+// The view, top row first, as the clipboard's bitmap wants it: bottom row first.
+void copyFrame() {
+  const BackBuffer& b = backBuffer;
+  clipboard_put_image(b.rowTable[static_cast<std::size_t>(b.viewMaxY)], b.viewWidth, b.viewHeight,
+                      -static_cast<std::intptr_t>(b.rowStep));
+}
+
+// A cancelled dialog saves nothing.
+void saveFrame() {
+  const BackBuffer& b = backBuffer;
+  const wchar_t* path =
+      choose_save_file(L"Save the frame", L".png", L"PNG pictures (*.png)\0*.png\0");
+  if (!path) return;
+  AcquireGdiplus();
+  saveSettings.saveType = 4;
+  SavePictureAs(path, b.rowTable[0], b.viewWidth, b.viewHeight, b.rowStep, PixelFormat32bppRGB);
+  ReleaseGdiplus();
+}
+
 }  // namespace
 
 void registerDemo() {
   demoExitRequested = 0;
+  escapePressed = 0;
   shellConfig.title = L"Brinemere Demo";
   backBuffer.clearColour = 0xFF000000;
   setScreenSize(7777777, 1024);
@@ -94,6 +179,7 @@ void demoProcess() {
   createBackBuffer();
   platform.bringToTop(shell.mainWindow);
   const BackBuffer& b = backBuffer;
+  loadState();
 
   NumberSPR number(L"DemoDigits", nullptr);
   number.SetDigits(6);
@@ -106,15 +192,17 @@ void demoProcess() {
   ScrollSPR strips(0, 0, b.viewWidth, b.viewHeight, -1, -1, 0);
   strips.Add(L"DemoStrip", 0, stripStep, BLEND_COPY + scrollBottomEdge);
   ColorRamp ramp;
-  ramp.Build(0xFF102040, 0xFF60C0F0, 16, 0.0f);
+  ramp.Build(schemes[scheme][0], schemes[scheme][1], 16, 0.0f);
 
   menu = std::make_unique<IMouseSPR>(L"DemoBar3", L"DemoBar2", L"DemoBar1", L"TYPE_EN_RU");
   menu->AddValueItem(L"Strip speed", VK_LEFT, 0, VK_RIGHT, nullptr, -1);
   menu->AddItem(L"Reset count", keyReset, stepAboveZero, -1);
+  menu->AddItem(L"Colours", keyColours, nullptr, -1);
   menu->AddSeparator(-1);
   menu->AddItem(L"Exit", VK_ESCAPE, nullptr, -1);
 
   input.keyUpNotify = demoKeyUp;
+  input.keyDownNotify = demoKeyDown;
   userCallbacks.onRightButtonDown = openMenu;
   userCallbacks.onLeftButtonDown = pressMenu;
   userCallbacks.onLeftButtonUp = releaseMenu;
@@ -134,6 +222,10 @@ void demoProcess() {
       strips.strips[0]->scrollStep = stripStep;
       stepChanged = 0;
     }
+    if (schemeChanged) {
+      ramp.Build(schemes[scheme][0], schemes[scheme][1], 16, 0.0f);
+      schemeChanged = 0;
+    }
     fillView(backgroundColour, BLEND_COPY);
     ramp.FillRows(0, b.viewHeight / 3, b.viewMaxX, b.viewHeight * 2 / 3);
     number.Draw(static_cast<unsigned>(counter));
@@ -141,7 +233,15 @@ void demoProcess() {
     strips.Draw(-1);
     if (menuOpen) menu->Draw();
     present();
-    if (++frame % 4 == 0) counter = counter + 1;
+    if (copyRequested) {
+      copyRequested = 0;
+      copyFrame();
+    }
+    if (saveRequested) {
+      saveRequested = 0;
+      saveFrame();
+    }
+    if (++frame % 4 == 0) counter = (counter + 1) % countLimit;
   }
 
   userCallbacks.onRightButtonDown = userCallbacks.onLeftButtonDown = nullptr;
@@ -149,5 +249,6 @@ void demoProcess() {
   menuOpen = 0;
   menu->Free();
   menu.reset();
+  if (demoRemembersState) saveState();
   shutdownDrawing();
 }

@@ -163,3 +163,18 @@ e2e_close_until_gone() {
   done
   return 1
 }
+
+# The widget demo's menu, opened by the right button at (600, 200): rows 16 high,
+# 4 apart, "Strip speed" at 200, "Reset count" at 220, "Colours" at 240, the
+# separator at 260, "Exit" at 265; the bars run from the mouse's x for 120 pixels.
+# Opens it, checks its unlit bar at the row of y = $1 and that it stays below the
+# top, then clicks that row.
+e2e_demo_choose() {
+  local y=$1
+  xdotool mousemove 600 200 click 3
+  e2e_wait_pixel 660 "$y" "#2C3440" 5 || e2e_fail "no menu bar at the mouse: $(e2e_pixel 660 "$y")"
+  [ "$(e2e_pixel 560 5)" = "#101820" ] || e2e_fail "the menu reaches the top: $(e2e_pixel 560 5)"
+  xdotool mousemove 660 "$y"
+  sleep 0.5
+  xdotool click 1
+}

@@ -1,6 +1,7 @@
-// The key script of the frame renderer ("10:Enter,20:CU"). An accepted script holds
-// one release per comma-separated item (a final comma ends the list) and reads
-// back the same from its canonical spelling.
+// The event script of the frame renderer ("10:Enter,20:Move(30,40),21:LClick"). An
+// accepted script holds one event per item, and every accepted item has exactly one
+// colon; each event lies within the documented ranges and reads back the same from
+// its canonical spelling.
 
 #include <algorithm>
 
@@ -10,29 +11,34 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string text(reinterpret_cast<const char*>(data), size);
-  std::vector<KeyRelease> keys;
-  if (!parseKeyScript(text, keys)) return 0;
+  std::vector<ScriptEvent> script;
+  if (!parseEventScript(text, script)) return 0;
 
-  std::size_t items = 0;
-  if (!text.empty()) {
-    items = static_cast<std::size_t>(std::count(text.begin(), text.end(), ',')) + 1;
-    if (text.back() == ',') --items;
-  }
-  fuzz::check(keys.size() == items, "releases differ from the items of the script");
+  const auto colons = static_cast<std::size_t>(std::count(text.begin(), text.end(), ':'));
+  fuzz::check(script.size() == colons, "events differ from the items of the script");
 
   std::string spelled;
-  for (const KeyRelease& k : keys) {
-    fuzz::check(k.frame >= 0 && k.frame <= 100000000, "frame out of range");
-    fuzz::check(k.vk > 0 && k.vk < keyCount && keyNamesUp[k.vk], "key without a name");
+  for (const ScriptEvent& e : script) {
+    fuzz::check(e.frame >= 0 && e.frame <= scriptFrameLimit, "frame out of range");
+    if (e.action == ScriptAction::key) {
+      fuzz::check(e.vk > 0 && e.vk < keyCount && keyNamesUp[e.vk], "key without a name");
+    } else {
+      fuzz::check(e.vk == 0, "a mouse event with a key");
+    }
+    fuzz::check(
+        e.x >= 0 && e.x <= scriptCoordinateLimit && e.y >= 0 && e.y <= scriptCoordinateLimit,
+        "position out of range");
     if (!spelled.empty()) spelled += ',';
-    spelled += std::to_string(k.frame) + ":" + keyNamesUp[k.vk];
+    spelled += spellEvent(e);
   }
-  std::vector<KeyRelease> again;
-  fuzz::check(parseKeyScript(spelled, again), "canonical script refused");
-  fuzz::check(again.size() == keys.size(), "canonical script reads back differently");
-  for (std::size_t i = 0; i < keys.size(); ++i) {
-    fuzz::check(again[i].frame == keys[i].frame && again[i].vk == keys[i].vk,
-                "canonical key reads back differently");
+  std::vector<ScriptEvent> again;
+  fuzz::check(parseEventScript(spelled, again), "canonical script refused");
+  fuzz::check(again.size() == script.size(), "canonical script reads back differently");
+  for (std::size_t i = 0; i < script.size(); ++i) {
+    fuzz::check(again[i].frame == script[i].frame && again[i].action == script[i].action &&
+                    again[i].vk == script[i].vk && again[i].x == script[i].x &&
+                    again[i].y == script[i].y,
+                "canonical event reads back differently");
   }
   return 0;
 }

@@ -21,9 +21,10 @@ std::vector<std::string> canonical(const RenderOptions& o) {
                                    "--out",
                                    o.outDir};
   if (o.quiet) args.push_back("--quiet");
-  for (const KeyRelease& k : o.keys) {
+  if (o.demo) args.push_back("--demo");
+  for (const ScriptEvent& e : o.script) {
     args.push_back("--keys");
-    args.push_back(std::to_string(k.frame) + ":" + keyNamesUp[k.vk]);
+    args.push_back(spellEvent(e));
   }
   return args;
 }
@@ -51,9 +52,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
                   options.height <= 16384,
               "size out of range");
   fuzz::check(options.seed >= 0 && options.seed <= 0x7FFF, "seed out of range");
-  for (const KeyRelease& k : options.keys) {
-    fuzz::check(k.frame >= 0 && k.frame <= 100000000, "key frame out of range");
-    fuzz::check(k.vk > 0 && k.vk < keyCount && keyNamesUp[k.vk], "key without a name");
+  for (const ScriptEvent& e : options.script) {
+    fuzz::check(e.frame >= 0 && e.frame <= scriptFrameLimit, "event frame out of range");
+    fuzz::check(e.action != ScriptAction::key || (e.vk > 0 && e.vk < keyCount && keyNamesUp[e.vk]),
+                "key without a name");
+    fuzz::check(
+        e.x >= 0 && e.x <= scriptCoordinateLimit && e.y >= 0 && e.y <= scriptCoordinateLimit,
+        "position out of range");
   }
   // Options with a directory name that holds an '\0' cannot be spelled back.
   RenderOptions again;
@@ -61,12 +66,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::check(again.frames == options.frames && again.every == options.every &&
                   again.width == options.width && again.height == options.height &&
                   again.seed == options.seed && again.quiet == options.quiet &&
-                  again.outDir == options.outDir && again.keys.size() == options.keys.size(),
+                  again.demo == options.demo && again.outDir == options.outDir &&
+                  again.script.size() == options.script.size(),
               "canonical spelling reads back differently");
-  for (std::size_t i = 0; i < options.keys.size(); ++i) {
-    fuzz::check(
-        again.keys[i].frame == options.keys[i].frame && again.keys[i].vk == options.keys[i].vk,
-        "canonical key reads back differently");
+  for (std::size_t i = 0; i < options.script.size(); ++i) {
+    fuzz::check(spellEvent(again.script[i]) == spellEvent(options.script[i]),
+                "canonical event reads back differently");
   }
   return 0;
 }

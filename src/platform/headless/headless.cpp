@@ -261,6 +261,13 @@ void postKey(int virtualKey, bool down) {
   emu::post(window, down ? WM_KEYDOWN : WM_KEYUP, static_cast<WParam>(virtualKey), lParam);
 }
 
+void postMouse(std::uint32_t message, int x, int y) {
+  const Handle window = emu::firstTopLevelWindow();
+  if (!window) return;
+  const auto position = static_cast<LParam>((x & 0xFFFF) | (y & 0xFFFF) << 16);
+  emu::post(window, message, 0, position);
+}
+
 const Canvas* windowCanvas(std::uintptr_t window) { return canvasOf(window); }
 
 std::uintptr_t mainWindow() { return emu::firstTopLevelWindow(); }

@@ -34,6 +34,10 @@ void configure(const Options& options);
 // Posts a key press or release to the main window, as the keyboard would.
 void postKey(int virtualKey, bool down);
 
+// Posts a mouse message (WM_MOUSEMOVE, WM_LBUTTONDOWN, ...) at x, y of the main
+// window's client area, as the mouse would.
+void postMouse(std::uint32_t message, int x, int y);
+
 using Canvas = emu::Canvas;
 
 // What a window shows; null for a handle that is not a live window.

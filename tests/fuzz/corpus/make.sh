@@ -77,13 +77,15 @@ args = {
                    ["\\\\host\\my.saver.scr", "/S", "extra"]],
     "render_args": [["--frames", "10", "--size", "64x48", "--keys", "3:Esc,3:Enter"],
                     ["--seed", "32767", "--every", "5", "--quiet", "--out", "/tmp/x"],
-                    ["--size", "16384x8", "--frames", "0"], ["--keys", "1:Nope"], ["--frames"]],
+                    ["--size", "16384x8", "--frames", "0"], ["--keys", "1:Nope"], ["--frames"],
+                    ["--demo", "--keys", "1:Move(300,100),2:RClick,4:Move(360,148),6:LClick"]],
 }
 for target, lines in args.items():
     for i, line in enumerate(lines):
         put("%s/seed%d" % (target, i), "\0".join(line).encode("utf-8"))
 for i, line in enumerate(["10:Enter,20:CU", "3:Esc,", "0:f1,100000000:z,5:space", "1:", "x:A",
-                          "7:Colon:", "99999999999:A", " +4:bslash"]):
+                          "7:Colon:", "99999999999:A", " +4:bslash", "1:Move(3,4),2:LDown,3:rup",
+                          "5:Move(16384,0)", "6:Move((1,2)),7:LClick"]):
     put("key_script/seed%d" % i, line.encode())
 PY
 
