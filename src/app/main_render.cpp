@@ -20,6 +20,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstring>
+#include <filesystem>
 #include <string>
 
 #include "app/program.h"
@@ -235,6 +236,14 @@ int main(int argc, char** argv) {
   options.screenWidth = settings.width;
   options.screenHeight = settings.height;
   if (!openFilm(gif, settings.gifPath) || !openFilm(y4m, settings.y4mPath)) return 1;
+  // The frames' folder is made when missing, so a mistyped name fails before the run.
+  std::error_code folderError;
+  if (!settings.outDir.empty() && !std::filesystem::is_directory(settings.outDir, folderError) &&
+      !std::filesystem::create_directories(settings.outDir, folderError)) {
+    std::fprintf(stderr, "brinemere-render: cannot make the folder %s: %s\n",
+                 settings.outDir.c_str(), folderError.message().c_str());
+    return 1;
+  }
   options.startTimeMs = static_cast<std::uint32_t>(settings.seed) - startDelayMs;
   options.onPresent = onPresent;
   headless::configure(options);

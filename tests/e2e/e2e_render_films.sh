@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # Films from the frame renderer: the YUV4MPEG2 stream's header and frame sizes, the
 # sky's luma worked out from BT.601, the GIF's frame count and delays, and outputs
-# that cannot be written failing at once with a message.
+# that cannot be written failing at once with a message, the frames' folder made
+# when missing.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -50,4 +51,14 @@ for option in --y4m --gif; do
   done
 done
 [ ! -e "$work/missing" ] || e2e_fail "a file was left behind"
+
+# Frames go to a folder that is made when missing; one that cannot be made (under a
+# file) fails before the run with a message.
+"$render" --frames 2 --size 32x16 --out "$work/new/frames" >/dev/null 2>"$work/err" ||
+  e2e_fail "--out to a missing folder: $(cat "$work/err")"
+[ -f "$work/new/frames/frame_00001.png" ] || e2e_fail "no frames in the new folder"
+"$render" --frames 2 --size 32x16 --out "$work/a.y4m/frames" >/dev/null 2>"$work/err" &&
+  e2e_fail "--out under a file succeeded"
+grep -q "cannot make the folder $work/a.y4m/frames" "$work/err" ||
+  e2e_fail "--out under a file: message '$(cat "$work/err")'"
 exit 0
