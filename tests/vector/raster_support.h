@@ -120,5 +120,6 @@ struct RasterSettingsGuard {
     pathBuffer.count = 0;
     fillRuleState.cellsPending = 0;
     cellRasterizer.flags &= ~2;
+    cellRasterizer.bandCells = defaultBandCells;
   }
 };
