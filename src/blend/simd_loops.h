@@ -15,6 +15,8 @@
 #include <cstdint>
 #include <type_traits>
 
+#include <emmintrin.h>
+
 #include "blend/kernels.h"
 #include "blend/simd_modes.h"
 
@@ -22,6 +24,8 @@ namespace simd {
 
 // Runs at least this long are worth aligning first.
 constexpr int alignFrom = 28;
+// Plain fills of at least this many pixels bypass the caches (16 MiB).
+constexpr std::int64_t streamFrom = std::int64_t{1} << 22;
 
 template <class M>
 struct Loops {
@@ -202,9 +206,26 @@ struct Loops {
       return false;
     }
   }
+  // A plain fill larger than the caches: its stores bypass them, which saves reading
+  // each line before it is written. Smaller fills stay in the cache for the drawing
+  // that follows them.
+  static void streamRow(Color* d, Color colour, int width) {
+    const __m128i v = _mm_set1_epi32(static_cast<int>(colour));
+    int i = 0;
+    for (; i < width && (reinterpret_cast<std::uintptr_t>(d + i) & 15) != 0; ++i) d[i] = colour;
+    for (; i + 4 <= width; i += 4) _mm_stream_si128(reinterpret_cast<__m128i*>(d + i), v);
+    for (; i < width; ++i) d[i] = colour;
+  }
   template <class Mode>
   static void rectKernel(Color* d, Color colour, int width, int height, int rowStep) {
     if (skips<Mode>(colour)) return;
+    if constexpr (!Mode::readsDestination) {
+      if (std::int64_t{width} * height >= streamFrom) {
+        for (int y = 0; y < height; ++y, d = stepRow(d, rowStep)) streamRow(d, colour, width);
+        _mm_sfence();
+        return;
+      }
+    }
     const Mode m(colour);
     for (int y = 0; y < height; ++y, d = stepRow(d, rowStep)) span(d, m, width);
   }
