@@ -44,38 +44,52 @@ struct FillRuleState {
   int cellsPending = 0;      // a sub-path has become cells that are not yet swept
 };
 
-// The sums of one pixel cell in the dense store: what the outline's pieces inside
-// the pixel leave there.
+// One pixel cell touched by the outline.
 struct CoverageCell {
+  std::int16_t x, y;   // pixel column and row
+  std::int32_t key;    // x + y * 65536: sorts rows first, then columns
   std::int32_t cover;  // signed height of the edge pieces inside, in 1/256 pixel
   std::int32_t area;   // sum of (twice the piece's mean x inside, 0..512) * its height
 };
 
-// The rasterizer's state. A fill is recorded as an outline first; the outline is
-// then walked once per band of rows into a dense store of one cell per pixel of the
-// band (plus a column left and right of the view for everything beyond it), and
-// each band is swept and cleared before the next. The store's size bounds memory,
-// never the picture.
-constexpr int defaultBandCells = 1 << 18;  // 2 MiB of cells: 136 rows of 1920
+// The outline store of the rasterizer. A fill needing more cells than the store
+// holds is drawn in bands of rows, the outline walked again for each band, so the
+// store bounds memory, never the picture.
+constexpr int cellsPerBlock = 4096;
+constexpr int maxCellBlocks = 1024;  // per fill, or per band of an oversized fill
 struct CellRasterizer {
-  CoverageCell* cells = nullptr;     // band rows x stride cells, all zero between bands
-  std::uint64_t* touched = nullptr;  // a bit per cell: a piece was stored there
-  int cellCapacity = 0;              // cells allocated
-  int touchedCapacity = 0;           // words allocated
-  int bandCells = defaultBandCells;  // cells a band may use (at least one row's)
-  int stride = 0;                    // cells per row: view width + 2 (columns -1 .. width)
-  int wordsPerRow = 0;               // touched words per row
-  int bandTop = 0, bandBottom = 0;   // rows of the band being walked
-  int bandsSwept = 0;                // bands the last fill was drawn in
-  // Every sub-path of the current fill in 24.8 after conversion: per sub-path a
-  // header (point count, closed flag), then the points.
+  CoverageCell** blocks = nullptr;  // allocated blocks stay for later fills
+  int blockSlots = 0;               // entries of `blocks`, grows by 512
+  int blocksAllocated = 0;
+  int blockIndex = -1;  // block being written, -1 before the first cell
+  // The cell being accumulated; it is stored at `next` when the walk leaves it
+  // holding cover or area. `next` reaching `limit` opens the next block.
+  CoverageCell cell{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};
+  CoverageCell* next = nullptr;
+  CoverageCell* limit = nullptr;
+  int numCells = 0;    // cells stored for the current fill or band (set by the sort)
+  int overflowed = 0;  // the fill outgrew the store: it is drawn band by band
+  int bandTop = 0, bandBottom = 0;  // rows walked: the band, or the whole view
+  int banded = 0;                   // walking one band: a full store is compacted
+  // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
+  // can walk it again: per sub-path a header (point count, closed flag), then points.
   std::int32_t* outline = nullptr;
-  int outlineCount = 0;                           // int32 entries in use
-  int outlineCapacity = 0;                        // in int32 entries
-  int minRow = 0x7FFFFFFF, maxRow = -0x7FFFFFFF;  // rows the outline reaches
-  int flags = 0;                                  // bit 1: a fill is being recorded
-  int fillRule = 1;                               // mirror of FillRuleState::fillRule
-  int curve[256];  // raw coverage -> alpha handed to the coverage routines
+  int outlineCount = 0;     // int32 entries in use
+  int outlineCapacity = 0;  // in int32 entries
+  int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;  // maxima hold the last index + 1
+  int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;
+  int startX = 0, startY = 0;  // first point of the sub-path, 24.8
+  int curX = 0, curY = 0;      // current point, 24.8
+  int flags = 2;               // bit 0 sub-path open, bit 1 accumulating
+  int* rowCounts = nullptr;    // stored cells per row from row -1, counted as stored
+  int rowCountsCapacity = 0;
+  int rowsInUse = 0;               // rows counted: -1 .. viewHeight of the views walked
+  CoverageCell* sorted = nullptr;  // copies of all cells by row, then column
+  int sortedCapacity = 0;          // grows in steps of 16384 cells
+  int* rowStarts = nullptr;        // per counted row: its first sorted cell, then its end
+  int rowStartsCapacity = 0;
+  int fillRule = 1;  // mirror of FillRuleState::fillRule
+  int curve[256];    // raw coverage -> alpha handed to the coverage routines
 };
 
 extern PathBuffer pathBuffer;
@@ -105,4 +119,4 @@ void setCoverageGamma(float g);           // entry i = 255 * (i / 255)^g; non-fi
 void setCoverageTable(const int* table);  // 256 entries, each clamped to 0..255
 
 // ---- queries ----------------------------------------------------------------
-int isPixelCovered(int x, int y);  // 1 when the pending fill covers the pixel; 0 outside the view
+int isPixelCovered(int x, int y);  // 1 when the pending cells cover the pixel

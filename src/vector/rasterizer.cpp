@@ -15,28 +15,15 @@
 //     | /  ...  |
 //     +---------+
 //
-// Each row is swept once, left to right, keeping the running sum of the covers seen
-// so far. Every pixel between two cells is covered by that running sum; a pixel with
-// a cell is covered by running cover * 512 - area, which counts only the part right
-// of its pieces. Both are in units of 1/(256 * 512) pixel; shifting by 9 gives
-// 0..256. For a closed outline the covers of each row add up to 0, so every row
-// starts from 0.
+// The cells are sorted by row, then column, and swept once, left to right, keeping
+// the running sum of all covers seen so far. Every pixel between two cells of a row
+// is covered by that running sum; a pixel with a cell is covered by
+// running cover * 512 - area, which counts only the part right of its pieces. Both
+// are in units of 1/(256 * 512) pixel; shifting by 9 gives 0..256. For a closed
+// outline the covers of each row add up to 0, so the running sum needs no reset.
 //
 // The fill rule turns the signed sum into coverage: non-zero takes its absolute
 // value; even-odd folds it modulo 512, so a region covered twice comes out empty.
-//
-// The dense store
-// ---------------
-// Cells are summed where they belong: one slot per pixel of a band of rows, and a
-// bit per slot saying that a cell was stored there. No cell list and no sort: the
-// sweep finds a row's cells in column order by scanning its bits, and plots what it
-// finds as the same runs, with the same boundaries, as a sorted cell list would
-// (a stored cell always ends a run, even one whose sums cancel out). The band is
-// cleared as it is swept. The walk still gathers each cell in registers while it
-// stays inside it, so a slot is written once per visit, not once per piece.
-//
-// Columns left of the view share one slot, as do those right of it: nothing there
-// is plotted, and only their covers matter to the view, as a sum.
 //
 // 24.8 fixed point
 // ----------------
@@ -45,10 +32,10 @@
 // coordinates are pixel centres; adding 0.5 puts the pixel's left edge at the
 // cell's left edge, so a pixel's centre lies in the middle of its cell.
 //
-// Pipeline, in the order of this file: fixed-point helpers, the dense store and the
-// walk's state, the edge walk, sub-paths and the outline record, the sweep with
-// plotting, bands, and the entry points. Points become the outline record as each
-// sub-path ends; the record is walked band by band when the fill is drawn.
+// Pipeline, in the order of this file: fixed-point helpers, the cell store and the
+// walk's state, the edge walk, sub-paths and point conversion, the sort (cells are
+// counted per row as they are stored; one scatter orders them by row), the sweep
+// with plotting, and the entry points.
 
 #include <algorithm>
 #include <bit>
@@ -57,6 +44,7 @@
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
+#include <iterator>
 
 #include "blend/coverage_pixels.h"
 #include "blend/dispatch.h"
@@ -75,6 +63,7 @@ constexpr int pixelMask = pixelOne - 1;    // position inside a cell
 constexpr int openSubPath = 1;             // flags bit 0
 constexpr int accumulating = 2;            // flags bit 1
 constexpr int maxRunLength = 4095;         // 12 bits of run length
+constexpr int emptyRow = 0x7FFF;
 
 // The cell holding a 24.8 coordinate (an arithmetic shift rounds toward -inf).
 constexpr int cell_of(int v) { return v >> pixelShift; }
@@ -86,8 +75,11 @@ constexpr std::int32_t cell_key(int x, int y) {
                                    static_cast<std::uint32_t>(x));
 }
 
+static_assert(std::endian::native == std::endian::little, "cells are stored as x86 lays them out");
+static_assert(offsetof(CoverageCell, x) == 0 && offsetof(CoverageCell, y) == 2);
+
 // The current cell before the first one is selected: a key no selected cell has.
-constexpr std::int32_t emptyKey = cell_key(0x7FFF, 0x7FFF);
+constexpr CoverageCell emptyCell{0x7FFF, 0x7FFF, cell_key(0x7FFF, 0x7FFF), 0, 0};
 
 // Wrap-around sums: only absurd outlines (many thousands of edges through one
 // pixel) get near the limits of 32 bits, and they must not be undefined.
@@ -162,24 +154,37 @@ CellRasterizer& ras = cellRasterizer;
 
 // ---- work buffers ---------------------------------------------------------------
 
-// Frees every work buffer; registered with the drawing shutdown. A pending fill is
-// dropped with them.
+// Frees every work buffer; registered with the drawing shutdown. Pending points and
+// cells are dropped with them.
 void free_raster_buffers() {
   CellRasterizer& r = ras;
   freeGrownBuffer(pathBuffer.points);
   pathBuffer.points = nullptr;
   pathBuffer.count = pathBuffer.capacity = 0;
-  freeAligned(r.cells);
-  freeAligned(r.touched);
+  for (int i = 0; i < r.blocksAllocated; ++i) freeAligned(r.blocks[i]);
+  freeGrownBuffer(r.blocks);
+  freeGrownBuffer(r.sorted);
+  freeGrownBuffer(r.rowStarts);
+  freeGrownBuffer(r.rowCounts);
   freeGrownBuffer(r.outline);
-  r.cells = nullptr;
-  r.touched = nullptr;
-  r.cellCapacity = r.touchedCapacity = 0;
   r.outline = nullptr;
   r.outlineCount = r.outlineCapacity = 0;
-  r.minRow = 0x7FFFFFFF;
-  r.maxRow = -0x7FFFFFFF;
-  r.flags = 0;
+  r.blocks = nullptr;
+  r.blockSlots = r.blocksAllocated = 0;
+  r.sorted = nullptr;
+  r.sortedCapacity = 0;
+  r.rowStarts = nullptr;
+  r.rowStartsCapacity = 0;
+  r.rowCounts = nullptr;
+  r.rowCountsCapacity = r.rowsInUse = 0;
+  // The state of a new fill, as at the start.
+  r.numCells = r.overflowed = r.banded = 0;
+  r.blockIndex = -1;
+  r.cell = emptyCell;
+  r.next = r.limit = nullptr;
+  r.minCellX = r.minCellY = 0x7FFFFFFF;
+  r.maxCellX = r.maxCellY = -0x7FFFFFFF;
+  r.flags = accumulating;
   fillRuleState.cellsPending = 0;
 }
 
@@ -205,85 +210,158 @@ bool grow_array(T*& block, int& capacity, int needed, int step) {
   return true;
 }
 
-// ---- the dense store ------------------------------------------------------------
+// ---- cell store -----------------------------------------------------------------
 
-// Replaces a zeroed block by a larger zeroed one. Its contents are all zero between
-// bands, so nothing needs keeping. False when memory ran out (already reported).
-template <typename T>
-bool grow_zeroed(T*& block, int& capacity, std::int64_t needed) {
-  if (needed <= capacity) return true;
-  freeAligned(block);
-  block = nullptr;
-  capacity = 0;
-  if (needed > 0x7FFFFFFF / static_cast<std::int64_t>(sizeof(T))) return false;
-  void* fresh = allocAligned(sizeof(T) * static_cast<std::size_t>(needed), 64, 1);
-  if (!fresh) return false;
+// Free slots of the block being written.
+struct CellSlots {
+  CoverageCell* next;
+  CoverageCell* limit;
+};
+
+CellSlots compact_cells();
+
+// Adds a block to the store. False when memory ran out (already reported).
+bool allocate_block() {
+  CellRasterizer& r = ras;
+  if (!grow_array(r.blocks, r.blockSlots, r.blocksAllocated + 1, 512)) return false;
+  void* block = allocAligned(sizeof(CoverageCell) * cellsPerBlock, 64, 0);
+  if (!block) return false;
   register_release();
-  block = static_cast<T*>(fresh);
-  capacity = static_cast<int>(needed);
+  r.blocks[r.blocksAllocated++] = static_cast<CoverageCell*>(block);
   return true;
 }
 
-// Rows per band: as many as the store's budget holds at the view's width, at least
-// one.
-int rows_per_band() {
-  const int stride = backBuffer.viewWidth + 2;
-  return std::max(ras.bandCells / stride, 1);
+// Opens the next block for writing, reusing a block of an earlier fill or
+// allocating one. At the block limit (or when memory ran out) the whole fill is
+// marked for bands and no slots are given: this cell and every later one of the
+// fill are dropped, since the bands walk the outline again. While a band is walked,
+// the full store is compacted instead.
+[[gnu::noinline]] CellSlots open_next_block() {
+  CellRasterizer& r = ras;
+  const int next = r.blockIndex + 1;
+  if (next < maxCellBlocks && (next < r.blocksAllocated || allocate_block())) {
+    r.blockIndex = next;
+    return {r.blocks[next], r.blocks[next] + cellsPerBlock};
+  }
+  if (r.banded) return compact_cells();
+  r.overflowed = 1;
+  return {nullptr, nullptr};
 }
 
-// Makes the store hold `rows` rows of the view's width. False when memory ran out.
-bool reserve_band(int rows) {
+// Cells stored so far in the current fill.
+int stored_cell_count() {
+  const CellRasterizer& r = ras;
+  if (r.blockIndex < 0) return 0;
+  return r.blockIndex * cellsPerBlock + static_cast<int>(r.next - r.blocks[r.blockIndex]);
+}
+
+// Makes the row counts cover rows -1 .. viewHeight of the current view (the rows a
+// walk can reach); rows added start at 0. False when memory ran out.
+bool reserve_row_counts() {
   CellRasterizer& r = ras;
-  r.stride = backBuffer.viewWidth + 2;
-  r.wordsPerRow = (r.stride + 63) / 64;
-  return grow_zeroed(r.cells, r.cellCapacity, std::int64_t{rows} * r.stride) &&
-         grow_zeroed(r.touched, r.touchedCapacity, std::int64_t{rows} * r.wordsPerRow);
+  const int needed = backBuffer.viewHeight + 2;
+  if (needed <= r.rowsInUse) return true;
+  if (!grow_array(r.rowCounts, r.rowCountsCapacity, needed, 1024)) return false;
+  std::memset(r.rowCounts + r.rowsInUse, 0, sizeof(int) * (needed - r.rowsInUse));
+  r.rowsInUse = needed;
+  return true;
+}
+
+// The counter of a cell's row. Rows lie in -1 .. viewHeight; the clamp only keeps
+// a stray row inside the array.
+inline unsigned row_index(int y, unsigned lastRow) {
+  return std::min(static_cast<unsigned>(y + 1), lastRow);
 }
 
 // ---- the walk's state -----------------------------------------------------------
 
-// What the edge walk changes, held in a local record while the outline is walked.
-// Every cell store could alias a global record, so the compiler would reload and
+// What the edge walk changes, held in a local record while a point list is walked.
+// Every cell store could alias the global record, so the compiler would reload and
 // rewrite it around each store; a local record lives in registers.
 struct Walk {
-  // The current cell, gathered here while the walk stays inside it: key = y * 65536
-  // + x, modulo 2^32.
+  // The current cell, field by field (a record copied whole would stay in memory);
+  // its column and row are read from the key when it is stored.
   std::int32_t cellKey, cellCover, cellArea;
-  CoverageCell* cells;     // the band's first row, from column -1
-  std::uint64_t* touched;  // the bits of the band's first row
-  int stride, wordsPerRow;
-  int bandTop;              // first row of the band
-  unsigned bandRows;        // rows of the band
-  int lastColumn;           // the view's width: the column standing for all right of it
-  int firstUsed, lastUsed;  // band rows that received cells
+  CoverageCell* next;
+  CoverageCell* limit;
+  int* rowCounts;
+  unsigned lastRow;  // last index of rowCounts in use
+  int minCellY, maxCellY;
   int startX, startY, curX, curY;
   int flags;
-  int bottomLimit;  // row after the view in 24.8: edges are clipped there
-  int viewMaxY;     // last row of the view
+  int topLimit;     // first row of the band in 24.8: edges are clipped 1 above it
+  int bottomLimit;  // row after the band in 24.8: edges are clipped there
+  int bandMaxY;     // last row of the band
 };
 
-// Makes the current cell the empty one that no selected cell matches.
-inline void clear_cell(Walk& w) {
-  w.cellKey = emptyKey;
-  w.cellCover = w.cellArea = 0;
-}
-
-// Adds the current cell to its slot and marks the slot, when its row is in the
-// band; the rows around it are never plotted.
-inline void store_cell(Walk& w) {
+// The current cell as stored: key = y * 65536 + x, modulo 2^32.
+inline CoverageCell cell_of_walk(const Walk& w) {
   const auto x = static_cast<std::int16_t>(w.cellKey);
   const auto y = static_cast<std::int16_t>(
       (static_cast<std::uint32_t>(w.cellKey) - static_cast<std::uint32_t>(x)) >> 16);
-  const int row = y - w.bandTop;
-  if (static_cast<unsigned>(row) >= w.bandRows) return;
-  const int column = std::clamp<int>(x, -1, w.lastColumn) + 1;
-  CoverageCell& c = w.cells[static_cast<std::size_t>(row) * w.stride + column];
-  c.cover = wrap_add(c.cover, w.cellCover);
-  c.area = wrap_add(c.area, w.cellArea);
-  w.touched[static_cast<std::size_t>(row) * w.wordsPerRow + (column >> 6)] |= std::uint64_t{1}
-                                                                              << (column & 63);
-  w.firstUsed = std::min(w.firstUsed, row);
-  w.lastUsed = std::max(w.lastUsed, row);
+  return {x, y, w.cellKey, w.cellCover, w.cellArea};
+}
+
+Walk begin_walk() {
+  const CellRasterizer& r = ras;
+  return {r.cell.key,
+          r.cell.cover,
+          r.cell.area,
+          r.next,
+          r.limit,
+          r.rowCounts,
+          static_cast<unsigned>(r.rowsInUse - 1),
+          r.minCellY,
+          r.maxCellY,
+          r.startX,
+          r.startY,
+          r.curX,
+          r.curY,
+          r.flags,
+          r.bandTop * pixelOne,
+          r.bandBottom * pixelOne,
+          r.bandBottom - 1};
+}
+
+void end_walk(const Walk& w) {
+  CellRasterizer& r = ras;
+  r.cell = cell_of_walk(w);
+  r.next = w.next;
+  r.limit = w.limit;
+  r.minCellY = w.minCellY;
+  r.maxCellY = w.maxCellY;
+  r.startX = w.startX;
+  r.startY = w.startY;
+  r.curX = w.curX;
+  r.curY = w.curY;
+  r.flags = w.flags;
+}
+
+// Makes the current cell the empty one that no selected cell matches.
+inline void clear_cell(Walk& w) {
+  w.cellKey = emptyCell.key;
+  w.cellCover = w.cellArea = 0;
+}
+
+// Stores the current cell in the next slot and counts it in its row.
+inline void store_cell(Walk& w) {
+  if (w.next == w.limit) {
+    const CellSlots slots = open_next_block();
+    if (!slots.next) return;
+    w.next = slots.next;
+    w.limit = slots.limit;
+  }
+  // Column and row are the cell's first four bytes: the key, plus the 65536 that a
+  // negative column borrowed from the row. Four plain stores; composing the record
+  // in registers costs twice as many instructions.
+  const auto key = static_cast<std::uint32_t>(w.cellKey);
+  const std::uint32_t columnAndRow = key + ((key & 0x8000u) << 1);
+  CoverageCell* const c = w.next++;
+  std::memcpy(c, &columnAndRow, sizeof columnAndRow);
+  c->key = w.cellKey;
+  c->cover = w.cellCover;
+  c->area = w.cellArea;
+  ++w.rowCounts[row_index(static_cast<std::int16_t>(columnAndRow >> 16), w.lastRow)];
 }
 
 // Makes (cx, cy) the current cell, storing the previous one if it holds anything.
@@ -372,17 +450,16 @@ inline void accumulate(Walk& w, int cover, int area) {
 
 // An edge from (x1, y1) to (x2, y2) in 24.8; the current cell holds (x1, y1).
 //
-// Vertical clipping keeps the rows of the view and the row above it. The upper end
-// moves one step above the view's top, not onto it: a clipped edge then deposits
-// its first piece in the row above, which is never plotted, whatever cell is
-// current there. Edges are never clipped horizontally; their runs are cut when
-// plotted. Only the view clips: the band keeps the cells of its rows, so the cells
-// of a row are the same whichever band holds it.
+// Vertical clipping keeps the rows of the band (the whole view unless the fill is
+// drawn in bands) and the row above it. The upper end moves one step above the
+// band's top, not onto it: a clipped edge then deposits its first piece in the row
+// above, which is swept but never plotted, whatever cell is current there. Edges
+// are never clipped horizontally; their runs are cut when plotted.
 //
 // Across rows the same integer stepping as in the row piece applies: x advances by
 // floor(256 * dx / dy) per row plus a carried remainder.
 [[gnu::always_inline]] inline void render_edge(Walk& w, int x1, int y1, int x2, int y2) {
-  const int topLimit = 0;
+  const int topLimit = w.topLimit;
   const int bottomLimit = w.bottomLimit;
 
   const bool swapped = y1 > y2;
@@ -400,16 +477,8 @@ inline void accumulate(Walk& w, int cover, int area) {
     x2 = x1 + static_cast<int>(static_cast<std::int64_t>(x2 - x1) * (bottomLimit - y1) / (y2 - y1));
     y2 = bottomLimit;
   }
-  // An edge with no row in the band keeps none of its cells: only the current cell
-  // moves to its end, as its walk would leave it.
-  if (cell_of(y2) < w.bandTop || cell_of(y1) - w.bandTop >= static_cast<int>(w.bandRows)) {
-    if (swapped) {
-      select_cell(w, cell_of(x1), cell_of(y1));
-    } else {
-      select_cell(w, cell_of(x2), cell_of(y2));
-    }
-    return;
-  }
+  if (cell_of(y1) < w.minCellY) w.minCellY = cell_of(y1);
+  if (cell_of(y2) + 1 > w.maxCellY) w.maxCellY = cell_of(y2) + 1;
   if (swapped) {
     std::swap(x1, x2);
     std::swap(y1, y2);
@@ -427,25 +496,17 @@ inline void accumulate(Walk& w, int cover, int area) {
   const bool down = y2 >= y1;
   const int first = down ? pixelOne : 0;
   const int incr = down ? 1 : -1;
-  // The band's first row in the walk's direction, and the first row beyond it. Rows
-  // before the band are stepped over in one go, at the x the walk would reach; the
-  // walk stops at the row beyond, leaving the current cell at the edge's end.
-  const int bandFirst = down ? w.bandTop : w.bandTop + static_cast<int>(w.bandRows) - 1;
-  const int bandEnd = down ? w.bandTop + static_cast<int>(w.bandRows) : w.bandTop - 1;
-  int row = ey1 + incr;
-  const int skipped = (bandFirst - row) * incr;  // rows after the first, before the band
 
   if (x1 == x2) {  // vertical: one cell per row, no row pieces needed
     const int ex = cell_of(x1);
     const int twoFx = (x1 & pixelMask) * 2;
     int delta = first - fy1;
     accumulate(w, delta, twoFx * delta);
-    if (skipped > 0) row = bandFirst;
+    int row = ey1 + incr;
     select_cell(w, ex, row);
     const int fullCover = pixelOne * incr;
     const int fullArea = twoFx * fullCover;
     while (row != ey2) {
-      if (row == bandEnd) return select_cell(w, ex, ey2);
       w.cellCover = fullCover;
       w.cellArea = fullArea;
       row += incr;
@@ -458,10 +519,6 @@ inline void accumulate(Walk& w, int cover, int area) {
 
   // General edge. x moves by `head` over the first row and `step` per further row;
   // with 16-bit columns dx may reach 2^24, so the products may need 64 bits.
-  //
-  // The x where the walk enters the row m + 1 rows after the first is
-  // x1 + floor((head's factor + 256 * m) * dx / dy): the carried remainder makes the
-  // per-row steps add up to exactly that. The jump to the band uses it directly.
   const int dx = x2 - x1;
   const int dy = down ? y2 - y1 : y1 - y2;
   const bool narrow = dx > -(1 << 22) && dx < (1 << 22);
@@ -470,19 +527,12 @@ inline void accumulate(Walk& w, int cover, int area) {
     const FloorDiv<std::int64_t> d = floor_div(std::int64_t{factor} * dx, std::int64_t{dy});
     return FloorDiv<int>{static_cast<int>(d.quotient), static_cast<int>(d.remainder)};
   };
-  const int headFactor = down ? pixelOne - fy1 : fy1;
-  const FloorDiv<int> head = divide(headFactor);
+  const FloorDiv<int> head = divide(down ? pixelOne - fy1 : fy1);
   int xFrom = x1 + head.quotient;
   int mod = head.remainder;
   render_row_piece(w, ey1, x1, fy1, xFrom, first);
 
-  if (skipped > 0) {
-    const std::int64_t factor = headFactor + std::int64_t{pixelOne} * skipped;
-    const FloorDiv<std::int64_t> at = floor_div(factor * dx, std::int64_t{dy});
-    xFrom = x1 + static_cast<int>(at.quotient);
-    mod = static_cast<int>(at.remainder);
-    row = bandFirst;
-  }
+  int row = ey1 + incr;
   select_cell(w, cell_of(xFrom), row);
   if (row != ey2) {
     const FloorDiv<int> step = divide(pixelOne);
@@ -490,7 +540,6 @@ inline void accumulate(Walk& w, int cover, int area) {
     const int rem = step.remainder;
     mod -= dy;
     while (row != ey2) {
-      if (row == bandEnd) return select_cell(w, cell_of(x2), ey2);
       mod += rem;
       const int carry = mod >= 0;
       const int xTo = xFrom + lift + carry;
@@ -506,11 +555,26 @@ inline void accumulate(Walk& w, int cover, int area) {
 
 // ---- sub-paths ------------------------------------------------------------------
 
-// The recorded rows are widened once per point list, from its least and greatest y
-// (the conversion to cells is monotonic), not point by point.
-inline void widen_rows(int cy) {
-  if (cy < ras.minRow) ras.minRow = cy;
-  if (cy > ras.maxRow) ras.maxRow = cy;
+// Starts a new fill, or a band of one: the cells of the last are forgotten (their
+// blocks stay). The fill's columns stay: they were widened as the outline was
+// recorded.
+void start_fill(Walk& w) {
+  CellRasterizer& r = ras;
+  r.numCells = 0;
+  r.blockIndex = -1;
+  clear_cell(w);
+  w.next = w.limit = nullptr;
+  std::memset(w.rowCounts, 0, sizeof(int) * (w.lastRow + 1));
+  w.minCellY = 0x7FFFFFFF;
+  w.maxCellY = -0x7FFFFFFF;
+  w.flags = accumulating;
+}
+
+// The column box is widened once per point list, from its least and greatest x
+// (the conversion to cells is monotonic), not point by point in the walk.
+inline void widen_columns(int cx) {
+  if (cx < ras.minCellX) ras.minCellX = cx;
+  if (cx + 1 > ras.maxCellX) ras.maxCellX = cx + 1;
 }
 
 // A straight edge from the current point to (x, y); the current point moves there.
@@ -530,13 +594,19 @@ inline void widen_rows(int cy) {
 
 // Starts a sub-path at (x, y), closing the open one first.
 //
-// NOTE: a start far above the view selects its column in the row above the view
+// NOTE: a start far above the band selects its column in the row above the band
 // rather than its own row. Only the first piece of a clipped edge can land in that
-// cell, and that piece belongs to the row above, which is never plotted.
+// cell, and that piece belongs to the row above; this keeps every cell's row within
+// the band, the row above it and the row below it.
 inline void move_to(Walk& w, int x, int y) {
+  if (!(w.flags & accumulating)) start_fill(w);
   if (w.flags & openSubPath) w = close_sub_path(w);
-  const int row = std::max(cell_of(y), -1);
-  if (row <= w.viewMaxY) select_cell(w, cell_of(x), row);
+  const int row = std::max(cell_of(y), cell_of(w.topLimit) - 1);
+  if (row <= w.bandMaxY) {
+    select_cell(w, cell_of(x), row);
+    if (row < w.minCellY) w.minCellY = row;
+    if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
+  }
   w.startX = w.curX = x;
   w.startY = w.curY = y;
 }
@@ -609,15 +679,15 @@ const std::int32_t* walk_sub_path(Walk& walk, const std::int32_t* sub) {
   return p + 2 * count;
 }
 
-// Every point inside the limits: the plain conversion. minY and maxY are the
-// least and greatest y of the points.
-void record_in_range(OutlineWriter& out, const PathPoint* points, int count, float minY,
-                     float maxY) {
+// Every point inside the limits: the plain conversion. minX and maxX are the
+// least and greatest x of the points.
+void record_in_range(OutlineWriter& out, const PathPoint* points, int count, float minX,
+                     float maxX) {
   for (int i = 0; i < count; ++i) {
     out.add(to_fixed(points[i].x + 0.5f), to_fixed(points[i].y + 0.5f));
   }
-  widen_rows(cell_of(to_fixed(minY + 0.5f)));
-  widen_rows(cell_of(to_fixed(maxY + 0.5f)));
+  widen_columns(cell_of(to_fixed(minX + 0.5f)));
+  widen_columns(cell_of(to_fixed(maxX + 0.5f)));
 }
 
 struct ShiftedPoint {
@@ -631,7 +701,7 @@ void add_limited(OutlineWriter& out, double x, double y) {
   const int fx =
       static_cast<int>(std::clamp(x, double(minColumnLimit), double(maxColumnLimit)) * 256.0);
   const int fy = static_cast<int>(std::clamp(y, double(-rowLimit), double(rowLimit)) * 256.0);
-  widen_rows(cell_of(fy));
+  widen_columns(cell_of(fx));
   out.add(fx, fy);
 }
 
@@ -710,7 +780,7 @@ const std::int32_t* record_sub_path(const PathBuffer& pb) {
                        pb.minY > -rowLimit + margin && pb.maxY < rowLimit - margin;
   if (inRange) {
     if (!out.reserve(pb.count)) return nullptr;
-    record_in_range(out, pb.points, pb.count, pb.minY, pb.maxY);
+    record_in_range(out, pb.points, pb.count, pb.minX, pb.maxX);
     return out.finish(false);
   }
   // Each edge gains at most four cut points; the closing edge is added too.
@@ -719,26 +789,183 @@ const std::int32_t* record_sub_path(const PathBuffer& pb) {
   return out.finish(true);
 }
 
-// Records the pending points as a sub-path of the fill, or drops them when they
-// cannot show. The record is walked when the fill is drawn.
+// Turns the pending points into cells, or drops them when they cannot show. Once
+// the fill has outgrown the store, its sub-paths are only recorded.
 void convert_pending_points() {
   PathBuffer& pb = pathBuffer;
   const BackBuffer& b = backBuffer;
   const bool visible = pb.count >= 2 && !(pb.maxX < -0.5f) && !(pb.minX > b.clipMaxXf) &&
                        !(pb.maxY < -0.5f) && !(pb.minY > b.clipMaxYf);
-  if (visible) {
+  if (visible && reserve_row_counts()) {
     CellRasterizer& r = ras;
-    if (!(r.flags & accumulating)) {  // a new fill
+    if (!(r.flags & accumulating)) {  // a new fill; its walk clears the rest
       r.outlineCount = 0;
-      r.minRow = 0x7FFFFFFF;
-      r.maxRow = -0x7FFFFFFF;
-      r.flags = accumulating;
+      r.overflowed = 0;
+      r.minCellX = 0x7FFFFFFF;
+      r.maxCellX = -0x7FFFFFFF;
     }
-    if (record_sub_path(pb)) fillRuleState.cellsPending = 1;
+    r.bandTop = 0;
+    r.bandBottom = b.viewHeight;
+    if (const std::int32_t* sub = record_sub_path(pb)) {
+      if (!r.overflowed) {
+        Walk w = begin_walk();
+        walk_sub_path(w, sub);
+        end_walk(w);
+      }
+      fillRuleState.cellsPending = 1;
+    }
   }
   pb.count = 0;
   pb.minX = pb.minY = 100000.0f;
   pb.maxX = pb.maxY = -100000.0f;
+}
+
+// The pixel of every cell is read when the sweep blends it, and its row was last
+// written one or more fills ago: most miss the cache. The sort asks for each pixel
+// as it moves the cell, in a short loop that keeps many requests in flight, and
+// the sweep then finds them in the cache.
+class PixelPrefetcher {
+ public:
+  PixelPrefetcher()
+      : rows_(backBuffer.viewMaxY >= 0 ? backBuffer.rowTable.data() : noRows),
+        maxY_(std::max(backBuffer.viewMaxY, 0)) {}
+  void prefetch(const CoverageCell* cell) const {
+    const int y = std::clamp<int>(cell->y, 0, maxY_);
+    const std::uintptr_t address =
+        reinterpret_cast<std::uintptr_t>(rows_[y]) + static_cast<std::uintptr_t>(cell->x) * 4;
+    __builtin_prefetch(reinterpret_cast<const void*>(address), 1);  // never faults
+  }
+
+ private:
+  static inline std::uint8_t* const noRows[1] = {nullptr};
+  std::uint8_t* const* const rows_;
+  const int maxY_;
+};
+
+// ---- sorting --------------------------------------------------------------------
+
+// Orders the cells of one row by column. Rows are usually in order already (edges
+// are walked left to right, or cross a row once): a look first, then insertion sort
+// until it has moved cells more than a few times the row's length, and then the
+// library sort.
+void sort_row(CoverageCell* cells, int count) {
+  int i = 1;
+  for (int previous = cells[0].x; i < count && previous <= cells[i].x; ++i) previous = cells[i].x;
+  if (i == count) return;
+  int budget = 4 * count + 16;
+  for (; i < count; ++i) {
+    const CoverageCell c = cells[i];
+    int j = i;
+    for (; j > 0 && cells[j - 1].x > c.x; --j) cells[j] = cells[j - 1];
+    cells[j] = c;
+    budget -= i - j;
+    if (budget < 0) {
+      std::sort(cells, cells + count,
+                [](const CoverageCell& a, const CoverageCell& b) { return a.x < b.x; });
+      return;
+    }
+  }
+}
+
+// The counters of the rows that hold cells: those of the fill's box (row + 1).
+struct SortedRows {
+  int first, last;
+};
+SortedRows sorted_rows() {
+  const int first = std::clamp(ras.minCellY + 1, 0, ras.rowsInUse - 1);
+  return {first, std::clamp(ras.maxCellY + 1, first + 1, ras.rowsInUse)};
+}
+
+// Sorts the n stored cells by key into one array, with the sweep's sentinel after
+// them: a counting sort by row (the rows were counted as the cells were stored,
+// between counters first and last), then each row by column. False when memory ran
+// out (already reported).
+bool order_cells(int n, int first, int last) {
+  CellRasterizer& r = ras;
+  if (!grow_array(r.sorted, r.sortedCapacity, n + 1, 16384) ||
+      !grow_array(r.rowStarts, r.rowStartsCapacity, r.rowsInUse, 4096)) {
+    return false;
+  }
+  int* starts = r.rowStarts;
+  for (int i = first, sum = 0; i < last; ++i) {
+    starts[i] = sum;
+    sum += r.rowCounts[i];
+  }
+  const PixelPrefetcher pixels;
+  for (int b = 0, left = n; left > 0; ++b, left -= cellsPerBlock) {
+    const CoverageCell* block = r.blocks[b];
+    for (int i = 0, end = std::min(left, cellsPerBlock); i < end; ++i) {
+      pixels.prefetch(block + i);
+      // Every stored cell was counted in its row, inside the box; the clamp and the
+      // test only guard memory.
+      const int slot = starts[std::clamp(block[i].y + 1, first, last - 1)]++;
+      if (slot < n) r.sorted[slot] = block[i];
+    }
+  }
+  // The scatter moved each start to the next row's: sort each row in place.
+  for (int y = first, begin = 0; y < last; ++y) {
+    const int end = std::min(starts[y], n);
+    if (end - begin > 1) sort_row(r.sorted + begin, end - begin);
+    begin = std::max(begin, end);
+  }
+  // The sweep's sentinel: another key than the last cell's, and the least column.
+  r.sorted[n] = {-0x8000, 0, ~r.sorted[n - 1].key, 0, 0};
+  return true;
+}
+
+// Closes the outline, stores the last cell and sorts all cells by key. Ends the
+// accumulation: the next conversion starts a new fill. Returns the cell count.
+int sort_cells() {
+  CellRasterizer& r = ras;
+  if (!r.rowCounts) return 0;  // no sub-path since the start or the last shutdown
+  if ((r.flags & openSubPath) || (r.cell.cover | r.cell.area)) {
+    Walk w = begin_walk();
+    if (w.flags & openSubPath) w = close_sub_path(w);
+    if (w.cellCover | w.cellArea) {
+      // Stored, and the new current cell is empty: a second sort stores nothing more.
+      store_cell(w);
+      clear_cell(w);
+    }
+    end_walk(w);
+  }
+  r.flags &= ~accumulating;
+  const int n = r.numCells = stored_cell_count();
+  if (n == 0) return 0;
+  const SortedRows box = sorted_rows();
+  return order_cells(n, box.first, box.last) ? n : 0;
+}
+
+// Makes room in the full store of a band: sorts its cells and sums those of one key
+// into one, as the sweep would. The band's height (see rows_per_band) leaves at
+// most half the store holding distinct cells, so this frees at least half of it.
+// Only when memory ran short of a whole store can it free less; then the rest of
+// the band is dropped rather than sorted again and again.
+CellSlots compact_cells() {
+  CellRasterizer& r = ras;
+  const CellSlots none{nullptr, nullptr};
+  if (r.banded != 1 || r.blockIndex < 0) return none;
+  const int n = (r.blockIndex + 1) * cellsPerBlock;  // every open block is full
+  const int first = std::clamp(r.bandTop, 0, r.rowsInUse - 1);
+  const int last = std::clamp(r.bandBottom + 2, first + 1, r.rowsInUse);
+  if (!order_cells(n, first, last)) return r.banded = 2, none;
+  std::memset(r.rowCounts + first, 0, sizeof(int) * (last - first));
+  int m = 0;
+  for (const CoverageCell* c = r.sorted; c != r.sorted + n;) {
+    CoverageCell sum = *c;
+    while ((++c)->key == sum.key) {  // the sentinel ends the last key
+      sum.cover = wrap_add(sum.cover, c->cover);
+      sum.area = wrap_add(sum.area, c->area);
+    }
+    if ((sum.cover | sum.area) == 0) continue;
+    r.blocks[m / cellsPerBlock][m % cellsPerBlock] = sum;
+    ++r.rowCounts[std::clamp(sum.y + 1, first, last - 1)];
+    ++m;
+  }
+  if (m > n / 2) r.banded = 2;
+  if (m == n) return none;
+  r.blockIndex = m / cellsPerBlock;
+  CoverageCell* const block = r.blocks[r.blockIndex];
+  return {block + m % cellsPerBlock, block + cellsPerBlock};
 }
 
 // ---- sweep and plotting ---------------------------------------------------------
@@ -831,148 +1058,171 @@ class RowPlotter {
   int width_ = 0;  // viewWidth on a visible row, 0 elsewhere
 };
 
-// Sweeps one row of the band: its marked cells in column order, found by scanning
-// the row's bits, each cleared as it is read. A cell's pixel gets a run of one when
-// its area is not 0; the gap up to the next cell gets a run with the running cover.
-// A cell always ends the gap before it, even one whose sums cancel out, so the runs
-// are those a sorted list of the cells gives. After the row's last cell the running
-// cover is 0 (a row's covers add up to 0) and nothing is left to plot.
+// Sweeps the sorted cells from `cell` up to `stop`, from the running cover `cover`:
+// equal keys are summed, each touched pixel gets a run of one, and the gap up to the
+// next cell a run with the running cover. The gap after a row's last cell reaches to
+// the next cell, in whatever row; for a closed outline the running cover is 0 there
+// and nothing is plotted.
+//
+// The sort leaves a sentinel after the last cell: a key no cell has, and the least
+// column, so that neither the sum of equal keys nor the gap test needs to look for
+// the end.
 template <bool evenOdd, class Pixel>
-[[gnu::always_inline]] inline void sweep_row(RowPlotter<Pixel>& plot, CoverageCell* cells,
-                                             std::uint64_t* words, int wordCount) {
+[[gnu::always_inline]] inline void sweep_range(RowPlotter<Pixel>& row, const CoverageCell* cell,
+                                               const CoverageCell* stop, std::int32_t cover) {
   const int* curve = ras.curve;
-  std::int32_t cover = 0;
-  int gapFrom = 0;  // first pixel after the last cell's own
-  int gapRaw = 0;   // raw coverage of the gap after the last cell
-  for (int i = 0; i < wordCount; ++i) {
-    std::uint64_t bits = words[i];
-    if (!bits) continue;
-    words[i] = 0;
-    do {
-      const int column = i * 64 + std::countr_zero(bits);
-      bits &= bits - 1;
-      const int x = column - 1;
-      if (gapRaw != 0 && x > gapFrom) plot.run(gapFrom, x - gapFrom, curve[gapRaw]);
-      CoverageCell& cell = cells[column];
-      cover = wrap_add(cover, cell.cover);
-      const std::int32_t area = cell.area;
-      cell = {0, 0};
-      gapFrom = x;
-      if (area != 0) {
-        const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
-        if (raw != 0) plot.pixel(x, curve[raw]);
-        gapFrom = x + 1;
-      }
-      gapRaw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512);
-    } while (bits);
-  }
-}
-
-// Sweeps the rows of a walked band that received cells, in memory order: on a
-// bottom-up surface from the bottom up, which long runs fill about twice as fast.
-// Rows share no pixel and each starts from a running cover of 0, so the order
-// changes nothing else.
-template <bool evenOdd, class Pixel>
-void sweep_band(const Walk& w, Color color, Pixel pixel) {
-  RowPlotter<Pixel> plot(color, pixel);
-  const auto sweep = [&](int row) {
-    plot.select_row(w.bandTop + row);
-    sweep_row<evenOdd>(plot, w.cells + static_cast<std::size_t>(row) * w.stride,
-                       w.touched + static_cast<std::size_t>(row) * w.wordsPerRow, w.wordsPerRow);
-  };
-  if (backBuffer.rowStep < 0) {
-    for (int row = w.lastUsed; row >= w.firstUsed; --row) sweep(row);
-  } else {
-    for (int row = w.firstUsed; row <= w.lastUsed; ++row) sweep(row);
-  }
-}
-
-// Raw coverage of the band's first row at view column x, 0 <= x < width; clears the
-// row.
-template <bool evenOdd>
-int coverage_at(const Walk& w, int x) {
-  std::int32_t cover = 0, area = 0;
-  for (int i = 0; i < w.wordsPerRow; ++i) {
-    for (std::uint64_t bits = w.touched[i]; bits; bits &= bits - 1) {
-      const int column = i * 64 + std::countr_zero(bits);
-      CoverageCell& cell = w.cells[column];
-      if (column <= x + 1) cover = wrap_add(cover, cell.cover);
-      if (column == x + 1) area = cell.area;
-      cell = {0, 0};
+  int y = emptyRow;
+  while (cell != stop) {
+    const int x = cell->x;
+    if (cell->y != y) {
+      y = cell->y;
+      row.select_row(y);
     }
-    w.touched[i] = 0;
+    const std::int32_t key = cell->key;
+    std::int32_t area = cell->area;
+    cover = wrap_add(cover, cell->cover);
+    while ((++cell)->key == key) {
+      area = wrap_add(area, cell->area);
+      cover = wrap_add(cover, cell->cover);
+    }
+    int nextFree = x;
+    if (area != 0) {
+      const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
+      if (raw != 0) row.pixel(x, curve[raw]);
+      nextFree = x + 1;
+    }
+    if (cell->x > nextFree) {
+      const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512);
+      if (raw != 0) row.run(nextFree, cell->x - nextFree, curve[raw]);
+    }
+  }
+}
+
+// One pass over all sorted cells, rows top to bottom.
+template <bool evenOdd, class Pixel>
+void sweep_downwards(Color color, Pixel pixel) {
+  RowPlotter<Pixel> row(color, pixel);
+  sweep_range<evenOdd>(row, ras.sorted, ras.sorted + ras.numCells, 0);
+}
+
+// The same runs, rows taken from the bottom up: on a bottom-up surface that plots in
+// memory order, which long runs fill about twice as fast. Each row starts from the
+// cover sum of the rows above it, the sum the single pass would carry into it, so
+// every run and every plotted pixel is the same; only the order of the rows differs,
+// and no two rows share a pixel.
+//
+// Each crossing of a row by a closed outline is matched by one back across it, so
+// every row's covers add up to 0 (modulo 2^32, as they are summed) and so do those
+// of the rows above: each row starts from 0. That holds for a band too, whose edges
+// are cut one step above its top and at its bottom.
+template <bool evenOdd, class Pixel>
+void sweep_upwards(Color color, Pixel pixel) {
+  const int n = ras.numCells;
+  const CoverageCell* const first = ras.sorted;
+  const int* const ends = ras.rowStarts;  // after the sort: the end of each row
+  const SortedRows rows = sorted_rows();
+  RowPlotter<Pixel> row(color, pixel);
+  for (int i = rows.last - 1; i >= rows.first; --i) {
+    const CoverageCell* const begin = first + (i > rows.first ? std::min(ends[i - 1], n) : 0);
+    const CoverageCell* const stop = first + std::min(ends[i], n);
+    if (begin >= stop) continue;
+    sweep_range<evenOdd>(row, begin, stop, 0);
+  }
+}
+
+// The sweep for the surface's row order, the fill rule and the installed pixel
+// routine.
+template <bool evenOdd, class Pixel>
+void sweep_in_memory_order(Color color, Pixel pixel) {
+  if (backBuffer.rowStep < 0) {
+    sweep_upwards<evenOdd>(color, pixel);
+  } else {
+    sweep_downwards<evenOdd>(color, pixel);
+  }
+}
+template <bool evenOdd>
+void sweep_with_routines(Color color) {
+  const CoveragePixelRoutine pixel = coverageRoutines.pixel;
+  if (pixel == &coverPixel<px::coverCopy>) {
+    sweep_in_memory_order<evenOdd>(color, KnownPixel<px::coverCopy>{});
+  } else {
+    sweep_in_memory_order<evenOdd>(color, AnyPixel{pixel});
+  }
+}
+
+// Raw coverage of pixel (x, y) under the sorted cells.
+template <bool evenOdd>
+int coverage_at(int x, int y) {
+  const std::int64_t target = static_cast<std::int64_t>(y) * 65536 + x;
+  std::int32_t cover = 0;
+  std::int32_t area = 0;
+  const CoverageCell* const end = ras.sorted + ras.numCells;
+  for (const CoverageCell* cell = ras.sorted; cell != end; ++cell) {
+    const std::int64_t key = static_cast<std::int64_t>(cell->y) * 65536 + cell->x;
+    if (key > target) break;
+    cover = wrap_add(cover, cell->cover);
+    if (key == target) area = wrap_add(area, cell->area);
   }
   return coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
 }
 
 // ---- bands ----------------------------------------------------------------------
 //
-// A fill is drawn in bands of as many rows as the store holds (one band for most
-// fills). Each band walks the whole outline record again and keeps the cells of
-// its rows. The walk is the same for every band, whatever rows it keeps (the view
-// clips the edges, never the band), so the cells and the picture do not depend on
-// where bands begin.
+// A fill that outgrew the store is drawn in bands of rows. Each band walks the whole
+// outline record again, clipped to its rows as a fill is clipped to the view, and
+// sorts and sweeps its own cells; a full store is compacted on the way.
 
-// Walks the outline record into the cells of rows top .. bottom - 1, closing the
-// last sub-path.
-Walk walk_band(int top, int bottom) {
+// Rows per band: few enough that the distinct cells of a band, one per pixel of its
+// rows and of the rows above and below it, across the fill's columns, take at most
+// half the store. Compaction then always frees half of it, and a dense
+// accumulation of one slot per pixel of a band would fit in the store's memory.
+int rows_per_band() {
+  const std::int64_t columns =
+      std::max<std::int64_t>(std::int64_t{ras.maxCellX} - ras.minCellX + 1, 1);
+  const std::int64_t rows = std::int64_t{maxCellBlocks} * cellsPerBlock / 2 / columns - 2;
+  return static_cast<int>(std::clamp<std::int64_t>(rows, 1, 1 << 30));
+}
+
+// Walks the outline record into the cells of rows top .. bottom - 1 and sorts them;
+// returns their count.
+int collect_band(int top, int bottom) {
   CellRasterizer& r = ras;
   r.bandTop = top;
   r.bandBottom = bottom;
-  Walk w{emptyKey,
-         0,
-         0,
-         r.cells,
-         r.touched,
-         r.stride,
-         r.wordsPerRow,
-         top,
-         static_cast<unsigned>(bottom - top),
-         backBuffer.viewWidth,
-         0x7FFFFFFF,
-         -1,
-         0,
-         0,
-         0,
-         0,
-         0,
-         backBuffer.viewHeight * pixelOne,
-         backBuffer.viewHeight - 1};
+  r.banded = 1;
+  Walk w = begin_walk();
+  start_fill(w);
   const std::int32_t* const end = r.outline + r.outlineCount;
   for (const std::int32_t* sub = r.outline; sub != end;) sub = walk_sub_path(w, sub);
-  if (w.flags & openSubPath) w = close_sub_path(w);
-  if (w.cellCover | w.cellArea) store_cell(w);
-  return w;
+  end_walk(w);
+  return sort_cells();
 }
 
-// The recorded fill, band by band over the rows it reaches in the view; bands in
-// memory order too.
-template <bool evenOdd, class Pixel>
-void fill_in_bands(Color color, Pixel pixel) {
-  ras.bandsSwept = 0;
-  const int first = std::max(ras.minRow, 0);
-  const int last = std::min(ras.maxRow, backBuffer.viewHeight - 1);
-  if (first > last) return;
-  const int step = std::min(rows_per_band(), last - first + 1);
-  if (!reserve_band(step)) return;
-  const int bands = (last - first) / step + 1;
-  const bool upwards = backBuffer.rowStep < 0;
-  for (int i = 0; i < bands; ++i) {
-    const int top = first + (upwards ? bands - 1 - i : i) * step;
-    const Walk w = walk_band(top, std::min(top + step, last + 1));
-    if (w.firstUsed <= w.lastUsed) sweep_band<evenOdd>(w, color, pixel);
-    ++ras.bandsSwept;
-  }
+// Back to walking the whole view.
+void end_bands() {
+  ras.banded = 0;
+  ras.bandTop = 0;
+  ras.bandBottom = backBuffer.viewHeight;
 }
 
-// The fill with the installed pixel routine, inlined when it is the Copy one.
 template <bool evenOdd>
-void fill_with_routines(Color color) {
-  const CoveragePixelRoutine pixel = coverageRoutines.pixel;
-  if (pixel == &coverPixel<px::coverCopy>) {
-    fill_in_bands<evenOdd>(color, KnownPixel<px::coverCopy>{});
-  } else {
-    fill_in_bands<evenOdd>(color, AnyPixel{pixel});
+void fill_in_bands(Color color) {
+  const int height = backBuffer.viewHeight;
+  const int step = rows_per_band();
+  for (int top = 0; top < height; top = top + std::min(step, height - top)) {
+    if (collect_band(top, top + std::min(step, height - top)) > 0) {
+      sweep_with_routines<evenOdd>(color);
+    }
+  }
+  end_bands();
+}
+
+template <bool evenOdd>
+void fill_sorted_or_in_bands(Color color) {
+  if (ras.overflowed) {
+    fill_in_bands<evenOdd>(color);
+  } else if (sort_cells() > 0) {
+    sweep_with_routines<evenOdd>(color);
   }
 }
 
@@ -1022,11 +1272,10 @@ void fillPath(Color color, int mode) {
   convert_pending_points();
   if (fillRuleState.cellsPending) {
     select_coverage_mode(mode & 0xF);
-    ras.flags &= ~accumulating;  // the next sub-path starts a new fill
     if (ras.fillRule == 1) {
-      fill_with_routines<true>(color);
+      fill_sorted_or_in_bands<true>(color);
     } else {
-      fill_with_routines<false>(color);
+      fill_sorted_or_in_bands<false>(color);
     }
     fillRuleState.cellsPending = 0;
   }
@@ -1077,14 +1326,18 @@ void setCoverageTable(const int* table) {
   for (int i = 0; i < 256; ++i) ras.curve[i] = std::clamp(table[i], 0, 255);
 }
 
-// The pending fill is walked for the pixel's row alone. As a fill does, the query
-// ends the recording: a later sub-path starts a new fill.
+// A fill that outgrew the store is walked again for the pixel's row alone; a row
+// outside the view then counts as uncovered.
 int isPixelCovered(int x, int y) {
   if (!fillRuleState.cellsPending) return 0;
-  ras.flags &= ~accumulating;
-  if (x < 0 || x >= backBuffer.viewWidth || y < 0 || y >= backBuffer.viewHeight) return 0;
-  if (!reserve_band(1)) return 0;
-  const Walk w = walk_band(y, y + 1);
-  const int raw = ras.fillRule == 1 ? coverage_at<true>(w, x) : coverage_at<false>(w, x);
+  if (ras.overflowed) {
+    if (y < 0 || y >= backBuffer.viewHeight) return 0;
+    const int n = collect_band(y, y + 1);
+    end_bands();
+    if (n == 0) return 0;
+  } else if (sort_cells() == 0) {
+    return 0;
+  }
+  const int raw = ras.fillRule == 1 ? coverage_at<true>(x, y) : coverage_at<false>(x, y);
   return raw != 0 ? 1 : 0;
 }

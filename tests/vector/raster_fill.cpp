@@ -208,12 +208,12 @@ TEST_F(RasterFill, RotationNeedsAnAngleAboveTheThreshold) {
 // point list by 4096 bytes (512 points) at a time.
 TEST_F(RasterFill, ShutdownFreesTheBuffersAndTheyGrowAgain) {
   fillPolygon({10, 10, 20, 10, 20, 20, 10, 20});
-  ASSERT_GT(cellRasterizer.cellCapacity, 0);
+  ASSERT_GT(cellRasterizer.blocksAllocated, 0);
   shutdownDrawing();
   EXPECT_EQ(pathBuffer.points, nullptr);
   EXPECT_EQ(pathBuffer.capacity, 0);
-  EXPECT_EQ(cellRasterizer.cellCapacity, 0);
-  EXPECT_EQ(cellRasterizer.cells, nullptr);
+  EXPECT_EQ(cellRasterizer.blocksAllocated, 0);
+  EXPECT_EQ(cellRasterizer.sorted, nullptr);
   backBuffer.pixels = reinterpret_cast<std::uint8_t*>(surface.memory.data());
   setView(-1, -1, -1, -1, 0, 1);
 

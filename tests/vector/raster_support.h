@@ -120,6 +120,5 @@ struct RasterSettingsGuard {
     pathBuffer.count = 0;
     fillRuleState.cellsPending = 0;
     cellRasterizer.flags &= ~2;
-    cellRasterizer.bandCells = defaultBandCells;
   }
 };
