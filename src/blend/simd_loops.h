@@ -24,8 +24,13 @@ namespace simd {
 
 // Runs at least this long are worth aligning first.
 constexpr int alignFrom = 28;
-// Plain fills of at least this many pixels bypass the caches (16 MiB).
+// Plain fills of at least this many pixels bypass the caches (16 MiB), and so do
+// plain spans longer than a row of a 1920-pixel view: such rows belong to views
+// whose frame does not stay in the cache from one fill to the next. Measured on the
+// frame: 3840x2160 17.5 -> 13.5 ms; spans from 1024 pixels saved 0.7 ms more there
+// but streamed the rows of 1920x1080, whose frame does gain from the cache.
 constexpr std::int64_t streamFrom = std::int64_t{1} << 22;
+constexpr int streamSpanFrom = 2048;
 
 template <class M>
 struct Loops {
@@ -232,6 +237,13 @@ struct Loops {
   template <class Mode>
   static void spanKernel(Color* d, Color colour, int count) {
     if (skips<Mode>(colour)) return;
+    if constexpr (!Mode::readsDestination) {
+      if (count >= streamSpanFrom) {
+        streamRow(d, colour, count);
+        _mm_sfence();
+        return;
+      }
+    }
     span(d, Mode(colour), count);
   }
   template <class Mode>
