@@ -129,7 +129,7 @@ TEST(BlendKernels, RectanglesColumnsAndPixelsMatchTheReference) {
 }
 
 // Plain fills long enough to bypass the cache (spans from 2048 pixels, rectangles
-// from 4 Mi pixels) write what the scalar Copy writes, heads and tails included,
+// from 2 Mi pixels) write what the scalar Copy writes, heads and tails included,
 // and nothing beside it.
 TEST(BlendKernels, LongCopyFillsMatchTheReference) {
   const int width = 2049 + 2 * guard, height = 2048;
