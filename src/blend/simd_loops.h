@@ -12,6 +12,7 @@
 // Copy spans, which read nothing, are stored as overlapping whole vectors instead.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <type_traits>
 
@@ -227,6 +228,13 @@ struct Loops {
     if (skips<Mode>(colour)) return;
     if constexpr (!Mode::readsDestination) {
       if (std::int64_t{width} * height >= streamFrom) {
+        // Rows in memory order, bottom row first on a bottom-up surface: measured
+        // 0.6-1 ms faster of 12-13 at 3840x2160 and 4-5 of 40-46 at 7680x4320.
+        if (rowStep < 0) {
+          d = reinterpret_cast<Color*>(reinterpret_cast<std::uint8_t*>(d) +
+                                       std::ptrdiff_t{rowStep} * (height - 1));
+          rowStep = -rowStep;
+        }
         for (int y = 0; y < height; ++y, d = stepRow(d, rowStep)) streamRow(d, colour, width);
         _mm_sfence();
         return;
