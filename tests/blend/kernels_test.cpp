@@ -128,6 +128,38 @@ TEST(BlendKernels, RectanglesColumnsAndPixelsMatchTheReference) {
   }
 }
 
+// Plain fills long enough to bypass the cache (spans from 2048 pixels, rectangles
+// from 2 Mi pixels) write what the scalar Copy writes, heads and tails included,
+// and nothing beside it.
+TEST(BlendKernels, LongCopyFillsMatchTheReference) {
+  const int width = 2049 + 2 * guard, height = 2048;
+  AlignedPixels want(width * height), got(width * height);
+  unsigned seed = 300000;
+  for (const BlendKernels* k : vectorKernelSets()) {
+    for (int align = 0; align < 4; ++align) {
+      for (const int length : {2047, 2048, 2049}) {
+        TestRandom random(++seed);
+        random.fill(want.data, width);
+        for (int i = 0; i < width; ++i) got[i] = want[i];
+        const Color colour = random.pixel();
+        scalarKernels.span[BLEND_COPY](want.data + guard + align, colour, length);
+        k->span[BLEND_COPY](got.data + guard + align, colour, length);
+        ASSERT_EQ(firstDifference(want.data, got.data, width), -1)
+            << k->name << " span, align " << align << " length " << length;
+      }
+    }
+    TestRandom random(++seed);
+    random.fill(want.data, width * height);
+    for (int i = 0; i < width * height; ++i) got[i] = want[i];
+    const Color colour = random.pixel();
+    const int step = -width * 4;  // bottom-up, as the back buffer
+    Color* const lastRow = want.data + (height - 1) * width + guard - 1;
+    scalarKernels.rect[BLEND_COPY](lastRow, colour, 2049, height, step);
+    k->rect[BLEND_COPY](got.data + (lastRow - want.data), colour, 2049, height, step);
+    ASSERT_EQ(firstDifference(want.data, got.data, width * height), -1) << k->name << " rectangle";
+  }
+}
+
 // A rectangle whose width is no multiple of four must blend its last pixels with
 // the colour, never with a neighbour's result.
 TEST(BlendKernels, Mix25RectangleTailsMixWithTheColour) {
