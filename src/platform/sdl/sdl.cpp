@@ -18,6 +18,7 @@
 #include <X11/Xlib.h>
 #include <unistd.h>
 
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -365,7 +366,10 @@ int foreignClientRect(Handle window, Rect& rect) {
 void nativeSleep(std::uint32_t milliseconds) {
   emu::checkStop();
   if (milliseconds == 0) {
-    std::this_thread::yield();
+    // Sleep(0) gives the core away. A yield returns at once on an idle core, so a
+    // caller that polls a clock with it (the pacing's last millisecond) would
+    // spin; a tenth of a millisecond asleep costs it no precision that shows.
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
   } else {
     emu::waitForStop(milliseconds);
   }
