@@ -550,7 +550,11 @@ int presentRects(Handle dc, Handle surface, const Rect* rects, int count) {
   emu::runOnMain([&] {
     NativeWindow* n = nativeOf(dc);
     const emu::LockedSurface source(surface);
-    if (!n || !source || count <= 0) return;
+    if (!n || !source) return;
+    if (count <= 0) {
+      result = 1;  // nothing changed
+      return;
+    }
     if (n->xTarget) {
       // One block round them all: the -fps figure goes on the frame once.
       Rect all = rects[0];
