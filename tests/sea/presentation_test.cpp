@@ -21,8 +21,8 @@ struct Step {
   int frame;
   int vk;  // 0: move the disc just past its wrap instead
 };
-const Step steps[] = {{4, VK_RETURN}, {8, VK_F1},   {12, VK_F1},    {16, VK_SPACE},
-                      {18, VK_UP},    {20, VK_UP},  {24, VK_LEFT},  {28, 0},
+const Step steps[] = {{4, VK_RETURN}, {8, VK_F1},    {12, VK_F1},    {16, VK_SPACE},
+                      {18, VK_UP},    {20, VK_UP},   {24, VK_LEFT},  {28, 0},
                       {30, VK_RIGHT}, {34, VK_DOWN}, {36, VK_SPACE}, {40, VK_RETURN}};
 constexpr int lastFrame = 48;
 
