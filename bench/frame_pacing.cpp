@@ -1,7 +1,7 @@
 // Frame pacing measured on the real program: the shell, the application's own
 // process function and present(), for 300 frames after a short warm-up, on the
 // headless backend (virtual clock) and on SDL (a real display, e.g. Xvfb). The
-// backend's BitBlt is wrapped to stamp each frame the process thread presents; after
+// backend's presentation is wrapped to stamp each frame the process thread presents; after
 // the last one the probe releases Esc, as a user would.
 //
 // Reported per target: the rate the pacing chose and its clock, the median and the
@@ -33,11 +33,11 @@ namespace {
 using pacing_report::measuredFrames;
 using pacing_report::warmupFrames;
 
-using BitBlt = int (*)(Handle, int, int, int, int, Handle, int, int);
+using PresentRects = int (*)(Handle, Handle, const Rect*, int);
 
 struct Probe {
   std::thread::id mainThread;
-  BitBlt backendBitBlt = nullptr;
+  PresentRects backendPresent = nullptr;
   int frames = 0;                  // frames presented by the process thread
   std::vector<double> wallMs;      // steady clock at each measured frame
   std::vector<double> platformMs;  // timeGetTime at each measured frame
@@ -52,9 +52,8 @@ double steadyMs() {
       .count();
 }
 
-int probeBitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
-                int sourceY) {
-  const int result = probe.backendBitBlt(dc, x, y, width, height, surface, sourceX, sourceY);
+int probePresent(Handle dc, Handle surface, const Rect* rects, int count) {
+  const int result = probe.backendPresent(dc, surface, rects, count);
   if (std::this_thread::get_id() == probe.mainThread) return result;  // a repaint
   const int frame = probe.frames++;
   if (frame < warmupFrames || frame > warmupFrames + measuredFrames) return result;
@@ -76,12 +75,12 @@ int probeBitBlt(Handle dc, int x, int y, int width, int height, Handle surface, 
 void runAndReport(benchmark::State& state, const char* target) {
   probe = Probe{};
   probe.mainThread = std::this_thread::get_id();
-  probe.backendBitBlt = platform.bitBlt;
-  platform.bitBlt = probeBitBlt;
+  probe.backendPresent = platform.presentRects;
+  platform.presentRects = probePresent;
   pacing = PacingState{};
   resetShellState();
   runProgram(0, SW_SHOWNORMAL, withoutSplash);
-  platform.bitBlt = probe.backendBitBlt;
+  platform.presentRects = probe.backendPresent;
 
   if (probe.wallMs.size() != measuredFrames + 1) {
     state.SkipWithError("the program ended before the measured frames were in");

@@ -1,6 +1,6 @@
 // Frame pacing measured on the real program on the Win32 backend (under Wine on
 // Xvfb, or on Windows): registration, the shell and the sea scene for 300 presented
-// frames after a short warm-up. The installed BitBlt is wrapped to stamp each frame
+// frames after a short warm-up. The installed presentation is wrapped to stamp each frame
 // the process thread presents, on timeGetTime (the pacing's millisecond clock) and
 // on the performance counter (the wall clock); after the last one the probe
 // releases Esc, as a user would. Prints the same line as bench/frame_pacing.cpp.
@@ -28,11 +28,11 @@ namespace {
 using pacing_report::measuredFrames;
 using pacing_report::warmupFrames;
 
-using BitBlt = int (*)(Handle, int, int, int, int, Handle, int, int);
+using PresentRects = int (*)(Handle, Handle, const Rect*, int);
 
 struct Probe {
   DWORD mainThread = 0;
-  BitBlt backendBitBlt = nullptr;
+  PresentRects backendPresent = nullptr;
   LARGE_INTEGER counterFrequency{};
   int frames = 0;                  // frames presented by the process thread
   std::vector<double> wallMs;      // performance counter at each measured frame
@@ -60,9 +60,8 @@ double processCpuMs() {
   return static_cast<double>(ticks(kernel) + ticks(user)) / 10000.0;  // 100 ns units
 }
 
-int probeBitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
-                int sourceY) {
-  const int result = probe.backendBitBlt(dc, x, y, width, height, surface, sourceX, sourceY);
+int probePresent(Handle dc, Handle surface, const Rect* rects, int count) {
+  const int result = probe.backendPresent(dc, surface, rects, count);
   if (GetCurrentThreadId() == probe.mainThread) return result;  // a repaint
   const int frame = probe.frames++;
   if (frame < warmupFrames || frame > warmupFrames + measuredFrames) return result;
@@ -89,8 +88,8 @@ int main() {
     std::fprintf(stderr, "win32: no performance counter\n");
     return 1;
   }
-  probe.backendBitBlt = platform.bitBlt;
-  platform.bitBlt = probeBitBlt;
+  probe.backendPresent = platform.presentRects;
+  platform.presentRects = probePresent;
   runProgram(reinterpret_cast<Handle>(GetModuleHandleW(nullptr)), SW_SHOWNORMAL, withoutSplash);
 
   if (probe.wallMs.size() != measuredFrames + 1) {

@@ -199,6 +199,9 @@ struct Platform {
   // on screen when it returns.
   int (*bitBlt)(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
                 int sourceY);
+  // One frame: BitBlt of each rectangle (right and bottom exclusive) of the surface
+  // to the same place of dc, all on screen when it returns; 1 when every one was.
+  int (*presentRects)(Handle dc, Handle surface, const Rect* rects, int count);
 
   // ---- threads and time ----
   // CreateThread running `body(parameter)` at once; 0 on failure.

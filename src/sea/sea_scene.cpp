@@ -6,6 +6,9 @@
 
 #include "sea/sea_scene.h"
 
+#include <algorithm>
+#include <cmath>
+
 #include "input/input_state.h"
 #include "noise/noise.h"
 #include "noise/random.h"
@@ -23,11 +26,95 @@ SharedWord<int> schemeIndex = 1;
 SharedWord<int> helpFrames = 0;
 SharedWord<int> exitRequested = 0;
 
+namespace {
+
+SharedWord<int> schemeChanges = 0;  // twice the nextScheme calls begun
+
+// What the frame shown last was drawn with: enough to tell what the next one
+// changes. Anything not recorded here that changes makes the whole view change.
+struct ShownFrame {
+  int valid = 0;
+  int width = 0, height = 0;
+  int scheme = 0;  // schemeChanges when it was drawn
+  int help = 0;
+  float discX = 0.0f, discRadius = 0.0f;
+  float wavesTop = 0.0f;
+};
+ShownFrame shown;
+
+constexpr int discBands = 6;  // row bands of the disc's arcs above the waves
+
+// Marks what differs between the frame shown last and this one, drawn with the
+// scheme counted `scheme` throughout and the disc at `drawnDiscX`, or leaves the
+// whole view to be shown. The sky is one colour every frame and the disc's inside
+// another, so above the waves only pixels near the two circles' edges change.
+void markFrameChanges(int scheme, float drawnDiscX) {
+  const BackBuffer& b = backBuffer;
+  ShownFrame now;
+  // A scheme that changed mid-frame may have mixed two schemes' colours.
+  now.valid = scheme == schemeChanges && scheme % 2 == 0;
+  now.width = b.viewWidth;
+  now.height = b.viewHeight;
+  now.scheme = scheme;
+  now.help = helpDrawn;
+  now.discX = drawnDiscX;
+  now.discRadius = discRadius;
+  now.wavesTop = wavesTop;
+  const ShownFrame last = shown;
+  shown = now;
+  if (!last.valid || !now.valid || last.width != now.width || last.height != now.height ||
+      last.scheme != now.scheme || last.help || now.help || last.discRadius != now.discRadius) {
+    return;
+  }
+  beginChangedRects();
+  // The waves: every row from two above the higher crest of the two frames.
+  const double crest = std::min(last.wavesTop, now.wavesTop) - 2.0;
+  const int waveRow =
+      crest > 0.0 ? (crest < b.viewHeight ? static_cast<int>(crest) : b.viewHeight) : 0;
+  markChanged(0, waveRow, b.viewMaxX, b.viewMaxY);
+  // The disc's arcs in bands of rows above them: in rows ya..yb (two rows wider
+  // for the edge's soft pixels) a circle's edge lies between its narrowest and
+  // widest half-width there, on either side of the centre.
+  const double r = now.discRadius, cy = b.viewHeight * 0.6;
+  const double left = std::min(last.discX, now.discX), right = std::max(last.discX, now.discX);
+  const int discRow = std::max(static_cast<int>(cy - r) - 2, 0);
+  if (!(std::fabs(left) < 1e7 && std::fabs(right) < 1e7 && r < 1e7)) {
+    markChanged(0, 0, b.viewMaxX, waveRow);
+    return;
+  }
+  const int rows = waveRow - discRow;
+  for (int band = 0; band < discBands && rows > 0; ++band) {
+    const int ya = discRow + rows * band / discBands;
+    const int yb = discRow + rows * (band + 1) / discBands - 1;
+    if (yb < ya) continue;
+    const double top = ya - 2.0 - cy, bottom = yb + 3.0 - cy;
+    const double nearest =
+        top <= 0.0 && bottom >= 0.0 ? 0.0 : std::min(std::fabs(top), std::fabs(bottom));
+    const double farthest = std::max(std::fabs(top), std::fabs(bottom));
+    const double widest = std::sqrt(std::max(r * r - nearest * nearest, 0.0));
+    const double narrowest = std::sqrt(std::max(r * r - farthest * farthest, 0.0));
+    if (nearest >= r + 2.0) continue;  // the band misses both circles
+    const int leftArcEnd = static_cast<int>(right - narrowest) + 2;
+    const int rightArcStart = static_cast<int>(left + narrowest) - 2;
+    const int from = static_cast<int>(std::floor(left - widest)) - 2;
+    const int to = static_cast<int>(right + widest) + 2;
+    if (leftArcEnd + 1 >= rightArcStart) {
+      markChanged(from, ya, to, yb);
+    } else {
+      markChanged(from, ya, leftArcEnd, yb);
+      markChanged(rightArcStart, ya, to, yb);
+    }
+  }
+}
+
+}  // namespace
+
 void resetScene() {
   schemeIndex = 1;
   helpFrames = 0;
   helpDrawn = 0;
   exitRequested = 0;
+  shown = ShownFrame{};
   waveForce = 1.5f;
   waveDirection = -1.0f;
   wavePhase = 347.347f;
@@ -38,9 +125,12 @@ void resetScene() {
 
 void nextScheme() {
   const int next = (schemeIndex + 1) & 3;
+  // Odd while the colours change, so a frame can tell it saw one scheme throughout.
+  schemeChanges = schemeChanges + 1;
   schemeIndex = next;
   deepColour = schemeColours[next][0];
   lightColour = schemeColours[next][1];
+  schemeChanges = schemeChanges + 1;
 }
 
 void initScene() {
@@ -70,8 +160,11 @@ void drawScene() {
 }
 
 void drawFrame() {
+  const int scheme = schemeChanges;
+  const float drawnDiscX = discX;  // the waves move it on
   drawScene();
   drawHelpPanel();
+  markFrameChanges(scheme, drawnDiscX);
   present();
   restoreHelpBackground();
 }

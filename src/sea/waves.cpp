@@ -28,6 +28,7 @@ SharedWord<Color> lightColour = 0;
 Color foamWhite = 0xFFFFFFFF;
 float discX = 0.0f;
 float discRadius = 0.0f;
+float wavesTop = 0.0f;
 
 namespace {
 
@@ -46,6 +47,10 @@ void storeTwo(float* p, __m128 v) {
 
 WaveEdge layerEdge;  // scratch reused by every layer and frame
 FoamRuns layerFoam;
+
+void noteOutlinePoint(float y) {
+  if (!(y >= wavesTop)) wavesTop = y == y ? y : -HUGE_VALF;
+}
 
 }  // namespace
 
@@ -214,7 +219,11 @@ void drawWaveLayer(float depth, float level, float stretch, float amplitude, flo
   sampleWaveEdge(depth, level, stretch, amplitude, timeY, shift, edge);
   beginPath();
   addPoint(0.0f, edge.base);
-  for (int k = 0; k < edge.count; ++k) addPoint(edge.xs[k], edge.ys[k]);
+  noteOutlinePoint(edge.base);
+  for (int k = 0; k < edge.count; ++k) {
+    addPoint(edge.xs[k], edge.ys[k]);
+    noteOutlinePoint(edge.ys[k]);
+  }
   addPoint(static_cast<float>(backBuffer.viewWidth), edge.base);
   fillPath(fillColour, BLEND_COPY);
 
@@ -224,6 +233,7 @@ void drawWaveLayer(float depth, float level, float stretch, float amplitude, flo
     beginPath();
     for (int i = layerFoam.starts[p]; i < layerFoam.starts[p + 1]; ++i) {
       addPoint(layerFoam.points[2 * i], layerFoam.points[2 * i + 1]);
+      noteOutlinePoint(layerFoam.points[2 * i + 1]);
     }
     fillPath(foamColour, BLEND_COPY);
   }
@@ -237,6 +247,7 @@ void drawWaveLayers() {
   if (-discRadius > discX) {
     discX = static_cast<float>(static_cast<float>(backBuffer.viewWidth) + discRadius);
   }
+  wavesTop = HUGE_VALF;
   for (int i = 0; i <= layerCount; ++i) {
     const WaveLayerCall c = waveLayerCall(i);
     drawWaveLayer(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, c.fill, c.foam);

@@ -18,6 +18,9 @@ extern SharedWord<Color> lightColour;    // far water and sky
 extern Color foamWhite;                  // what the foam mixes towards
 extern float discX;                      // the disc's centre, drifted here
 extern float discRadius;
+// The highest point (least y) the last drawWaveLayers put into any outline: no
+// layer or foam drew above its row. -inf when a point was not a number.
+extern float wavesTop;
 
 // 1 - (1 - t) / (1 - k t); 1 where the float value of 1 - k t is exactly 0.
 float bias(float t, float k);

@@ -114,6 +114,7 @@ LResult windowProc(Handle window, std::uint32_t message, WParam wParam, LParam l
           call(userCallbacks.settingsPainter);
         } else if (const Handle surface = backBuffer.surface) {
           // Loaded once: the process thread may clear it at any moment.
+          backBuffer.repainted = 1;
           platform.bitBlt(shell.windowDC, 0, 0, shellConfig.windowWidth, shellConfig.windowHeight,
                           surface, 0, 0);
         }

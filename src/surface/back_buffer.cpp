@@ -5,7 +5,9 @@
 // full view lies at pixels + (surfaceHeight - 1 - y) * pitch. Drawing code only
 // ever goes through rowTable and rowStep, never through bottomUp.
 
+#include <algorithm>
 #include <cstring>
+#include <utility>
 
 #include "shell/pacing.h"
 #include "shell/shell.h"
@@ -95,6 +97,7 @@ void setView(int x1, int y1, int x2, int y2, int alignTo8, int bottomUp) {
   b.rowStep = (1 - 2 * bottomUp) * pitch;
   b.clipMaxXf = static_cast<float>(b.viewMaxX) + 0.5f;
   b.clipMaxYf = static_cast<float>(b.viewMaxY) + 0.5f;
+  b.changedCount = -1;
   b.viewIsFullWidth = b.viewWidth == b.surfaceWidth;
   b.viewIsFullHeight = b.viewHeight == b.surfaceHeight;
   b.surfaceMatchesWindow =
@@ -140,6 +143,7 @@ Handle makeSurface() {
     return 0;
   }
   b.pixels = static_cast<std::uint8_t*>(bits);
+  b.screenCurrent = 0;
   return surface;
 }
 
@@ -192,16 +196,47 @@ void present() {
     adaptRate();
     startFrameClock();
   }
-  if (!b.surface) return;
+  const int changed = b.changedCount;
+  b.changedCount = -1;
+  const int repainted = b.repainted.exchange(0);
+  const int shownBefore = b.screenCurrent;
+  b.screenCurrent = 0;
+  if (!b.surface || !b.surfaceMatchesWindow) return;
+  Rect whole{b.viewLeft, b.viewTop, b.viewLeft + b.viewWidth, b.viewTop + b.viewHeight};
+  const Rect* rects = &whole;
+  int count = 1;
   if (b.fullPresentPending) {
-    if (b.surfaceMatchesWindow) {
-      platform.bitBlt(shell.windowDC, 0, 0, b.surfaceWidth, b.surfaceHeight, b.surface, 0, 0);
-      b.fullPresentPending = 0;
+    whole = Rect{0, 0, b.surfaceWidth, b.surfaceHeight};
+    b.fullPresentPending = 0;
+  } else if (changed >= 0 && shownBefore && !repainted) {
+    // The changed rectangles, moved from the view to the surface.
+    for (int i = 0; i < changed; ++i) {
+      Rect& r = b.changedRects[i];
+      r = Rect{r.left + b.viewLeft, r.top + b.viewTop, r.right + b.viewLeft, r.bottom + b.viewTop};
     }
-  } else if (b.surfaceMatchesWindow) {
-    platform.bitBlt(shell.windowDC, b.viewLeft, b.viewTop, b.viewWidth, b.viewHeight, b.surface,
-                    b.viewLeft, b.viewTop);
+    rects = b.changedRects;
+    count = changed;
   }
+  b.screenCurrent = platform.presentRects(shell.windowDC, b.surface, rects, count) != 0;
+}
+
+void beginChangedRects() { backBuffer.changedCount = 0; }
+
+void markChanged(int x0, int y0, int x1, int y1) {
+  BackBuffer& b = backBuffer;
+  if (b.changedCount < 0) return;
+  if (x0 > x1) std::swap(x0, x1);
+  if (y0 > y1) std::swap(y0, y1);
+  x0 = std::max(x0, 0);
+  y0 = std::max(y0, 0);
+  x1 = std::min(x1, b.viewMaxX);
+  y1 = std::min(y1, b.viewMaxY);
+  if (x0 > x1 || y0 > y1) return;
+  if (b.changedCount == BackBuffer::maxChangedRects) {
+    b.changedCount = -1;
+    return;
+  }
+  b.changedRects[b.changedCount++] = Rect{x0, y0, x1 + 1, y1 + 1};
 }
 
 void waitForSplash() {

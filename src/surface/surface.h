@@ -34,6 +34,18 @@ struct BackBuffer {
   float clipMaxXf = -0.5f, clipMaxYf = -0.5f;  // vector culling limits
   int viewIsFullWidth = 0, viewIsFullHeight = 0;
 
+  // ---- what the frame changed ----
+  // present() shows the whole view unless the frame's drawing vouched, through
+  // beginChangedRects and markChanged, that nothing else differs from the frame
+  // shown last; every frame starts out whole again.
+  static constexpr int maxChangedRects = 16;
+  int changedCount = -1;                 // -1: the whole view; else the entries below
+  Rect changedRects[maxChangedRects]{};  // view pixels, right and bottom exclusive
+  int screenCurrent = 0;                 // the last present showed all it was asked to
+  // The main thread painted the window from the surface, perhaps halfway through a
+  // frame: the next present shows the whole view.
+  SharedWord<int> repainted = 0;
+
   // ---- platform objects ----
   // Memory context holding the DIB section. WM_PAINT reads it on the main thread:
   // it is published only once the pixels are ready and cleared before they are
@@ -57,7 +69,13 @@ void setView(int x1, int y1, int x2, int y2, int alignTo8, int bottomUp);
 int createDibSection();  // 1 or 0
 int createBackBuffer();  // 1 or 0; draws the splash if one is set
 void releaseBackBuffer();
-void present();          // paces, then copies the view to the window
+void present();  // paces, then copies the view (or what changed) to the window
+// The frame's drawing vouches that only what it marks next differs from the frame
+// shown last (see BackBuffer::changedCount).
+void beginChangedRects();
+// View pixels x0..x1, y0..y1 (inclusive, any order) changed; clipped to the view.
+// Past maxChangedRects the frame shows the whole view.
+void markChanged(int x0, int y0, int x1, int y1);
 void waitForSplash();    // until the splash's minimum time is over
 void shutdownDrawing();  // releases the surface and drawing buffers
 

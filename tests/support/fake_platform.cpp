@@ -147,6 +147,13 @@ void FakePlatform::install() {
            n(static_cast<long long>(s)) + " " + n(sx) + " " + n(sy));
     return 1;
   };
+  platform.presentRects = [](Handle dc, Handle s, const Rect* rects, int count) {
+    for (int i = 0; i < count; ++i) {
+      const Rect& r = rects[i];
+      platform.bitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, s, r.left, r.top);
+    }
+    return 1;
+  };
   platform.createThread = [](ThreadBody, void* p) -> Handle {
     record("CreateThread " + n(reinterpret_cast<long long>(p)));
     return 0x7EAD;

@@ -4,6 +4,8 @@
 
 #include <cstdint>
 #include <cstring>
+#include <string>
+#include <vector>
 
 #include "fake_platform.h"
 #include "shell/pacing.h"
@@ -236,6 +238,75 @@ TEST_F(SurfaceFixture, PresentCopiesTheViewOrTheWholeSurface) {
   present();
   EXPECT_TRUE(fake->callsStartingWith("BitBlt").empty());
   EXPECT_EQ(backBuffer.fullPresentPending, 1);
+  shutdownDrawing();
+}
+
+TEST_F(SurfaceFixture, PresentShowsOnlyWhatTheFrameMarked) {
+  platform.createSurface = fakeCreateSurface;
+  platform.releaseSurface = fakeReleaseSurface;
+  shell.windowDC = 0xDC;
+  backBuffer.pacingEnabled = 0;
+  setScreenSize(40, 30);
+  ASSERT_EQ(createBackBuffer(), 1);
+  setView(2, 3, 12, 9, 0, 1);  // 11 x 7 at (2, 3)
+  const std::string whole = "BitBlt 220 2 3 11 7 95 2 3";
+  struct Case {
+    const char* name;
+    void (*frame)();
+    std::vector<std::string> blits;
+  } cases[] = {
+      {"a new surface shows all", [] { beginChangedRects(); }, {whole}},
+      {"marks move to the surface, clipped to the view",
+       [] {
+         beginChangedRects();
+         markChanged(1, 1, 3, 2);
+         markChanged(20, -4, 5, 0);
+       },
+       {"BitBlt 220 3 4 3 2 95 3 4", "BitBlt 220 7 3 6 1 95 7 3"}},
+      {"nothing marked shows nothing",
+       [] {
+         beginChangedRects();
+         markChanged(50, 50, 60, 60);
+       },
+       {}},
+      {"a frame that says nothing shows all", [] { markChanged(0, 0, 1, 1); }, {whole}},
+      {"too many marks show all",
+       [] {
+         beginChangedRects();
+         for (int i = 0; i <= BackBuffer::maxChangedRects; ++i) markChanged(i % 11, 0, i % 11, 0);
+       },
+       {whole}},
+      {"a repaint shows all",
+       [] {
+         beginChangedRects();
+         markChanged(0, 0, 0, 0);
+         backBuffer.repainted = 1;
+       },
+       {whole}},
+      {"a new view shows all",
+       [] {
+         beginChangedRects();
+         setView(2, 3, 12, 9, 0, 1);
+       },
+       {whole}},
+  };
+  for (const Case& c : cases) {
+    fake->calls.clear();
+    c.frame();
+    present();
+    EXPECT_EQ(fake->callsStartingWith("BitBlt"), c.blits) << c.name;
+  }
+  // A present that showed nothing leaves the next one to show all.
+  shellConfig.windowWidth = 48;
+  setView(2, 3, 12, 9, 0, 1);
+  present();
+  shellConfig.windowWidth = 40;
+  setView(2, 3, 12, 9, 0, 1);
+  fake->calls.clear();
+  beginChangedRects();
+  markChanged(0, 0, 0, 0);
+  present();
+  EXPECT_EQ(fake->callsStartingWith("BitBlt"), std::vector<std::string>{whole});
   shutdownDrawing();
 }
 

@@ -126,6 +126,25 @@ emu::Canvas* canvasOf(Handle window) {
   return it == s.canvases.end() ? nullptr : it->second.get();
 }
 
+// A copy to a window from the process thread is a frame: counted, and handed to
+// the onPresent hook.
+void frameShown() {
+  State& s = state();
+  if (emu::onMainThread()) return;
+  int frame;
+  {
+    std::lock_guard lock(s.mutex);
+    frame = s.frames++;
+  }
+  if (s.options.onPresent) {
+    s.options.onPresent(frame);
+    // Input posted by the hook is handled before the next frame is drawn.
+    std::unique_lock lock(s.mutex);
+    waitForMainIdle(lock, s.now);
+  }
+  emu::checkStop();
+}
+
 int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
            int sourceY) {
   emu::checkStop();
@@ -135,21 +154,23 @@ int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int s
     if (!canvas || !source) return 0;
     emu::copyToCanvas(*source, sourceX, sourceY, width, height, *canvas, x, y);
   }
-  State& s = state();
-  if (!emu::onMainThread()) {
-    int frame;
-    {
-      std::lock_guard lock(s.mutex);
-      frame = s.frames++;
+  frameShown();
+  return 1;
+}
+
+int presentRects(Handle dc, Handle surface, const Rect* rects, int count) {
+  emu::checkStop();
+  emu::Canvas* canvas = canvasOf(dc);
+  {
+    const emu::LockedSurface source(surface);
+    if (!canvas || !source) return 0;
+    for (int i = 0; i < count; ++i) {
+      const Rect& r = rects[i];
+      emu::copyToCanvas(*source, r.left, r.top, r.right - r.left, r.bottom - r.top, *canvas, r.left,
+                        r.top);
     }
-    if (s.options.onPresent) {
-      s.options.onPresent(frame);
-      // Input posted by the hook is handled before the next frame is drawn.
-      std::unique_lock lock(s.mutex);
-      waitForMainIdle(lock, s.now);
-    }
-    emu::checkStop();
   }
+  frameShown();
   return 1;
 }
 
@@ -209,6 +230,7 @@ void configure(const Options& options) {
   platform.createSurface = emu::createSurface;
   platform.releaseSurface = emu::releaseSurface;
   platform.bitBlt = bitBlt;
+  platform.presentRects = presentRects;
   platform.timeGetTime = [] { return static_cast<std::uint32_t>(nativeNow()); };
   platform.timeBeginPeriod = [](std::uint32_t) {};
   // No performance counter and no vertical blank: pacing runs on the virtual

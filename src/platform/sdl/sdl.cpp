@@ -18,6 +18,8 @@
 #include <X11/Xlib.h>
 #include <unistd.h>
 
+#include <algorithm>
+#include <chrono>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -46,6 +48,7 @@ struct NativeWindow {
   unsigned long xTarget = 0;  // hack mode: the foreign window drawn into
   GC xGc = nullptr;
   emu::Canvas canvas;
+  std::vector<SDL_Rect> shown;  // blocks of the window's surface copied, not yet shown
 };
 
 struct State {
@@ -365,7 +368,10 @@ int foreignClientRect(Handle window, Rect& rect) {
 void nativeSleep(std::uint32_t milliseconds) {
   emu::checkStop();
   if (milliseconds == 0) {
-    std::this_thread::yield();
+    // Sleep(0) gives the core away. A yield returns at once on an idle core, so a
+    // caller that polls a clock with it (the pacing's last millisecond) would
+    // spin; a tenth of a millisecond asleep costs it no precision that shows.
+    std::this_thread::sleep_for(std::chrono::microseconds(100));
   } else {
     emu::waitForStop(milliseconds);
   }
@@ -445,20 +451,17 @@ void handleEvent(const SDL_Event& e) {
 
 // ---- painting -------------------------------------------------------------------
 
-// Copies the rectangle straight from the bottom-up DIB into the window's surface:
-// one pass, no intermediate picture. Formats with the DIB's byte order take plain
-// row copies; others are converted row by row.
-void blitToWindow(NativeWindow& n, const emu::Surface& source, int x, int y, int width, int height,
-                  int sourceX, int sourceY) {
-  SDL_Surface* target = SDL_GetWindowSurface(n.window);
-  if (!target) return;
+// Copies a block straight from the bottom-up DIB into the window's surface: one
+// pass, no intermediate picture. Formats with the DIB's byte order take plain row
+// copies; others are converted row by row. The part copied joins n.shown.
+void copyToWindow(NativeWindow& n, SDL_Surface* target, const emu::Surface& source, int x, int y,
+                  int width, int height, int sourceX, int sourceY) {
   const emu::CopyBlock b = emu::clipCopyBlock({sourceX, sourceY, x, y, width, height}, source.width,
                                               source.height, target->w, target->h);
   if (b.width == 0) return;
   const Uint32 format = target->format->format;
   const bool sameBytes = format == SDL_PIXELFORMAT_RGB888 || format == SDL_PIXELFORMAT_ARGB8888;
   const std::size_t pitch = static_cast<std::size_t>(source.width) * 4;
-  SDL_LockSurface(target);
   for (int row = 0; row < b.height; ++row) {
     const Uint8* from =
         source.pixels + (source.height - 1 - (b.sourceY + row)) * pitch + b.sourceX * 4;
@@ -471,9 +474,16 @@ void blitToWindow(NativeWindow& n, const emu::Surface& source, int x, int y, int
                         target->pitch);
     }
   }
-  SDL_UnlockSurface(target);
-  const SDL_Rect rect{b.x, b.y, b.width, b.height};
-  SDL_UpdateWindowSurfaceRects(n.window, &rect, 1);
+  n.shown.push_back(SDL_Rect{b.x, b.y, b.width, b.height});
+}
+
+// Puts the blocks of the window's surface copied since the last time on the
+// display, in one go.
+void showCopied(NativeWindow& n) {
+  if (!n.shown.empty()) {
+    SDL_UpdateWindowSurfaceRects(n.window, n.shown.data(), static_cast<int>(n.shown.size()));
+  }
+  n.shown.clear();
 }
 
 // Hack mode: the block goes to the foreign window where our window record places
@@ -523,7 +533,51 @@ int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int s
       return;
     }
     if (!n || !source || !n->window) return;
-    blitToWindow(*n, *source, x, y, width, height, sourceX, sourceY);
+    SDL_Surface* target = SDL_GetWindowSurface(n->window);
+    if (!target) return;
+    SDL_LockSurface(target);
+    copyToWindow(*n, target, *source, x, y, width, height, sourceX, sourceY);
+    SDL_UnlockSurface(target);
+    showCopied(*n);
+    result = 1;
+  });
+  emu::checkStop();
+  return result;
+}
+
+int presentRects(Handle dc, Handle surface, const Rect* rects, int count) {
+  int result = 0;
+  emu::runOnMain([&] {
+    NativeWindow* n = nativeOf(dc);
+    const emu::LockedSurface source(surface);
+    if (!n || !source) return;
+    if (count <= 0) {
+      result = 1;  // nothing changed
+      return;
+    }
+    if (n->xTarget) {
+      // One block round them all: the -fps figure goes on the frame once.
+      Rect all = rects[0];
+      for (int i = 1; i < count; ++i) {
+        all = Rect{std::min(all.left, rects[i].left), std::min(all.top, rects[i].top),
+                   std::max(all.right, rects[i].right), std::max(all.bottom, rects[i].bottom)};
+      }
+      blitToForeign(*n, dc, *source, all.left, all.top, all.right - all.left, all.bottom - all.top,
+                    all.left, all.top);
+      result = 1;
+      return;
+    }
+    if (!n->window) return;
+    SDL_Surface* target = SDL_GetWindowSurface(n->window);
+    if (!target) return;
+    SDL_LockSurface(target);
+    for (int i = 0; i < count; ++i) {
+      const Rect& r = rects[i];
+      copyToWindow(*n, target, *source, r.left, r.top, r.right - r.left, r.bottom - r.top, r.left,
+                   r.top);
+    }
+    SDL_UnlockSurface(target);
+    showCopied(*n);
     result = 1;
   });
   emu::checkStop();
@@ -717,6 +771,7 @@ int start(int argc, char** argv) {
   platform.createSurface = emu::createSurface;
   platform.releaseSurface = emu::releaseSurface;
   platform.bitBlt = bitBlt;
+  platform.presentRects = presentRects;
   platform.timeGetTime = [] { return static_cast<std::uint32_t>(SDL_GetTicks64()); };
   platform.timeBeginPeriod = [](std::uint32_t) {};
   platform.queryPerformanceFrequency = [](std::int64_t& f) {

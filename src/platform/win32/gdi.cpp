@@ -121,6 +121,21 @@ int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int s
   return done ? 1 : 0;
 }
 
+// One flush for the whole frame.
+int presentRects(Handle dc, Handle surface, const Rect* rects, int count) {
+  GateGuard gate;
+  BOOL done = TRUE;
+  for (int i = 0; i < count; ++i) {
+    const Rect& r = rects[i];
+    done &= BitBlt(hdc(dc), r.left, r.top, r.right - r.left, r.bottom - r.top, hdc(surface), r.left,
+                   r.top, SRCCOPY)
+                ? TRUE
+                : FALSE;
+  }
+  GdiFlush();
+  return done ? 1 : 0;
+}
+
 }  // namespace
 
 void installGdi(Platform& p) {
@@ -133,6 +148,7 @@ void installGdi(Platform& p) {
   p.createSurface = createSurface;
   p.releaseSurface = releaseSurface;
   p.bitBlt = bitBlt;
+  p.presentRects = presentRects;
 }
 
 }  // namespace win32
