@@ -34,7 +34,8 @@ done
 for case in missing_splash short_font; do
   faulty=$root/build/$E2E_BUILD/tests/brinemere_$case
   [ -x "$faulty" ] || e2e_fail "build the $E2E_BUILD preset first (brinemere_$case)"
-  "$faulty" &
+  LSAN_OPTIONS="suppressions=$root/tests/sanitizers/lsan_message_box.supp:print_suppressions=0" \
+    "$faulty" &
   pid=$!
   box=$(e2e_wait_window "^Process Runtime Error$" 20) ||
     e2e_fail "[$case] no error box ($(e2e_describe "$pid"))"
