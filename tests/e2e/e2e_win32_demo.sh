@@ -51,27 +51,37 @@ rm -f "$shot"
 # Ctrl+S, cancelled, then given a path (no dot in it: Z: is the Unix root).
 saved=$(mktemp -d /tmp/demo-wine-XXXXXX)
 trap 'w32_cleanup; rm -rf "$saved"' EXIT
-for answer in cancel "Z:$(tr / '\\' <<<"$saved")\\frame"; do
-  xdotool key ctrl+s
-  e2e_wait_window "Save the frame" 15 >/dev/null || e2e_fail "[$answer] no save dialog"
-  sleep 1
-  if [ "$answer" = cancel ]; then
-    xdotool key Escape
-    sleep 1
-    kill -0 "$saver_pid" 2>/dev/null || e2e_fail "the Esc that cancelled the dialog ended the demo"
-  else
-    xdotool type "$answer"
-    sleep 0.5
-    xdotool key Return
-  fi
+# Wine's dialog can take a while to take the keyboard on a busy machine, so a name
+# that did not arrive whole is typed again, up to three times.
+path="Z:$(tr / '\\' <<<"$saved")\\frame"
+dialog_gone() {
   for _ in $(seq 25); do
-    xdotool search --name "Save the frame" >/dev/null 2>&1 || break
+    xdotool search --name "Save the frame" >/dev/null 2>&1 || return 0
     sleep 0.2
   done
-done
-for _ in $(seq 25); do
-  [ -s "$saved/frame.png" ] && break
-  sleep 0.2
+  return 1
+}
+xdotool key ctrl+s
+e2e_wait_window "Save the frame" 15 >/dev/null || e2e_fail "[cancel] no save dialog"
+sleep 1
+xdotool key Escape
+dialog_gone || e2e_fail "[cancel] the dialog stayed"
+sleep 1
+kill -0 "$saver_pid" 2>/dev/null || e2e_fail "the Esc that cancelled the dialog ended the demo"
+[ -z "$(ls "$saved")" ] || e2e_fail "cancelled, yet saved: $(ls "$saved")"
+for attempt in 1 2 3; do
+  xdotool key ctrl+s
+  e2e_wait_window "Save the frame" 15 >/dev/null || e2e_fail "[save $attempt] no save dialog"
+  sleep 2
+  xdotool type --delay 40 "$path"
+  sleep 0.5
+  xdotool key Return
+  dialog_gone || xdotool key Escape
+  for _ in $(seq 25); do
+    [ -s "$saved/frame.png" ] && break 2
+    sleep 0.2
+  done
+  dialog_gone || e2e_fail "[save $attempt] the dialog stayed"
 done
 [ "$(ls "$saved")" = "frame.png" ] || e2e_fail "saved: $(ls "$saved")"
 read -r _ _ width height <<<"$(e2e_geometry "$id")"
