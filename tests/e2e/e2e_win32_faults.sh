@@ -16,11 +16,7 @@ w32_start_saver /s
 e2e_wait_window "$title" 30 >/dev/null || e2e_fail "[display change] no window"
 sleep 2
 w32_host displaychange "$title" || e2e_fail "[display change] no window to post to"
-text=""
-for _ in $(seq 50); do
-  text=$(w32_host dialog "$title") && break
-  sleep 0.2
-done
+text=$(w32_answer_box "$title" 10)
 [ "$text" = "Adequate Desktop Resizing or Rotation on the fly - not support.  |Run this program after these operations, please." ] ||
   e2e_fail "[display change] box text '$text'"
 w32_expect_clean_exit "display change" 5
@@ -43,11 +39,7 @@ for case in missing_splash short_font; do
   scr=$root/build/windows/tests/Brinemere_$case.scr
   [ -f "$scr" ] || e2e_fail "build the windows preset first (Brinemere_$case.scr)"
   w32_start_saver /s
-  text=""
-  for _ in $(seq 100); do
-    text=$(w32_host dialog "Process Runtime Error") && break
-    sleep 0.2
-  done
+  text=$(w32_answer_box "Process Runtime Error" 20)
   [ "$text" = "BaseSPR : Load : JPG, GIF, PNG or BMP Resource Not Found" ] ||
     e2e_fail "[$case] box text '$text'"
   w32_expect_clean_exit "$case" 10

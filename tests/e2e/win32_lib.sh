@@ -46,6 +46,17 @@ w32_host() {
   timeout 30 "$wine_run" "$host" "$@" | tr -d '\r'
 }
 
+# Waits up to $2 seconds for the message box with caption $1, prints its text (line
+# breaks as |) and presses its OK button; prints nothing when no box came.
+w32_answer_box() {
+  local caption=$1 limit=$2 text
+  for _ in $(seq $((limit * 5))); do
+    text=$(w32_host dialog "$caption") && { echo "$text"; return 0; }
+    sleep 0.2
+  done
+  return 1
+}
+
 # Waits up to $2 seconds for the saver to end; fails unless its exit code is 0.
 w32_expect_clean_exit() {
   local what=$1 limit=$2
