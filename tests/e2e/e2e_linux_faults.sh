@@ -52,8 +52,7 @@ pid=$!
 e2e_wait_window "$title" 20 >/dev/null || e2e_fail "[server gone] no window"
 sleep 1
 kill -9 "$E2E_XVFB"
-{ wait "$E2E_XVFB"; } 2>/dev/null
-E2E_XVFB=""
+e2e_forget_display
 e2e_wait_exit "$pid" 5 || e2e_fail "[server gone] still running 5 s after the server went away"
 grep -q "connection to the display was lost" "$log" ||
   e2e_fail "[server gone] no message: $(head -c 300 "$log")"

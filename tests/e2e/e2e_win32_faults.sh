@@ -51,7 +51,6 @@ w32_start_saver
 e2e_wait_window "$title" 30 >/dev/null || e2e_fail "[server gone] no window"
 sleep 1
 kill -9 "$E2E_XVFB"
-{ wait "$E2E_XVFB"; } 2>/dev/null
-E2E_XVFB=""
+e2e_forget_display
 e2e_wait_exit "$saver_pid" 15 || e2e_fail "[server gone] still running 15 s after the server went away"
 exit 0

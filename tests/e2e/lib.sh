@@ -17,12 +17,36 @@ e2e_fail() {
   exit 1
 }
 
+# Whether display :$1 belongs to a live server. A server killed outright leaves
+# its lock and socket behind; those are cleared, or fifty such runs on one
+# machine would use up every display number.
+e2e_display_taken() {
+  local lock="/tmp/.X$1-lock" pid
+  if [ -e "$lock" ]; then
+    pid=$(tr -dc 0-9 <"$lock" 2>/dev/null)
+    # kill -0 also fails on another user's live process: keep that one.
+    if [ -n "$pid" ] && { kill -0 "$pid" 2>/dev/null || [ -d "/proc/$pid" ]; }; then
+      return 0
+    fi
+    rm -f "$lock" "/tmp/.X11-unix/X$1" 2>/dev/null
+    [ -e "$lock" ] && return 0
+  fi
+  [ -e "/tmp/.X11-unix/X$1" ]
+}
+
+# Forgets the private server after it was killed on purpose, lock and all.
+e2e_forget_display() {
+  { wait "$E2E_XVFB"; } 2>/dev/null
+  E2E_XVFB=""
+  e2e_display_taken "${DISPLAY#:}" || true
+}
+
 # Starts Xvfb on a free display at the given size; sets DISPLAY.
 e2e_start_display() {
   local size=${1:-1366x768}
   local n
   for n in $(seq 91 140); do
-    [ -e "/tmp/.X11-unix/X$n" ] || [ -e "/tmp/.X$n-lock" ] && continue
+    e2e_display_taken "$n" && continue
     # -noreset: by default the server resets when its last client leaves, and a
     # program connecting during that reset (just after xdpyinfo below) is refused.
     Xvfb ":$n" -screen 0 "${size}x24" -nolisten tcp -noreset >/dev/null 2>&1 &
