@@ -507,8 +507,7 @@ inline void accumulate(Walk& w, int cover, int area) {
     const int fullCover = pixelOne * incr;
     const int fullArea = twoFx * fullCover;
     while (row != ey2) {
-      w.cellCover = fullCover;
-      w.cellArea = fullArea;
+      accumulate(w, fullCover, fullArea);
       row += incr;
       select_cell(w, ex, row);
     }
@@ -594,19 +593,19 @@ inline void widen_columns(int cx) {
 
 // Starts a sub-path at (x, y), closing the open one first.
 //
-// NOTE: a start far above the band selects its column in the row above the band
-// rather than its own row. Only the first piece of a clipped edge can land in that
-// cell, and that piece belongs to the row above; this keeps every cell's row within
-// the band, the row above it and the row below it.
+// NOTE: a start outside the band selects its column in the row just above or just
+// below the band rather than its own row: there its edges enter the band once
+// clipped. Every walk relies on the current cell holding its start; a start below
+// the band that kept the previous sub-path's cell had a vertical edge pour its
+// first row into that cell. This also keeps every cell's row within the band, the
+// row above it and the row below it.
 inline void move_to(Walk& w, int x, int y) {
   if (!(w.flags & accumulating)) start_fill(w);
   if (w.flags & openSubPath) w = close_sub_path(w);
-  const int row = std::max(cell_of(y), cell_of(w.topLimit) - 1);
-  if (row <= w.bandMaxY) {
-    select_cell(w, cell_of(x), row);
-    if (row < w.minCellY) w.minCellY = row;
-    if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
-  }
+  const int row = std::clamp(cell_of(y), cell_of(w.topLimit) - 1, w.bandMaxY + 1);
+  select_cell(w, cell_of(x), row);
+  if (row < w.minCellY) w.minCellY = row;
+  if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
   w.startX = w.curX = x;
   w.startY = w.curY = y;
 }

@@ -102,6 +102,29 @@ TEST_F(RasterReference, FarVerticesKeepSlantedEdgesStraight) {
   expectMatchesReference(wide, 0, "wide triangle");
 }
 
+// A sub-path starting below the view must not leave the previous one's last cell
+// current: the vertical edge coming up from there wrote over it (found by fuzzing,
+// pixel 0 of the row came out 11 or 13 instead of 0). Likewise from above.
+TEST_F(RasterReference, SubPathsStartingOutsideTheViewKeepThePreviousCells) {
+  const struct {
+    int height;
+    std::vector<ReferenceSubPath> path;
+  } cases[] = {
+      {1, {{{0, 0}, {30, -10}}, {{0, 5}, {0, -8}}}},
+      {2, {{{0, 1}, {30, -10}}, {{0, 5}, {0, -8}}}},
+      {1, {{{0, 0}, {294, -112.09375f}}, {{0, 0.625f}, {0, -8}, {0, 0}, {0, 24.625f}}}},
+      {3, {{{0, 2}, {30, 10}}, {{0, -5}, {0, 8}}}},
+      {4, {{{5, 1}, {40, 3}, {20, 9}}, {{5, 9}, {5, -3}, {9, 2}}, {{6, -4}, {6, 12}}}},
+  };
+  for (int rule = 0; rule <= 1; ++rule) {
+    for (const auto& c : cases) {
+      TestSurface surface(64, c.height);
+      expectMatchesReference(c.path, rule, "height " + std::to_string(c.height));
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
 // Fills with more cells than the store holds are drawn in bands, and exactly:
 // random polygons of thousands of long edges over a full-size view, a zigzag of
 // steep edges down a tall one, and a hundred thousand edges over a small view,
