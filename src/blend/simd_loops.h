@@ -25,13 +25,15 @@ namespace simd {
 
 // Runs at least this long are worth aligning first.
 constexpr int alignFrom = 28;
-// Plain fills of at least this many pixels bypass the caches (8 MiB, a whole
-// 1920x1080 view), and so do plain spans longer than a row of a 1920-pixel view:
-// such rows belong to views whose frame does not stay in the cache from one fill to
-// the next. Measured on the frame: the sky of 1920x1080 streamed, 4.6-4.8 -> 4.3 ms;
-// 3840x2160 17.5 -> 13.5 ms with the spans; spans from 1024 pixels saved 0.7 ms
-// more there but streamed the rows of 1920x1080, which lost time.
-constexpr std::int64_t streamFrom = std::int64_t{1} << 21;
+// Plain fills of at least this many pixels bypass the caches (4 MiB, half the last
+// level cache; the sky above the waves of a 1920x1080 view), and so do plain spans
+// longer than a row of a 1920-pixel view: such rows belong to views whose frame does
+// not stay in the cache from one fill to the next. Measured on the frame: the sky of
+// 1920x1080 streamed, 4.6-4.8 -> 4.3 ms; 3840x2160 17.5 -> 13.5 ms with the spans;
+// spans from 1024 pixels saved 0.7 ms more there but streamed the rows of
+// 1920x1080, which lost time. The threshold went from 8 to 4 MiB when the sky left
+// out the rows under the waves, which no longer reached it at 1920x1080.
+constexpr std::int64_t streamFrom = std::int64_t{1} << 20;
 constexpr int streamSpanFrom = 2048;
 
 template <class M>

@@ -9,6 +9,7 @@
 #include <algorithm>
 #include <cmath>
 
+#include "blend/dispatch.h"
 #include "input/input_state.h"
 #include "noise/noise.h"
 #include "noise/random.h"
@@ -20,6 +21,7 @@
 #include "shell/shell.h"
 #include "surface/surface.h"
 #include "vector/fills.h"
+#include "vector/path.h"
 #include "vector/shapes.h"
 
 SharedWord<int> schemeIndex = 1;
@@ -150,13 +152,30 @@ void initScene() {
   resetInput();
 }
 
+// The sky and the disc leave out the rows the waves will paint over, but for the
+// first column, which the waves' left edge only half covers. A disc that reaches
+// that column is drawn whole.
+void drawSky(int hiddenFrom) {
+  const BackBuffer& b = backBuffer;
+  const Color sky = lerpColor(deepColour, lightColour, 235);
+  fill_rect(0, 0, b.viewMaxX, hiddenFrom - 1, sky, BLEND_COPY);
+  fill_rect(0, hiddenFrom, 0, b.viewMaxY, sky, BLEND_COPY);
+}
+
+void drawDisc(float x, int hiddenFrom) {
+  if (x - discRadius > 1.0f) setFillRows(0, hiddenFrom);
+  fillCircle(x, static_cast<float>(backBuffer.viewHeight * 0.6), discRadius,
+             lerpColor(deepColour, lightColour, 255), BLEND_COPY);
+  clearFillRows();
+}
+
 void drawScene() {
-  const Color deep = deepColour;
-  const Color light = lightColour;
-  fillView(lerpColor(deep, light, 235), BLEND_COPY);
-  fillCircle(discX, static_cast<float>(backBuffer.viewHeight * 0.6), discRadius,
-             lerpColor(deep, light, 255), BLEND_COPY);
-  drawWaveLayers();
+  const float shownDiscX = discX;  // the waves move it on
+  sampleWaveLayers();
+  const int hidden = wavesHideFrom();
+  drawSky(hidden);
+  drawDisc(shownDiscX, hidden);
+  drawSampledWaveLayers();
 }
 
 void drawFrame() {

@@ -20,6 +20,11 @@ void registerSea();  // the application's registration values
 void seaProcess();   // the process hook
 void initScene();
 void drawScene();  // sky, disc and waves into the back buffer
+
+// The steps of drawScene after sampleWaveLayers, given wavesHideFrom (the frame
+// benchmark times them one by one); the disc at x, as drawn before the waves moved it.
+void drawSky(int hiddenFrom);
+void drawDisc(float x, int hiddenFrom);
 void drawFrame();  // drawScene, the help panel, present, the panel's background back
 void nextScheme();
 void seaKeyHandler();  // the onKeyUp hook

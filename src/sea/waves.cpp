@@ -7,7 +7,9 @@
 
 #include "sea/waves.h"
 
+#include <algorithm>
 #include <cmath>
+#include <vector>
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
@@ -45,11 +47,66 @@ void storeTwo(float* p, __m128 v) {
 }
 #endif
 
-WaveEdge layerEdge;  // scratch reused by every layer and frame
-FoamRuns layerFoam;
-
 void noteOutlinePoint(float y) {
   if (!(y >= wavesTop)) wavesTop = y == y ? y : -HUGE_VALF;
+}
+
+WaveEdge layerEdge;  // scratch of drawWaveLayer
+FoamRuns layerFoam;
+
+// The layers of the frame, sampled before anything is drawn so that the rows they
+// will paint over are known. Kept from frame to frame for their storage.
+struct SampledLayer {
+  WaveLayerCall call;
+  WaveEdge edge;
+  int hiddenTop = 0, hiddenEnd = 0;  // rows the layer covers whole but in column 0
+};
+std::vector<SampledLayer> sampledLayers;
+int sampledCount = 0;
+
+// The rows a layer polygon covers whole in every column but the first: below its
+// lowest crest point and above its base, a row to spare each way against rounding.
+// Its left side runs through the middle of column 0, which it only half covers; its
+// right side lies beyond the view. The fill is a copy, so nothing beneath shows.
+void findHiddenRows(SampledLayer& layer) {
+  const WaveEdge& edge = layer.edge;
+  const int height = backBuffer.viewHeight;
+  layer.hiddenTop = layer.hiddenEnd = 0;
+  double lowest = -HUGE_VAL;
+  for (int k = 0; k < edge.count; ++k) {
+    if (!(edge.ys[k] <= lowest)) lowest = edge.ys[k];
+  }
+  if (edge.count < 2 || !std::isfinite(lowest) || !std::isfinite(edge.base)) return;
+  const double top = std::max(std::ceil(lowest + 0.5) + 1.0, 0.0);
+  const double end = std::min(std::floor(edge.base + 0.5) - 1.0, static_cast<double>(height));
+  if (top >= end) return;
+  layer.hiddenTop = static_cast<int>(top);
+  layer.hiddenEnd = static_cast<int>(end);
+}
+
+// One layer polygon from its sampled edge, then its foam.
+void drawLayerOutline(const WaveEdge& edge, float level, float amplitude, Color fillColour,
+                      Color foamColour) {
+  beginPath();
+  addPoint(0.0f, edge.base);
+  noteOutlinePoint(edge.base);
+  for (int k = 0; k < edge.count; ++k) {
+    addPoint(edge.xs[k], edge.ys[k]);
+    noteOutlinePoint(edge.ys[k]);
+  }
+  addPoint(static_cast<float>(backBuffer.viewWidth), edge.base);
+  fillPath(fillColour, BLEND_COPY);
+
+  if (!whiteHorses || edge.count < 2) return;
+  findFoam(edge, level, amplitude, layerFoam);
+  for (int p = 0; p < layerFoam.polygons(); ++p) {
+    beginPath();
+    for (int i = layerFoam.starts[p]; i < layerFoam.starts[p + 1]; ++i) {
+      addPoint(layerFoam.points[2 * i], layerFoam.points[2 * i + 1]);
+      noteOutlinePoint(layerFoam.points[2 * i + 1]);
+    }
+    fillPath(foamColour, BLEND_COPY);
+  }
 }
 
 }  // namespace
@@ -215,31 +272,11 @@ void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs
 
 void drawWaveLayer(float depth, float level, float stretch, float amplitude, float timeY,
                    float shift, Color fillColour, Color foamColour) {
-  WaveEdge& edge = layerEdge;
-  sampleWaveEdge(depth, level, stretch, amplitude, timeY, shift, edge);
-  beginPath();
-  addPoint(0.0f, edge.base);
-  noteOutlinePoint(edge.base);
-  for (int k = 0; k < edge.count; ++k) {
-    addPoint(edge.xs[k], edge.ys[k]);
-    noteOutlinePoint(edge.ys[k]);
-  }
-  addPoint(static_cast<float>(backBuffer.viewWidth), edge.base);
-  fillPath(fillColour, BLEND_COPY);
-
-  if (!whiteHorses || edge.count < 2) return;
-  findFoam(edge, level, amplitude, layerFoam);
-  for (int p = 0; p < layerFoam.polygons(); ++p) {
-    beginPath();
-    for (int i = layerFoam.starts[p]; i < layerFoam.starts[p + 1]; ++i) {
-      addPoint(layerFoam.points[2 * i], layerFoam.points[2 * i + 1]);
-      noteOutlinePoint(layerFoam.points[2 * i + 1]);
-    }
-    fillPath(foamColour, BLEND_COPY);
-  }
+  sampleWaveEdge(depth, level, stretch, amplitude, timeY, shift, layerEdge);
+  drawLayerOutline(layerEdge, level, amplitude, fillColour, foamColour);
 }
 
-void drawWaveLayers() {
+void sampleWaveLayers() {
   const double direction = waveDirection;
   wavePhase = static_cast<float>(wavePhase + 1.25 * direction);
   if (std::fabs(static_cast<double>(wavePhase)) > phaseLimit) wavePhase = 347.347f;
@@ -247,11 +284,47 @@ void drawWaveLayers() {
   if (-discRadius > discX) {
     discX = static_cast<float>(static_cast<float>(backBuffer.viewWidth) + discRadius);
   }
-  wavesTop = HUGE_VALF;
-  for (int i = 0; i <= layerCount; ++i) {
-    const WaveLayerCall c = waveLayerCall(i);
-    drawWaveLayer(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, c.fill, c.foam);
+  sampledCount = std::max(layerCount + 1, 0);
+  if (sampledLayers.size() < static_cast<std::size_t>(sampledCount)) {
+    sampledLayers.resize(sampledCount);
   }
+  for (int i = 0; i < sampledCount; ++i) {
+    SampledLayer& layer = sampledLayers[i];
+    const WaveLayerCall& c = layer.call = waveLayerCall(i);
+    sampleWaveEdge(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, layer.edge);
+    findHiddenRows(layer);
+  }
+}
+
+int wavesHideFrom() {
+  // Grow the stretch of covered rows up from the bottom while some layer's own
+  // stretch reaches into it; layers overlap in any order.
+  int from = std::max(backBuffer.viewHeight, 0);
+  for (bool grew = true; grew;) {
+    grew = false;
+    for (int i = 0; i < sampledCount; ++i) {
+      const SampledLayer& layer = sampledLayers[i];
+      if (layer.hiddenTop < from && layer.hiddenEnd >= from) {
+        from = layer.hiddenTop;
+        grew = true;
+      }
+    }
+  }
+  return from;
+}
+
+void drawSampledWaveLayers() {
+  wavesTop = HUGE_VALF;
+  for (int i = 0; i < sampledCount; ++i) {
+    const SampledLayer& layer = sampledLayers[i];
+    const WaveLayerCall& c = layer.call;
+    drawLayerOutline(layer.edge, c.level, c.amplitude, c.fill, c.foam);
+  }
+}
+
+void drawWaveLayers() {
+  sampleWaveLayers();
+  drawSampledWaveLayers();
 }
 
 WaveLayerCall waveLayerCall(int i) {

@@ -57,7 +57,16 @@ void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs
 
 void drawWaveLayer(float depth, float level, float stretch, float amplitude, float timeY,
                    float shift, Color fillColour, Color foamColour);
-void drawWaveLayers();  // one frame: advances the phase and the disc, draws every layer
+void drawWaveLayers();  // one frame: sampleWaveLayers, then drawSampledWaveLayers
+
+// A frame in two steps, so that what lies under the waves need not be drawn:
+// sampleWaveLayers advances the phase and the disc and samples every layer's edge;
+// wavesHideFrom then gives the first row from which every row down to the bottom
+// will be painted over whole, in every column but the first, by some layer (the
+// view's height when none is); drawSampledWaveLayers draws the sampled layers.
+void sampleWaveLayers();
+int wavesHideFrom();
+void drawSampledWaveLayers();
 
 // What drawWaveLayers hands layer i at the current phase and colours (the frame
 // benchmarks replay single steps of a frame with it).

@@ -67,15 +67,16 @@ struct CellRasterizer {
   CoverageCell cell{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};
   CoverageCell* next = nullptr;
   CoverageCell* limit = nullptr;
-  int numCells = 0;    // cells stored for the current fill or band (set by the sort)
-  int overflowed = 0;  // the fill outgrew the store: it is drawn band by band
+  int numCells = 0;                 // cells stored for the current fill or band (set by the sort)
+  int overflowed = 0;               // the fill outgrew the store: it is drawn band by band
   int bandTop = 0, bandBottom = 0;  // rows walked: the band, or the whole view
-  int banded = 0;                   // walking one band: a full store is compacted
+  int rowsTop = 0, rowsBottom = 0x7FFFFFFF;  // rows plotted (setFillRows)
+  int banded = 0;                            // walking one band: a full store is compacted
   // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
   // can walk it again: per sub-path a header (point count, closed flag), then points.
   std::int32_t* outline = nullptr;
-  int outlineCount = 0;     // int32 entries in use
-  int outlineCapacity = 0;  // in int32 entries
+  int outlineCount = 0;                               // int32 entries in use
+  int outlineCapacity = 0;                            // in int32 entries
   int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;  // maxima hold the last index + 1
   int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;
   int startX = 0, startY = 0;  // first point of the sub-path, 24.8
@@ -102,6 +103,12 @@ void beginPath();                      // the pending points become a sub-path
 void beginPathAt(float x, float y);    // beginPath, then addPoint
 void addPoint(float x, float y);       // non-finite points are dropped
 void fillPath(Color color, int mode);  // fills every pending sub-path, mode & 0xF
+
+// Fills plot only view rows top .. bottom - 1 until the next call: a caller that
+// knows rows will be painted over skips them. The outline is still walked whole, so
+// the rows plotted come out exactly as without the limit.
+void setFillRows(int top, int bottom);
+void clearFillRows();  // every row of the view again
 
 // ---- fill rule --------------------------------------------------------------
 void setFillRule(int rule);  // 0 non-zero, 1 even-odd

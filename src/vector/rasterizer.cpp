@@ -1008,8 +1008,8 @@ class RowPlotter {
         pixel_(pixel),
         run_(coverageRoutines.run),
         viewMaxX_(backBuffer.viewMaxX),
-        firstRow_(std::max(ras.bandTop, 0)),
-        lastRow_(std::min(ras.bandBottom - 1, backBuffer.viewMaxY)) {}
+        firstRow_(std::max({ras.bandTop, ras.rowsTop, 0})),
+        lastRow_(std::min({ras.bandBottom - 1, ras.rowsBottom - 1, backBuffer.viewMaxY})) {}
 
   // Makes y the row that runs go to; a row outside the view or the band takes none.
   void select_row(int y) {
@@ -1283,6 +1283,13 @@ void fillPath(Color color, int mode) {
     restoreFillRule();
   }
 }
+
+void setFillRows(int top, int bottom) {
+  ras.rowsTop = top;
+  ras.rowsBottom = bottom;
+}
+
+void clearFillRows() { setFillRows(0, 0x7FFFFFFF); }
 
 void setFillRule(int rule) { set_rule(rule); }
 void setFillRuleNonZero() { set_rule(0); }

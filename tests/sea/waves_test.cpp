@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -164,6 +165,43 @@ TEST_F(Waves, DiscWrapsOnlyWhenDriftingLeft) {
   waveDirection = 1.0f;
   drawWaveLayers();
   EXPECT_FLOAT_EQ(discX, 2000.333f);
+}
+
+// The rows wavesHideFrom gives are painted over whole but for the first column,
+// whatever the view, the force or the phase, so the sky and disc may skip them; at
+// the usual sizes some rows are hidden.
+TEST_F(Waves, RowsSaidHiddenArePaintedOverWhole) {
+  const struct {
+    int width, height;
+    float force;
+  } cases[] = {{1024, 768, 1.5f},  {1024, 768, 1.0f}, {1024, 768, 3.0f}, {320, 200, 2.2f},
+               {1920, 1080, 1.5f}, {7, 400, 1.5f},    {64, 3, 1.5f}};
+  constexpr std::uint32_t marker = 0x12345679u;
+  for (const auto& c : cases) {
+    makeView(c.width, c.height);
+    waveForce = c.force;
+    int fewest = c.height;
+    for (int frame = 0; frame < 6; ++frame) {
+      wavePhase = static_cast<float>(347.347 + 91.0 * frame);
+      sampleWaveLayers();
+      const int hidden = wavesHideFrom();
+      ASSERT_GE(hidden, 0);
+      ASSERT_LE(hidden, c.height);
+      fewest = std::min(fewest, hidden);
+      std::fill(memory.begin(), memory.end(), marker);
+      drawSampledWaveLayers();
+      for (int y = hidden; y < c.height; ++y) {
+        for (int x = 1; x < c.width; ++x) {
+          ASSERT_NE(*viewPixel(x, y), marker)
+              << c.width << "x" << c.height << " force " << c.force << " frame " << frame
+              << " pixel " << x << ", " << y << " (hidden from " << hidden << ")";
+        }
+      }
+    }
+    if (c.height >= 200) {
+      EXPECT_LT(fewest, c.height * 3 / 4) << c.width << "x" << c.height;
+    }
+  }
 }
 
 TEST_F(Waves, PhaseAdvancesAndResetsBeyondItsLimit) {

@@ -45,6 +45,33 @@ TEST_F(RasterFill, SquareGetsFullEdgeAndCornerCoverage) {
   EXPECT_EQ(CoverageRecorder::strayCalls, 0);
 }
 
+// A row limit plots exactly the rows it keeps, as the whole fill plots them, and
+// nothing else; limits past the view are cut to it, and clearing brings back all.
+TEST_F(RasterFill, RowLimitPlotsItsRowsAsTheWholeFillDoes) {
+  const auto slanted = [] { fillPolygon({3.3f, 2.7f, 60.1f, 17.2f, 41.6f, 45.9f, 1.2f, 30.4f}); };
+  slanted();
+  const std::vector<int> whole = CoverageRecorder::alpha;
+  const struct {
+    int top, bottom;
+  } limits[] = {{10, 20}, {0, 48}, {-5, 7}, {40, 100}, {30, 30}, {25, 12}, {47, 48}};
+  for (const auto& l : limits) {
+    CoverageRecorder::clear();
+    setFillRows(l.top, l.bottom);
+    slanted();
+    clearFillRows();
+    for (int y = 0; y < 48; ++y) {
+      for (int x = 0; x < 64; ++x) {
+        const int expected = y >= l.top && y < l.bottom ? whole[y * 64 + x] : -1;
+        ASSERT_EQ(CoverageRecorder::at(x, y), expected)
+            << "rows " << l.top << ".." << l.bottom << ", pixel " << x << ", " << y;
+      }
+    }
+  }
+  CoverageRecorder::clear();
+  slanted();
+  EXPECT_EQ(CoverageRecorder::alpha, whole);
+}
+
 TEST_F(RasterFill, CounterClockwiseSquareGivesTheSamePixels) {
   fillPolygon({10, 10, 10, 20, 20, 20, 20, 10});
   expectSquareTenToTwenty();

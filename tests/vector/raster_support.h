@@ -112,6 +112,7 @@ struct RasterSettingsGuard {
   }
   ~RasterSettingsGuard() {
     setCoverageTable(curve);
+    clearFillRows();
     setFillRuleEvenOdd();
     setFillRuleEvenOdd();
     fillRuleState.restoreAfterFill = 0;
