@@ -719,40 +719,47 @@ void add_limited(OutlineWriter& out, double x, double y) {
 //
 // The end point is added; the start point is the previous one.
 //
-// A cut is placed from the nearer end point, by the fraction of the edge measured
-// from that end: from the farther one, a point of a huge edge near its small end
-// would round to somewhere else entirely.
+// Rows are cut first: what lies beyond a row limit runs along it and adds no cover,
+// so only the part between them is cut at the columns. Each cut lies on its limit
+// exactly, with its other coordinate placed from the nearer end of the piece cut:
+// from the farther end, or on a limit of the other axis, a point of a huge edge
+// rounds to somewhere else entirely (a row cut of an edge 2e32 long once landed on
+// row 0 and bent the edge there). Along one axis the cuts come in the edge's
+// direction, so their order never rests on rounding either.
+
+// Where the piece from a to b crosses `limit` along x (or y when `rows`), placed
+// from the nearer end.
+ShiftedPoint cut_at(ShiftedPoint a, ShiftedPoint b, double limit, bool rows) {
+  const double av = rows ? a.y : a.x, bv = rows ? b.y : b.x;
+  const double fromA = (limit - av) / (bv - av), fromB = (limit - bv) / (av - bv);
+  const double other = fromA <= fromB
+                           ? (rows ? a.x + (b.x - a.x) * fromA : a.y + (b.y - a.y) * fromA)
+                           : (rows ? b.x + (a.x - b.x) * fromB : b.y + (a.y - b.y) * fromB);
+  return rows ? ShiftedPoint{other, limit} : ShiftedPoint{limit, other};
+}
+
+// The part of the piece from a to b between -limit and limit along x (or y), as its
+// two ends; false when no part lies there.
+bool inner_part(ShiftedPoint& a, ShiftedPoint& b, double limit, bool rows) {
+  const double av = rows ? a.y : a.x, bv = rows ? b.y : b.x;
+  if ((av < -limit && bv < -limit) || (av > limit && bv > limit)) return false;
+  const ShiftedPoint from = a, to = b;
+  if (av < -limit || av > limit) a = cut_at(from, to, av < -limit ? -limit : limit, rows);
+  if (bv < -limit || bv > limit) b = cut_at(from, to, bv < -limit ? -limit : limit, rows);
+  return true;
+}
+
 void add_guarded_edge(OutlineWriter& out, ShiftedPoint a, ShiftedPoint b) {
-  struct Cut {
-    double fromA, fromB;  // fractions of the edge from a and from b
-    bool nearA() const { return fromA <= fromB; }
-  };
-  Cut cuts[4];
-  int cutCount = 0;
-  const auto cut_at = [&](double av, double bv, double limit) {
-    if ((av < limit && bv > limit) || (av > limit && bv < limit)) {
-      cuts[cutCount++] = {(limit - av) / (bv - av), (limit - bv) / (av - bv)};
+  static_assert(minColumnLimit == -maxColumnLimit);
+  ShiftedPoint p = a, q = b;
+  if (inner_part(p, q, rowLimit, true)) {
+    add_limited(out, p.x, p.y);
+    ShiftedPoint u = p, v = q;
+    if (inner_part(u, v, maxColumnLimit, false)) {
+      add_limited(out, u.x, u.y);
+      add_limited(out, v.x, v.y);
     }
-  };
-  cut_at(a.x, b.x, minColumnLimit);
-  cut_at(a.x, b.x, maxColumnLimit);
-  cut_at(a.y, b.y, -rowLimit);
-  cut_at(a.y, b.y, rowLimit);
-  // In order along the edge (at most four: insertion).
-  const auto before = [](const Cut& p, const Cut& q) {
-    if (p.nearA() != q.nearA()) return p.nearA();
-    return p.nearA() ? p.fromA < q.fromA : p.fromB > q.fromB;
-  };
-  for (int i = 1; i < cutCount; ++i) {
-    for (int j = i; j > 0 && before(cuts[j], cuts[j - 1]); --j) std::swap(cuts[j - 1], cuts[j]);
-  }
-  for (int i = 0; i < cutCount; ++i) {
-    const Cut& c = cuts[i];
-    if (c.nearA()) {
-      add_limited(out, a.x + (b.x - a.x) * c.fromA, a.y + (b.y - a.y) * c.fromA);
-    } else {
-      add_limited(out, b.x + (a.x - b.x) * c.fromB, b.y + (a.y - b.y) * c.fromB);
-    }
+    add_limited(out, q.x, q.y);
   }
   add_limited(out, b.x, b.y);
 }

@@ -100,6 +100,31 @@ TEST_F(RasterReference, FarVerticesKeepSlantedEdgesStraight) {
   EXPECT_LE(CoverageRecorder::at(32, 47), 2);
   const std::vector<ReferenceSubPath> wide{{{-1e9f, -3e8f}, {5e8f, 40}, {20, 1e9f}}};
   expectMatchesReference(wide, 0, "wide triangle");
+  // Nearly vertical edges from end points 1e30 and more away, through the view or
+  // left of it (found by fuzzing: a row cut placed from such an end point landed on
+  // row 0, and the edge leaned by a pixel every 5,000 rows).
+  const struct {
+    int width, height;
+    std::vector<ReferenceSubPath> path;
+  } steep[] = {
+      {15, 200, {{{769, 2.2e32f}, {0, -2e30f}, {1072, 0}}}},
+      {15, 200, {{{0, -2.2e32f}, {769, 2e30f}, {1072, 0}}}},
+      {15,
+       1167,
+       {{{1.46875f, 32767},
+         {256.09375f, 25.03125f},
+         {769, 2.231236e32f},
+         {0, -2.06e30f},
+         {1072, 0}}}},
+      {40, 60, {{{-40000, -1e32f}, {10, 1e32f}, {3e4f, 5}}}},
+      {40, 60, {{{-1e5f, 3e33f}, {-2e4f, -3e33f}, {20, 30}}}},
+  };
+  for (const auto& c : steep) {
+    TestSurface view(c.width, c.height);
+    expectMatchesReference(
+        c.path, 0, "steep edge in " + std::to_string(c.width) + "x" + std::to_string(c.height));
+    if (HasFatalFailure()) return;
+  }
 }
 
 // A sub-path starting below the view must not leave the previous one's last cell
