@@ -153,8 +153,7 @@ void initScene() {
 }
 
 // The sky and the disc leave out the rows the waves will paint over, but for the
-// first column, which the waves' left edge only half covers. A disc that reaches
-// that column is drawn whole.
+// first column, which the waves' left edge only half covers.
 void drawSky(int hiddenFrom) {
   const BackBuffer& b = backBuffer;
   const Color sky = lerpColor(deepColour, lightColour, 235);
@@ -163,7 +162,7 @@ void drawSky(int hiddenFrom) {
 }
 
 void drawDisc(float x, int hiddenFrom) {
-  if (x - discRadius > 1.0f) setFillRows(0, hiddenFrom);
+  setFillRows(0, hiddenFrom, 1);
   fillCircle(x, static_cast<float>(backBuffer.viewHeight * 0.6), discRadius,
              lerpColor(deepColour, lightColour, 255), BLEND_COPY);
   clearFillRows();

@@ -296,13 +296,16 @@ void sampleWaveLayers() {
   }
 }
 
-int wavesHideFrom() {
-  // Grow the stretch of covered rows up from the bottom while some layer's own
-  // stretch reaches into it; layers overlap in any order.
+namespace {
+
+// The first row from which every row down to the bottom is covered whole (but in
+// column 0) by some layer from `first` on: the stretch of covered rows grows up from
+// the bottom while some layer's own stretch reaches into it, in whatever order.
+int hiddenByLayersFrom(int first) {
   int from = std::max(backBuffer.viewHeight, 0);
   for (bool grew = true; grew;) {
     grew = false;
-    for (int i = 0; i < sampledCount; ++i) {
+    for (int i = first; i < sampledCount; ++i) {
       const SampledLayer& layer = sampledLayers[i];
       if (layer.hiddenTop < from && layer.hiddenEnd >= from) {
         from = layer.hiddenTop;
@@ -313,13 +316,21 @@ int wavesHideFrom() {
   return from;
 }
 
+}  // namespace
+
+int wavesHideFrom() { return hiddenByLayersFrom(0); }
+
+// Each layer and its foam leave out what the layers after them paint over, but for
+// column 0, which every layer only half covers.
 void drawSampledWaveLayers() {
   wavesTop = HUGE_VALF;
   for (int i = 0; i < sampledCount; ++i) {
     const SampledLayer& layer = sampledLayers[i];
     const WaveLayerCall& c = layer.call;
+    setFillRows(0, hiddenByLayersFrom(i + 1), 1);
     drawLayerOutline(layer.edge, c.level, c.amplitude, c.fill, c.foam);
   }
+  clearFillRows();
 }
 
 void drawWaveLayers() {

@@ -63,7 +63,8 @@ void drawWaveLayers();  // one frame: sampleWaveLayers, then drawSampledWaveLaye
 // sampleWaveLayers advances the phase and the disc and samples every layer's edge;
 // wavesHideFrom then gives the first row from which every row down to the bottom
 // will be painted over whole, in every column but the first, by some layer (the
-// view's height when none is); drawSampledWaveLayers draws the sampled layers.
+// view's height when none is); drawSampledWaveLayers draws the sampled layers, each
+// leaving out what the later ones paint over.
 void sampleWaveLayers();
 int wavesHideFrom();
 void drawSampledWaveLayers();

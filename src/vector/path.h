@@ -70,7 +70,8 @@ struct CellRasterizer {
   int numCells = 0;                 // cells stored for the current fill or band (set by the sort)
   int overflowed = 0;               // the fill outgrew the store: it is drawn band by band
   int bandTop = 0, bandBottom = 0;  // rows walked: the band, or the whole view
-  int rowsTop = 0, rowsBottom = 0x7FFFFFFF;  // rows plotted (setFillRows)
+  int rowsTop = 0, rowsBottom = 0x7FFFFFFF;  // rows plotted whole (setFillRows)
+  int columnsOutside = 0;                    // columns plotted in the other rows
   int banded = 0;                            // walking one band: a full store is compacted
   // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
   // can walk it again: per sub-path a header (point count, closed flag), then points.
@@ -104,10 +105,11 @@ void beginPathAt(float x, float y);    // beginPath, then addPoint
 void addPoint(float x, float y);       // non-finite points are dropped
 void fillPath(Color color, int mode);  // fills every pending sub-path, mode & 0xF
 
-// Fills plot only view rows top .. bottom - 1 until the next call: a caller that
-// knows rows will be painted over skips them. The outline is still walked whole, so
-// the rows plotted come out exactly as without the limit.
-void setFillRows(int top, int bottom);
+// Fills plot only view rows top .. bottom - 1, and in the other rows only the first
+// `columnsOutside` columns, until the next call: a caller that knows pixels will be
+// painted over skips them. The outline is still walked whole, so what is plotted
+// comes out exactly as without the limit.
+void setFillRows(int top, int bottom, int columnsOutside = 0);
 void clearFillRows();  // every row of the view again
 
 // ---- fill rule --------------------------------------------------------------

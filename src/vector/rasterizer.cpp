@@ -1015,43 +1015,51 @@ class RowPlotter {
         pixel_(pixel),
         run_(coverageRoutines.run),
         viewMaxX_(backBuffer.viewMaxX),
-        firstRow_(std::max({ras.bandTop, ras.rowsTop, 0})),
-        lastRow_(std::min({ras.bandBottom - 1, ras.rowsBottom - 1, backBuffer.viewMaxY})) {}
+        firstRow_(std::max(ras.bandTop, 0)),
+        lastRow_(std::min(ras.bandBottom - 1, backBuffer.viewMaxY)),
+        firstWholeRow_(ras.rowsTop),
+        lastWholeRow_(ras.rowsBottom - 1),
+        outsideMaxX_(std::min(ras.columnsOutside - 1, backBuffer.viewMaxX)) {}
 
-  // Makes y the row that runs go to; a row outside the view or the band takes none.
+  // Makes y the row that runs go to; a row outside the view or the band takes none,
+  // a row outside the rows plotted whole only its first columns.
   void select_row(int y) {
     const bool visible = y >= firstRow_ && y <= lastRow_;
-    line_ = visible ? reinterpret_cast<Color*>(backBuffer.rowTable[y]) : nullptr;
-    width_ = visible ? viewMaxX_ + 1 : 0;
+    const bool whole = y >= firstWholeRow_ && y <= lastWholeRow_;
+    rowMaxX_ = !visible ? -1 : whole ? viewMaxX_ : outsideMaxX_;
+    line_ = rowMaxX_ >= 0 ? reinterpret_cast<Color*>(backBuffer.rowTable[y]) : nullptr;
   }
 
   // One pixel of the row, skipped outside the view.
   void pixel(int x, int alpha) const {
-    if (static_cast<unsigned>(x) < static_cast<unsigned>(width_)) pixel_(line_ + x, color_, alpha);
+    if (x >= 0 && x <= rowMaxX_) pixel_(line_ + x, color_, alpha);
   }
 
   // `length` pixels from column x, cut to the view; a run of one pixel goes to the
   // pixel routine. What is longer than the 12 bits of a run's length is plotted in
   // pieces, cut after clipping and never leaving a piece of one pixel: a pixel of
-  // a long run must not take the pixel routine's formula.
+  // a long run must not take the pixel routine's formula. Nor must it when the run
+  // is cut again to the columns of a row not plotted whole.
   void run(int x, int length, int alpha) const {
     if (!line_) return;
     int last = x + length - 1;
     if (x > viewMaxX_ || last < 0) return;
     if (x < 0) x = 0;
     if (last > viewMaxX_) last = viewMaxX_;
+    if (x == last) {
+      if (x <= rowMaxX_) pixel_(line_ + x, color_, alpha);
+      return;
+    }
+    if (last > rowMaxX_) last = rowMaxX_;
     length = last - x + 1;
+    if (length < 1) return;
     while (length > maxRunLength) {
       const int piece = std::min(maxRunLength, length - 2);
       run_(line_ + x, color_, piece, alpha);
       x += piece;
       length -= piece;
     }
-    if (length == 1) {
-      pixel_(line_ + x, color_, alpha);
-    } else {
-      run_(line_ + x, color_, length, alpha);
-    }
+    run_(line_ + x, color_, length, alpha);
   }
 
  private:
@@ -1059,9 +1067,11 @@ class RowPlotter {
   const Pixel pixel_;
   const CoverageRunRoutine run_;
   const int viewMaxX_;
-  const int firstRow_, lastRow_;  // the rows plotted: the view's, or the band's
+  const int firstRow_, lastRow_;            // the rows plotted: the view's, or the band's
+  const int firstWholeRow_, lastWholeRow_;  // of those, the rows plotted whole
+  const int outsideMaxX_;                   // the last column plotted in the others
   Color* line_ = nullptr;
-  int width_ = 0;  // viewWidth on a visible row, 0 elsewhere
+  int rowMaxX_ = -1;  // the last column plotted in this row; -1 for none
 };
 
 // Sweeps the sorted cells from `cell` up to `stop`, from the running cover `cover`:
@@ -1291,9 +1301,10 @@ void fillPath(Color color, int mode) {
   }
 }
 
-void setFillRows(int top, int bottom) {
+void setFillRows(int top, int bottom, int columnsOutside) {
   ras.rowsTop = top;
   ras.rowsBottom = bottom;
+  ras.columnsOutside = columnsOutside;
 }
 
 void clearFillRows() { setFillRows(0, 0x7FFFFFFF); }

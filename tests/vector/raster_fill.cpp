@@ -45,31 +45,46 @@ TEST_F(RasterFill, SquareGetsFullEdgeAndCornerCoverage) {
   EXPECT_EQ(CoverageRecorder::strayCalls, 0);
 }
 
-// A row limit plots exactly the rows it keeps, as the whole fill plots them, and
-// nothing else; limits past the view are cut to it, and clearing brings back all.
-TEST_F(RasterFill, RowLimitPlotsItsRowsAsTheWholeFillDoes) {
-  const auto slanted = [] { fillPolygon({3.3f, 2.7f, 60.1f, 17.2f, 41.6f, 45.9f, 1.2f, 30.4f}); };
-  slanted();
-  const std::vector<int> whole = CoverageRecorder::alpha;
-  const struct {
-    int top, bottom;
-  } limits[] = {{10, 20}, {0, 48}, {-5, 7}, {40, 100}, {30, 30}, {25, 12}, {47, 48}};
-  for (const auto& l : limits) {
+// A row limit plots exactly the rows it keeps, and the first columns of the others,
+// as the whole fill plots them (coverage and routine alike: a run cut to one column
+// stays a run), and nothing else; limits past the view are cut to it, and clearing
+// brings back all. One shape lies inside the view, one reaches past its left edge.
+TEST_F(RasterFill, RowLimitPlotsItsPixelsAsTheWholeFillDoes) {
+  // Per pixel: the coverage plotted, plus 1000 when the pixel routine plotted it.
+  const auto plotted = [](std::initializer_list<float> shape) {
     CoverageRecorder::clear();
-    setFillRows(l.top, l.bottom);
-    slanted();
-    clearFillRows();
-    for (int y = 0; y < 48; ++y) {
-      for (int x = 0; x < 64; ++x) {
-        const int expected = y >= l.top && y < l.bottom ? whole[y * 64 + x] : -1;
-        ASSERT_EQ(CoverageRecorder::at(x, y), expected)
-            << "rows " << l.top << ".." << l.bottom << ", pixel " << x << ", " << y;
+    fillPolygon(shape);
+    std::vector<int> seen(64 * 48, -1);
+    for (const PlotCall& c : CoverageRecorder::calls) {
+      for (int x = c.x; x < c.x + c.count; ++x)
+        seen[c.y * 64 + x] = c.coverage + (c.pixel ? 1000 : 0);
+    }
+    return seen;
+  };
+  const std::initializer_list<float> shapes[] = {
+      {3.3f, 2.7f, 60.1f, 17.2f, 41.6f, 45.9f, 1.2f, 30.4f},
+      {-10.3f, 5.2f, 30.7f, 8.1f, 20.2f, 40.6f, -12.1f, 44.4f}};
+  const struct {
+    int top, bottom, columns;
+  } limits[] = {{10, 20, 0}, {0, 48, 0},  {-5, 7, 0},  {40, 100, 0}, {30, 30, 0},
+                {25, 12, 0}, {47, 48, 0}, {10, 20, 1}, {30, 30, 3},  {0, 0, 100}};
+  for (const auto& shape : shapes) {
+    const std::vector<int> whole = plotted(shape);
+    for (const auto& l : limits) {
+      setFillRows(l.top, l.bottom, l.columns);
+      const std::vector<int> limited = plotted(shape);
+      clearFillRows();
+      for (int y = 0; y < 48; ++y) {
+        for (int x = 0; x < 64; ++x) {
+          const bool kept = (y >= l.top && y < l.bottom) || x < l.columns;
+          ASSERT_EQ(limited[y * 64 + x], kept ? whole[y * 64 + x] : -1)
+              << "rows " << l.top << ".." << l.bottom << " and " << l.columns << " columns, pixel "
+              << x << ", " << y;
+        }
       }
     }
+    EXPECT_EQ(plotted(shape), whole);
   }
-  CoverageRecorder::clear();
-  slanted();
-  EXPECT_EQ(CoverageRecorder::alpha, whole);
 }
 
 TEST_F(RasterFill, CounterClockwiseSquareGivesTheSamePixels) {
