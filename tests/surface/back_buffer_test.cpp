@@ -29,75 +29,64 @@ struct SurfaceFixture : ::testing::Test {
 
 }  // namespace
 
-TEST_F(SurfaceFixture, FullScreenRequestRoundsTheWidthUpToEight) {
+TEST_F(SurfaceFixture, RequestedSizesAreRoundedAndClamped) {
   fake->screenWidth = 1366;
   fake->screenHeight = 768;
-  setScreenSize(7777777, 1024);
-  EXPECT_EQ(backBuffer.surfaceWidth, 1368);
-  EXPECT_EQ(backBuffer.surfaceHeight, 768);
-  EXPECT_EQ(shellConfig.windowWidth, 1368);
-  EXPECT_EQ(backBuffer.fullScreen, 1);
-  setScreenSize(1001, 600);
-  EXPECT_EQ(backBuffer.surfaceWidth, 1008);
-  EXPECT_EQ(backBuffer.surfaceHeight, 600);
-  EXPECT_EQ(backBuffer.fullScreen, 0);
-  setScreenSize(1024, 600);
-  EXPECT_EQ(backBuffer.surfaceWidth, 1024);
+  const struct {
+    int width, height, surfaceWidth, surfaceHeight, fullScreen;  // -1: not looked at
+  } cases[] = {
+      {7777777, 1024, 1368, 768, 1},  // the full screen, its width rounded up to eight
+      {1001, 600, 1008, 600, 0},
+      {1024, 600, 1024, 600, 0},
+      {-5, 0, 8, 1, -1},  // absurd sizes are clamped, not allocated
+      {2000000000, 2000000000, 32768, 32768, -1},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+    setScreenSize(c.width, c.height);
+    EXPECT_EQ(backBuffer.surfaceWidth, c.surfaceWidth);
+    EXPECT_EQ(backBuffer.surfaceHeight, c.surfaceHeight);
+    if (c.fullScreen >= 0) {
+      EXPECT_EQ(shellConfig.windowWidth, c.surfaceWidth);
+      EXPECT_EQ(backBuffer.fullScreen, c.fullScreen);
+    }
+  }
 }
 
-TEST_F(SurfaceFixture, AbsurdSizesAreClampedNotAllocated) {
-  setScreenSize(-5, 0);
-  EXPECT_EQ(backBuffer.surfaceWidth, 8);
-  EXPECT_EQ(backBuffer.surfaceHeight, 1);
-  setScreenSize(2000000000, 2000000000);
-  EXPECT_EQ(backBuffer.surfaceWidth, 32768);
-  EXPECT_EQ(backBuffer.surfaceHeight, 32768);
-}
-
-TEST_F(SurfaceFixture, MinusOneSelectsTheWholeSurface) {
+TEST_F(SurfaceFixture, ViewCornersAreOrderedClampedAndAligned) {
   makeSurface(64, 48);
+  const struct {
+    int x1, y1, x2, y2, alignTo8;
+    int left, top, right, bottom;
+  } cases[] = {
+      {-1, 5, 6, 7, 0, 0, 0, 63, 47},  // -1 selects the whole surface
+      {10, 20, 5, 2, 0, 5, 2, 10, 20},
+      {-20, -3, 500, 900, 0, 0, 0, 63, 47},
+      // Wholly outside: collapses to one pixel at the edge instead of a negative size.
+      {100, 100, 200, 200, 0, 63, 47, 63, 47},
+      {3, 3, 20, 20, 1, 0, 0, 15, 15},  // aligning to eight rounds inwards
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2);
+    setView(c.x1, c.y1, c.x2, c.y2, c.alignTo8, 1);
+    EXPECT_EQ(backBuffer.viewLeft, c.left);
+    EXPECT_EQ(backBuffer.viewTop, c.top);
+    EXPECT_EQ(backBuffer.viewRight, c.right);
+    EXPECT_EQ(backBuffer.viewBottom, c.bottom);
+    EXPECT_EQ(backBuffer.viewWidth, c.right - c.left + 1);
+    EXPECT_EQ(backBuffer.viewHeight, c.bottom - c.top + 1);
+    EXPECT_EQ(backBuffer.viewIsFullWidth, c.right - c.left == 63 ? 1 : 0);
+  }
+  // The values derived from the whole surface's view.
   setView(-1, 5, 6, 7, 0, 1);
-  EXPECT_EQ(backBuffer.viewLeft, 0);
-  EXPECT_EQ(backBuffer.viewTop, 0);
-  EXPECT_EQ(backBuffer.viewRight, 63);
-  EXPECT_EQ(backBuffer.viewBottom, 47);
-  EXPECT_EQ(backBuffer.viewWidth, 64);
   EXPECT_EQ(backBuffer.viewMaxY, 47);
   EXPECT_EQ(backBuffer.halfViewWidth, 32);
   EXPECT_EQ(backBuffer.viewArea, 64 * 48);
-  EXPECT_EQ(backBuffer.viewIsFullWidth, 1);
   EXPECT_EQ(backBuffer.viewIsFullHeight, 1);
   EXPECT_FLOAT_EQ(backBuffer.clipMaxXf, 63.5f);
   EXPECT_FLOAT_EQ(backBuffer.clipMaxYf, 47.5f);
-}
-
-TEST_F(SurfaceFixture, CornersAreOrderedAndClamped) {
-  makeSurface(64, 48);
   setView(10, 20, 5, 2, 0, 1);
-  EXPECT_EQ(backBuffer.viewLeft, 5);
-  EXPECT_EQ(backBuffer.viewTop, 2);
-  EXPECT_EQ(backBuffer.viewWidth, 6);
-  EXPECT_EQ(backBuffer.viewHeight, 19);
   EXPECT_EQ(backBuffer.halfViewHeight, 9);
-  EXPECT_EQ(backBuffer.viewIsFullWidth, 0);
-  setView(-20, -3, 500, 900, 0, 1);
-  EXPECT_EQ(backBuffer.viewLeft, 0);
-  EXPECT_EQ(backBuffer.viewTop, 0);
-  EXPECT_EQ(backBuffer.viewRight, 63);
-  EXPECT_EQ(backBuffer.viewBottom, 47);
-  // Wholly outside: collapses to one pixel at the edge instead of a negative size.
-  setView(100, 100, 200, 200, 0, 1);
-  EXPECT_EQ(backBuffer.viewWidth, 1);
-  EXPECT_EQ(backBuffer.viewHeight, 1);
-}
-
-TEST_F(SurfaceFixture, AlignTo8RoundsInwards) {
-  makeSurface(64, 48);
-  setView(3, 3, 20, 20, 1, 1);
-  EXPECT_EQ(backBuffer.viewLeft, 0);
-  EXPECT_EQ(backBuffer.viewTop, 0);
-  EXPECT_EQ(backBuffer.viewRight, 15);
-  EXPECT_EQ(backBuffer.viewBottom, 15);
 }
 
 TEST_F(SurfaceFixture, BottomUpRowTableStartsAtTheLastRow) {
