@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <string>
 
+#include "fake_pictures.h"
 #include "image/picture_io.h"
 #include "picture_io_support.h"
 #include "platform/headless/headless.h"
@@ -15,6 +16,7 @@
 namespace {
 
 using namespace picture_test;
+using fake_pictures::solid;
 
 // ---- fakes ----------------------------------------------------------------------------
 
@@ -107,12 +109,6 @@ class PictureModule : public ::testing::Test {
 #endif
   }
 };
-
-PictureData solid(int width, int height, std::uint32_t colour) {
-  PictureData p = makePicture(width, height);
-  for (std::uint32_t& c : p.pixels) c = colour;
-  return p;
-}
 
 // A bitmap resource as the resource compiler stores it: the BMP file without its
 // 14-byte file header.
