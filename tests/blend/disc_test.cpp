@@ -3,7 +3,9 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <cstdlib>
 #include <limits>
 #include <vector>
 
@@ -16,82 +18,51 @@ namespace {
 constexpr Color background = 0x20406080u;
 constexpr Color ink = 0xFFE0C0A0u;
 
-// Checks a small disc at (cx, cy): the listed pixels with their coverage (-1 for
-// solid), every other pixel untouched.
-struct Expect {
-  int dx, dy, coverage;
-};
-void expectDisc(int cx, int cy, std::initializer_list<Expect> drawn) {
-  for (int y = 0; y <= backBuffer.viewMaxY; ++y) {
-    for (int x = 0; x <= backBuffer.viewMaxX; ++x) {
-      Color want = background;
-      for (const Expect& e : drawn)
-        if (x == cx + e.dx && y == cy + e.dy)
-          want = e.coverage < 0 ? ink : px::coverCopy(background, ink, e.coverage);
-      ASSERT_EQ(TestSurface::at(x, y), want) << x << "," << y;
+// Small discs pixel by pixel. By the disc's symmetry each case lists the coverage of
+// the pixels at (0, 0), (1, 0), (1, 1), (2, 0) and (2, 1) from the centre, and of their
+// mirror images (-1 solid, 0 untouched); every pixel further out stays untouched.
+TEST(DiscSmall, SmallRadiiPixelByPixel) {
+  struct Case {
+    int cx, cy;
+    float r;
+    int coverage[5];
+  };
+  const Case cases[] = {
+      {5, 6, 0.5f, {255, 0, 0, 0, 0}},  // radii below half a pixel draw one pixel
+      {5, 6, 0.2f, {102, 0, 0, 0, 0}},
+      {5, 6, -3.0f, {0, 0, 0, 0, 0}},  // negative: coverage 0 leaves the pixel
+      {-1, 6, 0.4f, {0, 0, 0, 0, 0}},  // centre off the view: nothing
+      {5, 16, 0.4f, {0, 0, 0, 0, 0}},
+      {7, 8, 1.0f, {-1, 127, 26, 0, 0}},  // axes, centre and corners
+      // h = 1.2: edge coverage trunc(0.2 * 255) = 51; r * r = 0.49 is not above
+      // 0.575: no corners.
+      {7, 8, 0.7f, {-1, 51, 0, 0, 0}},
+      // Two pixels out: n = 2, u = trunc(0.1 * 255) = 25; ring i = 1:
+      // sqrt(2.56 - 1) + 0.5 = 1.74899, B = 1, coverage trunc(0.74899 * 255) = 190;
+      // inner left equals left: nothing more.
+      {7, 8, 1.6f, {-1, -1, 190, 25, 0}},
+  };
+  TestSurface surface(16, 16);
+  for (const Case& c : cases) {
+    SCOPED_TRACE(testing::Message() << "r " << c.r << " at " << c.cx << "," << c.cy);
+    surface.fill(background);
+    fill_disc_aa(c.cx, c.cy, c.r, ink, BLEND_COPY);
+    for (int y = 0; y <= backBuffer.viewMaxY; ++y) {
+      for (int x = 0; x <= backBuffer.viewMaxX; ++x) {
+        const int outer = std::max(std::abs(x - c.cx), std::abs(y - c.cy));
+        const int inner = std::min(std::abs(x - c.cx), std::abs(y - c.cy));
+        const int slot = outer == 0                 ? 0
+                         : outer == 1               ? 1 + inner
+                         : outer == 2 && inner <= 1 ? 3 + inner
+                                                    : -1;
+        const int coverage = slot < 0 ? 0 : c.coverage[slot];
+        const Color want = coverage == 0  ? background
+                           : coverage < 0 ? ink
+                                          : px::coverCopy(background, ink, coverage);
+        ASSERT_EQ(TestSurface::at(x, y), want) << x << "," << y;
+      }
     }
   }
-}
-
-TEST(DiscSmall, RadiiBelowHalfAPixelDrawOnePixel) {
-  TestSurface surface(16, 16);
-  surface.fill(background);
-  fill_disc_aa(5, 6, 0.5f, ink, BLEND_COPY);
-  expectDisc(5, 6, {{0, 0, 255}});
-  surface.fill(background);
-  fill_disc_aa(5, 6, 0.2f, ink, BLEND_COPY);
-  expectDisc(5, 6, {{0, 0, 102}});
-  surface.fill(background);
-  fill_disc_aa(5, 6, -3.0f, ink, BLEND_COPY);  // negative: coverage 0 leaves the pixel
-  fill_disc_aa(-1, 6, 0.4f, ink, BLEND_COPY);  // centre off the view: nothing
-  fill_disc_aa(5, 16, 0.4f, ink, BLEND_COPY);
-  expectDisc(5, 6, {});
-}
-
-TEST(DiscSmall, RadiusOneHasAxesCentreAndCorners) {
-  TestSurface surface(16, 16);
-  surface.fill(background);
-  fill_disc_aa(7, 8, 1.0f, ink, BLEND_COPY);
-  expectDisc(7, 8,
-             {{0, 0, -1},
-              {-1, 0, 127},
-              {1, 0, 127},
-              {0, -1, 127},
-              {0, 1, 127},
-              {-1, -1, 26},
-              {1, -1, 26},
-              {-1, 1, 26},
-              {1, 1, 26}});
-}
-
-TEST(DiscSmall, RadiusPoint7HasNoCorners) {
-  TestSurface surface(16, 16);
-  surface.fill(background);
-  fill_disc_aa(7, 8, 0.7f, ink, BLEND_COPY);
-  // h = 1.2: edge coverage trunc(0.2 * 255) = 51; r * r = 0.49 is not above 0.575.
-  expectDisc(7, 8, {{0, 0, -1}, {-1, 0, 51}, {1, 0, 51}, {0, -1, 51}, {0, 1, 51}});
-}
-
-TEST(DiscSmall, RadiusOnePointFourReachesTwoPixelsOut) {
-  TestSurface surface(16, 16);
-  surface.fill(background);
-  fill_disc_aa(7, 8, 1.6f, ink, BLEND_COPY);
-  // n = 2, u = trunc(0.1 * 255) = 25; ring i = 1: sqrt(2.56 - 1) + 0.5 = 1.74899,
-  // B = 1, coverage trunc(0.74899 * 255) = 190; inner left equals left: nothing more.
-  expectDisc(7, 8,
-             {{0, 0, -1},
-              {-1, 0, -1},
-              {1, 0, -1},
-              {-2, 0, 25},
-              {2, 0, 25},
-              {0, -2, 25},
-              {0, 2, 25},
-              {-1, -1, 190},
-              {1, -1, 190},
-              {-1, 1, 190},
-              {1, 1, 190},
-              {0, -1, -1},
-              {0, 1, -1}});
 }
 
 // Area of the unit pixel centred on (x, y) inside the circle, by supersampling.

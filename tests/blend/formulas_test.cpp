@@ -14,36 +14,26 @@ namespace {
 
 constexpr Color bytes4(int b) { return static_cast<Color>(b) * 0x01010101u; }
 
-// One destination pixel blended with one colour or source pixel by each family.
-Color viaPixel(const BlendKernels* k, int mode, Color d, Color s) {
-  k->pixel[modeSlot(mode)](&d, s);
-  return d;
-}
-Color viaSpan(const BlendKernels* k, int mode, Color d, Color s) {
-  k->span[modeSlot(mode)](&d, s, 1);
-  return d;
-}
-Color viaColumn(const BlendKernels* k, int mode, Color d, Color s) {
-  k->column[modeSlot(mode)](&d, s, 1, 4);
-  return d;
-}
-Color viaRect(const BlendKernels* k, int mode, Color d, Color s) {
-  k->rect[modeSlot(mode)](&d, s, 1, 1, 4);
-  return d;
-}
 Color viaImage(const BlendKernels* k, int mode, Color d, Color s) {
   k->imageRows[imageModeSlot(mode)](&d, &s, 1, 1, 1, 4);
   return d;
 }
 
-// Checks one case through every family that has the mode, in every kernel set.
+// Checks one case through every family that has the mode, in every kernel set: one
+// destination pixel blended with one colour or source pixel.
 void expectBlend(int mode, Color d, Color s, Color expected, bool imagesToo = true) {
+  const int slot = modeSlot(mode);
   for (const BlendKernels* k : allKernelSets()) {
     SCOPED_TRACE(testing::Message() << k->name << " mode " << mode);
-    EXPECT_EQ(viaPixel(k, mode, d, s), expected);
-    EXPECT_EQ(viaSpan(k, mode, d, s), expected);
-    EXPECT_EQ(viaColumn(k, mode, d, s), expected);
-    EXPECT_EQ(viaRect(k, mode, d, s), expected);
+    Color pixel = d, span = d, column = d, rect = d;
+    k->pixel[slot](&pixel, s);
+    k->span[slot](&span, s, 1);
+    k->column[slot](&column, s, 1, 4);
+    k->rect[slot](&rect, s, 1, 1, 4);
+    EXPECT_EQ(pixel, expected);
+    EXPECT_EQ(span, expected);
+    EXPECT_EQ(column, expected);
+    EXPECT_EQ(rect, expected);
     if (imagesToo) {
       EXPECT_EQ(viaImage(k, mode, d, s), expected);
     }

@@ -15,6 +15,15 @@ namespace {
 constexpr int modesToTry[] = {-1, 0, 1, 2, 3, 4, 5, 6, 7, 8, 9, 10, 11};
 constexpr int guard = 8;  // untouched pixels checked on each side of a run
 
+// Seeded random pixels in `want` and the same in `got`; the generator goes on from
+// there.
+TestRandom twinPixels(unsigned seed, AlignedPixels& want, AlignedPixels& got, int n) {
+  TestRandom random(seed);
+  random.fill(want.data, n);
+  for (int i = 0; i < n; ++i) got[i] = want[i];
+  return random;
+}
+
 // Index of the first difference, or -1.
 int firstDifference(const Color* a, const Color* b, int n) {
   for (int i = 0; i < n; ++i)
@@ -40,9 +49,7 @@ TEST(BlendKernels, SpansMatchTheReference) {
     for (int mode : modesToTry) {
       for (int align = 0; align < 8; ++align) {
         for (int length = 0; length <= 100; ++length, ++seed) {
-          TestRandom random(seed);
-          random.fill(want.data, n);
-          for (int i = 0; i < n; ++i) got[i] = want[i];
+          TestRandom random = twinPixels(seed, want, got, n);
           const Color colour = random.pixel();
           scalarKernels.span[modeSlot(mode)](want.data + guard + align, colour, length);
           k->span[modeSlot(mode)](got.data + guard + align, colour, length);
@@ -63,10 +70,8 @@ TEST(BlendKernels, ImageRowsMatchTheReference) {
     for (int mode : modesToTry) {
       for (int align = 0; align < 4; ++align) {
         for (int length = 0; length <= 80; ++length, ++seed) {
-          TestRandom random(seed);
-          random.fill(want.data, width * height);
+          TestRandom random = twinPixels(seed, want, got, width * height);
           random.fill(source.data, width * height);
-          for (int i = 0; i < width * height; ++i) got[i] = want[i];
           // Source offset differs from the destination's, so the two never share alignment.
           const int sourceAlign = random.below(4);
           const int rows = 1 + random.below(height - 1);
@@ -95,9 +100,7 @@ TEST(BlendKernels, RectanglesColumnsAndPixelsMatchTheReference) {
   for (const BlendKernels* k : vectorKernelSets()) {
     for (int mode : modesToTry) {
       for (int trial = 0; trial < 300; ++trial, ++seed) {
-        TestRandom random(seed);
-        random.fill(want.data, width * height);
-        for (int i = 0; i < width * height; ++i) got[i] = want[i];
+        TestRandom random = twinPixels(seed, want, got, width * height);
         const Color colour = random.pixel();
         const int x = random.below(4);
         const int w = random.below(width - x - 1);  // odd and even widths, 0 included
@@ -138,9 +141,7 @@ TEST(BlendKernels, LongCopyFillsMatchTheReference) {
   for (const BlendKernels* k : vectorKernelSets()) {
     for (int align = 0; align < 4; ++align) {
       for (const int length : {2047, 2048, 2049}) {
-        TestRandom random(++seed);
-        random.fill(want.data, width);
-        for (int i = 0; i < width; ++i) got[i] = want[i];
+        TestRandom random = twinPixels(++seed, want, got, width);
         const Color colour = random.pixel();
         scalarKernels.span[BLEND_COPY](want.data + guard + align, colour, length);
         k->span[BLEND_COPY](got.data + guard + align, colour, length);
@@ -148,9 +149,7 @@ TEST(BlendKernels, LongCopyFillsMatchTheReference) {
             << k->name << " span, align " << align << " length " << length;
       }
     }
-    TestRandom random(++seed);
-    random.fill(want.data, width * height);
-    for (int i = 0; i < width * height; ++i) got[i] = want[i];
+    TestRandom random = twinPixels(++seed, want, got, width * height);
     const Color colour = random.pixel();
     const int step = -width * 4;  // bottom-up, as the back buffer
     Color* const lastRow = want.data + (height - 1) * width + guard - 1;

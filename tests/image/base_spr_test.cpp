@@ -8,27 +8,15 @@
 #include <climits>
 
 #include "fake_pictures.h"
-#include "fake_platform.h"
 #include "image/picture_io.h"
 #include "input/input_state.h"
-#include "test_view.h"
+#include "sprite_fixture.h"
 
 namespace {
 
 using fake_pictures::solid;
 
-struct Sprite : ::testing::Test {
-  ShellSandbox sandbox;
-  TestView view;
-  Sprite() {
-    resetPictureIo();
-    resetPendingLoad();
-  }
-  ~Sprite() override {
-    resetPictureIo();
-    resetPendingLoad();
-  }
-};
+struct Sprite : SpriteTest {};
 
 // Per channel c * t >> 8, worked out channel by channel; alpha kept.
 Color tintByHand(Color c, Color t) {

@@ -8,11 +8,10 @@
 #include <vector>
 
 #include "fake_pictures.h"
-#include "fake_platform.h"
 #include "image/picture_io.h"
 #include "input/input_state.h"
+#include "sprite_fixture.h"
 #include "surface/saved_rects.h"
-#include "test_view.h"
 
 namespace {
 
@@ -30,13 +29,9 @@ int disabled(IMouseSPR&) { return 0; }
 std::vector<int> clicks;
 void recordClick(int x, int top, int bottom, int side) { clicks = {x, top, bottom, side}; }
 
-struct MouseMenu : ::testing::Test {
-  ShellSandbox sandbox;
-  TestView view;
+struct MouseMenu : SpriteTest {
   std::unique_ptr<IMouseSPR> menu;
   MouseMenu() {
-    resetPictureIo();
-    resetPendingLoad();
     view.make(200, 100, background);
     fake_pictures::install({{L"Bar3", solid(60, 12, barColour)},
                             {L"Bar2", solid(60, 12, barColour)},
@@ -52,11 +47,7 @@ struct MouseMenu : ::testing::Test {
     menu->AddItem(L"Row", 0x42, nullptr, -1);
     menu->Place(10, 5, 1);
   }
-  ~MouseMenu() override {
-    menu.reset();
-    resetPictureIo();
-    resetPendingLoad();
-  }
+  ~MouseMenu() override { menu.reset(); }
   void hoverAt(int x, int y) {
     mouseMove(x, y);
     menu->Draw();

@@ -6,6 +6,7 @@
 #include <cwctype>
 #include <string>
 
+#include "fake_pictures.h"
 #include "image/picture_io.h"
 #include "picture_io_support.h"
 #include "platform/headless/headless.h"
@@ -15,6 +16,7 @@
 namespace {
 
 using namespace picture_test;
+using fake_pictures::solid;
 
 // ---- fakes ----------------------------------------------------------------------------
 
@@ -107,12 +109,6 @@ class PictureModule : public ::testing::Test {
 #endif
   }
 };
-
-PictureData solid(int width, int height, std::uint32_t colour) {
-  PictureData p = makePicture(width, height);
-  for (std::uint32_t& c : p.pixels) c = colour;
-  return p;
-}
 
 // A bitmap resource as the resource compiler stores it: the BMP file without its
 // 14-byte file header.
@@ -414,43 +410,40 @@ TEST_F(PictureSaving, SourceLayoutsAreRead) {
   const std::string path = tempName("layout.png");
   const std::wstring widePath = wide(path);
   PictureData expected = rampPicture(5, 4, true);
+  // Saves `pixels` as laid out, then reads the file back.
+  const auto saved = [&](const void* pixels, int width, int height, int stride, int format) {
+    PictureData back;
+    EXPECT_EQ(SavePictureAs(widePath.c_str(), pixels, width, height, stride, format), 1);
+    EXPECT_EQ(platform.decodePictureFile(widePath.c_str(), back), 1);
+    return back;
+  };
 
   // Rows 32 bytes apart (12 bytes of padding), then the same rows bottom-up.
   std::vector<std::uint32_t> padded(8 * 4, 0xDEADBEEFu);
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 5; ++x) padded[y * 8 + x] = at(expected, x, y);
   }
-  ASSERT_EQ(SavePictureAs(widePath.c_str(), padded.data(), 5, 4, 32, PixelFormat32bppARGB), 1);
-  PictureData back;
-  ASSERT_EQ(platform.decodePictureFile(widePath.c_str(), back), 1);
-  EXPECT_EQ(back.pixels, expected.pixels);
+  EXPECT_EQ(saved(padded.data(), 5, 4, 32, PixelFormat32bppARGB).pixels, expected.pixels);
 
   std::vector<std::uint32_t> flipped(5 * 4);
   for (int y = 0; y < 4; ++y) {
     for (int x = 0; x < 5; ++x) flipped[(3 - y) * 5 + x] = at(expected, x, y);
   }
-  ASSERT_EQ(SavePictureAs(widePath.c_str(), flipped.data() + 15, 5, 4, -20, PixelFormat32bppARGB),
-            1);
-  ASSERT_EQ(platform.decodePictureFile(widePath.c_str(), back), 1);
-  EXPECT_EQ(back.pixels, expected.pixels);
+  EXPECT_EQ(saved(flipped.data() + 15, 5, 4, -20, PixelFormat32bppARGB).pixels, expected.pixels);
 
   // 32bppRGB ignores alpha; premultiplied colour is divided back.
-  ASSERT_EQ(SavePictureAs(widePath.c_str(), expected.pixels.data(), 5, 4, -1, PixelFormat32bppRGB),
-            1);
-  ASSERT_EQ(platform.decodePictureFile(widePath.c_str(), back), 1);
+  PictureData back = saved(expected.pixels.data(), 5, 4, -1, PixelFormat32bppRGB);
+  ASSERT_EQ(back.pixels.size(), expected.pixels.size());
   for (std::size_t i = 0; i < back.pixels.size(); ++i) {
     EXPECT_EQ(back.pixels[i], expected.pixels[i] | 0xFF000000u);
   }
   const std::uint32_t premultiplied[2] = {0x80400000u, 0x00000000u};  // half-covered red
-  ASSERT_EQ(SavePictureAs(widePath.c_str(), premultiplied, 2, 1, -1, PixelFormat32bppPARGB), 1);
-  ASSERT_EQ(platform.decodePictureFile(widePath.c_str(), back), 1);
-  EXPECT_EQ(back.pixels[0], 0x80800000u);  // 0x40 * 255 / 0x80 = 127.5, rounded up
-  EXPECT_EQ(back.pixels[1], 0u);
+  // 0x40 * 255 / 0x80 = 127.5, rounded up
+  EXPECT_EQ(saved(premultiplied, 2, 1, -1, PixelFormat32bppPARGB).pixels,
+            (std::vector<std::uint32_t>{0x80800000u, 0u}));
 
   const std::uint8_t bgr[2 * 3 + 2 + 6] = {1, 2, 3, 4, 5, 6, 0, 0, 7, 8, 9, 10, 11, 12};
-  ASSERT_EQ(SavePictureAs(widePath.c_str(), bgr, 2, 2, -1, PixelFormat24bppRGB), 1);
-  ASSERT_EQ(platform.decodePictureFile(widePath.c_str(), back), 1);
-  EXPECT_EQ(back.pixels,
+  EXPECT_EQ(saved(bgr, 2, 2, -1, PixelFormat24bppRGB).pixels,
             (std::vector<std::uint32_t>{0xFF030201u, 0xFF060504u, 0xFF090807u, 0xFF0C0B0Au}));
   std::remove(path.c_str());
 

@@ -7,32 +7,19 @@
 #include <vector>
 
 #include "fake_pictures.h"
-#include "fake_platform.h"
 #include "image/color_ramp.h"
 #include "image/list_spr.h"
 #include "image/number_spr.h"
 #include "image/picture_io.h"
 #include "image/row_delay.h"
 #include "image/scroll_spr.h"
-#include "test_view.h"
+#include "sprite_fixture.h"
 
 namespace {
 
 using fake_pictures::solid;
 
-struct Widgets : ::testing::Test {
-  ShellSandbox sandbox;
-  TestView view;
-  Widgets() {
-    resetPictureIo();
-    resetPendingLoad();
-  }
-  ~Widgets() override {
-    resetPictureIo();
-    resetPendingLoad();
-  }
-  const std::vector<std::wstring>& boxes() const { return sandbox.platformFake.boxTexts; }
-};
+struct Widgets : SpriteTest {};
 
 constexpr Color background = 0xFF000000u;
 Color cellColour(int cell) { return 0xFF100000u + static_cast<Color>(cell); }

@@ -25,10 +25,17 @@ int parse(std::vector<std::wstring> args) {
 
 void noop() {}
 
+// Every test runs on the recording fake.
+struct ShellTest : ::testing::Test {
+  ShellSandbox sandbox;
+};
+using ProgramName = ShellTest;
+using RunModes = ShellTest;
+using ProcessThread = ShellTest;
+
 }  // namespace
 
-TEST(ProgramName, TakesTheBaseNameUpToTheFirstDot) {
-  ShellSandbox sandbox;
+TEST_F(ProgramName, TakesTheBaseNameUpToTheFirstDot) {
   EXPECT_EQ(programNameFor(L"C:\\dir\\saver.scr"), L"saver");
   EXPECT_EQ(programNameFor(L"saver.scr"), L"saver");
   EXPECT_EQ(programNameFor(L"C:\\a.b\\noext"), L"noext");
@@ -37,8 +44,7 @@ TEST(ProgramName, TakesTheBaseNameUpToTheFirstDot) {
   EXPECT_STREQ(shell.programNameAnsi, "");
 }
 
-TEST(ProgramName, KeepsAtMost255CharactersAndTheirLowBytes) {
-  ShellSandbox sandbox;
+TEST_F(ProgramName, KeepsAtMost255CharactersAndTheirLowBytes) {
   const std::wstring longName(300, L'x');
   EXPECT_EQ(programNameFor(L"C:\\" + longName), std::wstring(255, L'x'));
   programNameFor(L"\\\u0441aver.scr");  // Cyrillic first letter: its low byte is kept
@@ -46,68 +52,56 @@ TEST(ProgramName, KeepsAtMost255CharactersAndTheirLowBytes) {
   EXPECT_STREQ(shell.programNameAnsi + 1, "aver");
 }
 
-TEST(ProgramName, CanBecomeTheTitle) {
-  ShellSandbox sandbox;
+TEST_F(ProgramName, CanBecomeTheTitle) {
   shellConfig.titleFromProgramName = 1;
   programNameFor(L"C:\\x\\tide.scr");
   EXPECT_STREQ(shellConfig.title, L"tide");
 }
 
-TEST(CommandLine, NoArgumentAndSlashSStartTheFullScreenRun) {
-  ShellSandbox sandbox;
-  EXPECT_EQ(parse({}), 0);
-  EXPECT_EQ(shell.saverMode, 0);
-  EXPECT_EQ(parse({L"/s"}), 0);
-  EXPECT_EQ(shell.saverMode, 1);
-  EXPECT_EQ(parse({L"/S"}), 0);
-  EXPECT_EQ(shell.saverMode, 1);
-  EXPECT_EQ(shell.previewMode, 0);
-  EXPECT_TRUE(fake->boxTexts.empty());
-}
-
-TEST(CommandLine, PreviewHandleIsReadAsADecimalNumber) {
-  ShellSandbox sandbox;
-  EXPECT_EQ(parse({L"/p", L"1234"}), 0);
-  EXPECT_EQ(shell.previewMode, 1);
-  EXPECT_EQ(shell.previewParent, 1234u);
-  EXPECT_EQ(parse({L"/P", L"  77xyz"}), 0);
-  EXPECT_EQ(shell.previewParent, 77u);
-}
-
-TEST(CommandLine, PreviewWithoutAHandleEndsSilently) {
-  ShellSandbox sandbox;
-  EXPECT_EQ(parse({L"/p", L"abc"}), 1);
-  EXPECT_EQ(parse({L"/p", L"0"}), 1);
-  EXPECT_EQ(shell.previewMode, 0);
-  EXPECT_TRUE(fake->boxTexts.empty());
-}
-
-TEST(CommandLine, AnythingElseShowsTheHelpBox) {
-  ShellSandbox sandbox;
-  shellConfig.helpText = L"help";
-  shellConfig.helpCaption = L"    Quillmark";
-  for (const std::vector<std::wstring>& args :
-       {std::vector<std::wstring>{L"/c:1234"}, {L"/p"}, {L"/x", L"1"}, {L"/s1"}}) {
-    fake->boxTexts.clear();
-    fake->boxCaptions.clear();
-    EXPECT_EQ(parse(args), 1);
-    ASSERT_EQ(fake->boxTexts.size(), 1u);
-    EXPECT_EQ(fake->boxTexts[0], L"help");
-    EXPECT_EQ(fake->boxCaptions[0], L"    Quillmark");
+TEST(CommandLine, ArgumentsChooseTheRunModeOrShowTheHelpBox) {
+  const struct {
+    std::vector<std::wstring> args;
+    bool settingsPainter;
+    int result, saverMode, previewMode;
+    Handle previewParent;
+    int settingsMode;
+    bool help;
+  } cases[] = {
+      {{}, false, 0, 0, 0, 0, 0, false},  // no argument and /s: the full-screen run
+      {{L"/s"}, false, 0, 1, 0, 0, 0, false},
+      {{L"/S"}, false, 0, 1, 0, 0, 0, false},
+      {{L"/p", L"1234"}, false, 0, 0, 1, 1234, 0, false},  // the handle is a decimal number
+      {{L"/P", L"  77xyz"}, false, 0, 0, 1, 77, 0, false},
+      {{L"/p", L"abc"}, false, 1, 0, 0, 0, 0, false},  // no handle: ends silently
+      {{L"/p", L"0"}, false, 1, 0, 0, 0, 0, false},
+      {{L"/c:1234"}, true, 0, 0, 0, 0, 1, false},  // a settings painter: settings mode
+      {{L"/c:1234"}, false, 1, 0, 0, 0, 0, true},  // anything else: the help box
+      {{L"/p"}, false, 1, 0, 0, 0, 0, true},
+      {{L"/x", L"1"}, false, 1, 0, 0, 0, 0, true},
+      {{L"/s1"}, false, 1, 0, 0, 0, 0, true},
+  };
+  for (const auto& c : cases) {
+    std::string line;
+    for (const std::wstring& a : c.args) line += std::string(a.begin(), a.end()) + " ";
+    SCOPED_TRACE(line);
+    ShellSandbox sandbox;
+    shellConfig.helpText = L"help";
+    shellConfig.helpCaption = L"    Quillmark";
+    if (c.settingsPainter) userCallbacks.settingsPainter = noop;
+    EXPECT_EQ(parse(c.args), c.result);
+    EXPECT_EQ(shell.saverMode, c.saverMode);
+    EXPECT_EQ(shell.previewMode, c.previewMode);
+    EXPECT_EQ(shell.previewParent, c.previewParent);
+    EXPECT_EQ(shell.settingsMode, c.settingsMode);
+    EXPECT_EQ(fake->boxTexts,
+              c.help ? std::vector<std::wstring>{L"help"} : std::vector<std::wstring>{});
+    EXPECT_EQ(fake->boxCaptions,
+              c.help ? std::vector<std::wstring>{L"    Quillmark"} : std::vector<std::wstring>{});
+    EXPECT_EQ(fake->called("MessageBox 0 0"), c.help);  // owner 0, MB_OK
   }
-  EXPECT_TRUE(fake->called("MessageBox 0 0"));  // owner 0, MB_OK
 }
 
-TEST(CommandLine, ASettingsPainterSelectsSettingsMode) {
-  ShellSandbox sandbox;
-  userCallbacks.settingsPainter = noop;
-  EXPECT_EQ(parse({L"/c:1234"}), 0);
-  EXPECT_EQ(shell.settingsMode, 1);
-  EXPECT_TRUE(fake->boxTexts.empty());
-}
-
-TEST(RunModes, FullScreenWindowIsCentredAndStartsTheThread) {
-  ShellSandbox sandbox;
+TEST_F(RunModes, FullScreenWindowIsCentredAndStartsTheThread) {
   shellConfig.title = L"Tarn : Brinemere";
   setScreenSize(7777777, 1024);
   userCallbacks.process = noop;
@@ -125,8 +119,7 @@ TEST(RunModes, FullScreenWindowIsCentredAndStartsTheThread) {
   EXPECT_EQ(shell.closeAllowed, 1);
 }
 
-TEST(RunModes, PreviewMakesAChildOfTheHostAndNoThread) {
-  ShellSandbox sandbox;
+TEST_F(RunModes, PreviewMakesAChildOfTheHostAndNoThread) {
   shellConfig.title = L"Tarn : Brinemere";
   fake->arguments = {L"brinemere.scr", L"/p", L"4660"};
   fake->clientRect = Rect{0, 0, 152, 112};
@@ -138,8 +131,7 @@ TEST(RunModes, PreviewMakesAChildOfTheHostAndNoThread) {
   EXPECT_TRUE(fake->callsStartingWith("GetDC").empty());
 }
 
-TEST(RunModes, PreviewOfAMissingHostEndsAtOnce) {
-  ShellSandbox sandbox;
+TEST_F(RunModes, PreviewOfAMissingHostEndsAtOnce) {
   fake->arguments = {L"brinemere.scr", L"/p", L"999"};
   fake->clientRectResult = 0;
   EXPECT_EQ(shellMain(0x1, 1), 0);
@@ -147,15 +139,13 @@ TEST(RunModes, PreviewOfAMissingHostEndsAtOnce) {
   EXPECT_TRUE(fake->callsStartingWith("GetMessage").empty());
 }
 
-TEST(RunModes, FailedClassRegistrationEndsWithZero) {
-  ShellSandbox sandbox;
+TEST_F(RunModes, FailedClassRegistrationEndsWithZero) {
   fake->registerResult = 0;
   EXPECT_EQ(shellMain(0x1, 1), 0);
   EXPECT_TRUE(fake->callsStartingWith("CreateWindow").empty());
 }
 
-TEST(RunModes, SettingsModeUsesACaptionedWindowAndTheSettingsProcess) {
-  ShellSandbox sandbox;
+TEST_F(RunModes, SettingsModeUsesACaptionedWindowAndTheSettingsProcess) {
   userCallbacks.settingsPainter = noop;
   fake->arguments = {L"brinemere.scr", L"/c"};
   EXPECT_EQ(shellMain(0x1, 1), 0);
@@ -166,8 +156,7 @@ TEST(RunModes, SettingsModeUsesACaptionedWindowAndTheSettingsProcess) {
   EXPECT_TRUE(fake->callsStartingWith("ShowCursor").empty());
 }
 
-TEST(ProcessThread, PriorityFollowsTheOption) {
-  ShellSandbox sandbox;
+TEST_F(ProcessThread, PriorityFollowsTheOption) {
   userCallbacks.process = noop;
   shellConfig.processPriority = 2;
   startProcessThread();
@@ -177,15 +166,13 @@ TEST(ProcessThread, PriorityFollowsTheOption) {
   EXPECT_TRUE(fake->called("SetThreadPriority 32429 2"));
 }
 
-TEST(ProcessThread, WithoutAProcessNoThreadStarts) {
-  ShellSandbox sandbox;
+TEST_F(ProcessThread, WithoutAProcessNoThreadStarts) {
   startProcessThread();
   EXPECT_EQ(shell.closeAllowed, 1);
   EXPECT_TRUE(fake->callsStartingWith("CreateThread").empty());
 }
 
-TEST(ProcessThread, BodyRunsTheProcessThenClosesTheWindow) {
-  ShellSandbox sandbox;
+TEST_F(ProcessThread, BodyRunsTheProcessThenClosesTheWindow) {
   static int ran;
   ran = 0;
   userCallbacks.process = [] {
@@ -203,8 +190,7 @@ TEST(ProcessThread, BodyRunsTheProcessThenClosesTheWindow) {
   EXPECT_EQ(fake->calls.back(), "SendMessage 1280 16 0 0");
 }
 
-TEST(ProcessThread, RequestExitAndPreviousInstance) {
-  ShellSandbox sandbox;
+TEST_F(ProcessThread, RequestExitAndPreviousInstance) {
   shell.mainWindow = 0x500;
   requestExit();
   EXPECT_EQ(shell.processFinished, 1);
@@ -240,7 +226,7 @@ TEST(PreviewPainter, DefaultPaintsTheGreyCard) {
 
 // Elsewhere than on Windows a slash separates folders too, so a program started
 // from a folder of the search path or as ./brinemere keeps its name.
-TEST(ProgramName, FolderSeparatorsAreTheSystemsOwn) {
+TEST_F(ProgramName, FolderSeparatorsAreTheSystemsOwn) {
   struct Case {
     std::wstring path, name;
   };

@@ -58,34 +58,37 @@ TEST_F(MonitorRates, PacingAsksTheRightmostMonitorOnceTheWindowMoved) {
 class RightmostMonitor : public scripted::DisplayTest {};
 
 TEST_F(RightmostMonitor, MovesOntoTheMonitorWithTheGreatestLeftEdge) {
-  display.monitors = {Rect{0, 0, 1920, 1080}, Rect{1920, 0, 3200, 1024}};
-  EXPECT_EQ(moveToRightmostMonitor(), 1);
-  EXPECT_EQ(display.moves, 1);
-  EXPECT_EQ(display.moved.left, 1920);
-  EXPECT_EQ(display.moved.top, 0);
-  EXPECT_EQ(display.moved.right, 1280);   // width
-  EXPECT_EQ(display.moved.bottom, 1024);  // height
-  EXPECT_EQ(shellConfig.windowWidth, 1280);
-  EXPECT_EQ(shellConfig.windowHeight, 1024);
-  EXPECT_EQ(onRightmostMonitor, 1);
-}
-
-TEST_F(RightmostMonitor, AMonitorLeftOfThePrimaryIsNotChosen) {
-  const Rect left{-1920, 0, 0, 1200};
-  const Rect primary{0, 0, 1920, 1080};
-  for (int order = 0; order < 2; ++order) {
+  const Rect primary{0, 0, 1920, 1080}, left{-1920, 0, 0, 1200};
+  const struct {
+    const char* name;
+    std::vector<Rect> monitors;
+    Rect moved;  // x, y, width, height
+  } cases[] = {
+      {"right of the primary", {primary, Rect{1920, 0, 3200, 1024}}, {1920, 0, 1280, 1024}},
+      // A monitor left of the primary is not chosen; alone, it is the rightmost.
+      {"left, primary", {left, primary}, {0, 0, 1920, 1080}},
+      {"primary, left", {primary, left}, {0, 0, 1920, 1080}},
+      {"left alone", {left}, {-1920, 0, 1920, 1200}},
+      // Empty or oversized rectangles are passed over.
+      {"empty or oversized",
+       {primary, Rect{5000, 0, 5000, 1080}, Rect{6000, 0, 5000, 1080}, Rect{7000, 10, 8000, 10},
+        Rect{9000, INT32_MIN, 9100, INT32_MAX}},
+       {0, 0, 1920, 1080}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
     resetDisplay();
-    display.monitors = order ? std::vector<Rect>{left, primary} : std::vector<Rect>{primary, left};
+    display.monitors = c.monitors;
     EXPECT_EQ(moveToRightmostMonitor(), 1);
-    EXPECT_EQ(display.moved.left, 0) << order;
-    EXPECT_EQ(display.moved.right, 1920) << order;
-    EXPECT_EQ(display.moved.bottom, 1080) << order;
+    EXPECT_EQ(display.moves, 1);
+    EXPECT_EQ(display.moved.left, c.moved.left);
+    EXPECT_EQ(display.moved.top, c.moved.top);
+    EXPECT_EQ(display.moved.right, c.moved.right);
+    EXPECT_EQ(display.moved.bottom, c.moved.bottom);
+    EXPECT_EQ(shellConfig.windowWidth, c.moved.right);
+    EXPECT_EQ(shellConfig.windowHeight, c.moved.bottom);
+    EXPECT_EQ(onRightmostMonitor, 1);
   }
-  // Alone, it is the rightmost.
-  resetDisplay();
-  display.monitors = {left};
-  EXPECT_EQ(moveToRightmostMonitor(), 1);
-  EXPECT_EQ(display.moved.left, -1920);
 }
 
 TEST_F(RightmostMonitor, TiesKeepTheFirstAndASecondSearchKeepsTheFirstResult) {
@@ -97,14 +100,6 @@ TEST_F(RightmostMonitor, TiesKeepTheFirstAndASecondSearchKeepsTheFirstResult) {
   display.monitors = {Rect{0, 0, 1920, 1080}, Rect{1000, 0, 2000, 800}};
   ASSERT_EQ(moveToRightmostMonitor(), 1);
   EXPECT_EQ(display.moved.left, 1920);
-  EXPECT_EQ(display.moved.right, 1920);
-}
-
-TEST_F(RightmostMonitor, EmptyOrOversizedRectanglesArePassedOver) {
-  display.monitors = {Rect{0, 0, 1920, 1080}, Rect{5000, 0, 5000, 1080}, Rect{6000, 0, 5000, 1080},
-                      Rect{7000, 10, 8000, 10}, Rect{9000, INT32_MIN, 9100, INT32_MAX}};
-  EXPECT_EQ(moveToRightmostMonitor(), 1);
-  EXPECT_EQ(display.moved.left, 0);
   EXPECT_EQ(display.moved.right, 1920);
 }
 

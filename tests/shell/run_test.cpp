@@ -25,15 +25,18 @@ struct Run : ::testing::Test {
   Platform saved = platform;
   headless::Options options;
   void SetUp() override {
-    resetShellState();
-    backBuffer = BackBuffer{};
+    fresh();
     options.screenWidth = 1366;
     options.screenHeight = 768;
   }
   void TearDown() override {
+    fresh();
+    platform = saved;
+  }
+  // The state before a run; also between the runs of one test.
+  static void fresh() {
     resetShellState();
     backBuffer = BackBuffer{};
-    platform = saved;
   }
   int run(std::vector<std::wstring> arguments) {
     arguments.insert(arguments.begin(), L"C:\\x\\brinemere.scr");
@@ -89,8 +92,7 @@ TEST_F(Run, KeysReleasedAfterEscDoNotTakeTheExitBack) {
       {VK_ESCAPE, VK_RETURN}, {VK_ESCAPE, VK_SPACE, VK_F1}, {VK_ESCAPE, 'A', VK_ESCAPE}};
   for (const std::vector<int>& keys : scripts) {
     keysAtFrame3 = keys;
-    resetShellState();
-    backBuffer = BackBuffer{};
+    fresh();
     ASSERT_EQ(run({}), 0);
     EXPECT_EQ(headless::framesPresented(), escAlone) << keys.size() << " keys";
   }
@@ -132,17 +134,13 @@ TEST_F(Run, SlashSRunsLikeNoArgument) {
   EXPECT_GE(headless::framesPresented(), 9);
 }
 
-TEST_F(Run, PreviewWithHandleZeroOrTextEndsWithoutAWindow) {
-  EXPECT_EQ(run({L"/p", L"0"}), 0);
-  EXPECT_EQ(shell.mainWindow, 0u);
-  EXPECT_EQ(run({L"/p", L"abc"}), 0);
-  EXPECT_EQ(shell.mainWindow, 0u);
-  EXPECT_TRUE(headless::messageBoxes().empty());
-}
-
-TEST_F(Run, PreviewOfAWindowThatDoesNotExistEndsAtOnce) {
-  EXPECT_EQ(run({L"/p", L"424242"}), 0);
-  EXPECT_EQ(shell.mainWindow, 0u);
+// Handle zero, a text or a window that does not exist.
+TEST_F(Run, PreviewWithoutAHostEndsWithoutAWindow) {
+  for (const wchar_t* handle : {L"0", L"abc", L"424242"}) {
+    EXPECT_EQ(run({L"/p", handle}), 0);
+    EXPECT_EQ(shell.mainWindow, 0u);
+    EXPECT_TRUE(headless::messageBoxes().empty());
+  }
 }
 
 TEST_F(Run, OtherArgumentsShowTheHelpBox) {
@@ -172,8 +170,7 @@ TEST_F(Run, CloseOrDisplayChangeAtAnyFrameEndsTheRunCleanly) {
     for (const int frame : {0, 1, 4, 7}) {
       outsideMessage = message;
       outsideFrame = frame;
-      resetShellState();
-      backBuffer = BackBuffer{};
+      fresh();
       EXPECT_EQ(run({}), 0) << message << " at frame " << frame;
       EXPECT_EQ(headless::framesPresented(), frame + 1) << message << " at frame " << frame;
       EXPECT_EQ(shell.processFinished, 0);
@@ -264,8 +261,7 @@ TEST_F(Run, AMissingOrDamagedPictureEndsTheRunThroughTheErrorBox) {
   for (const wchar_t* name : {L"LoadScr", L"InfoScr", L"UrlScr", L"TYPE_EN_RU"}) {
     for (const bool missing : {true, false}) {
       const std::wstring what = std::wstring(name) + (missing ? L" missing" : L" cut short");
-      resetShellState();
-      backBuffer = BackBuffer{};
+      fresh();
       options.arguments = {L"brinemere.scr"};
       headless::configure(options);
       std::size_t size = 0;

@@ -19,6 +19,12 @@ std::string narrow(const wchar_t* text) {
 }
 
 void record(const std::string& line) { fake->calls.push_back(line); }
+// Records a call and gives back its result.
+template <typename Result>
+Result recorded(const std::string& line, Result result) {
+  record(line);
+  return result;
+}
 
 std::string n(long long v) { return std::to_string(v); }
 
@@ -28,21 +34,19 @@ void FakePlatform::install() {
   fake = this;
   platform = Platform{};
   platform.registerClass = [](const WindowClass& c, WindowProcedure) {
-    record("RegisterClass " + narrow(c.name) + " " + n(c.style) + " icon " + n(c.withIcon));
-    return fake->registerResult;
+    return recorded("RegisterClass " + narrow(c.name) + " " + n(c.style) + " icon " + n(c.withIcon),
+                    fake->registerResult);
   };
   platform.createWindow = [](const wchar_t* className, const wchar_t* title, std::uint32_t style,
                              int x, int y, int w, int h, Handle parent) -> Handle {
-    record("CreateWindow " + narrow(className) + "|" + narrow(title) + " " + n(style) + " " + n(x) +
-           " " + n(y) + " " + n(w) + " " + n(h) + " " + n(static_cast<long long>(parent)));
-    return fake->nextWindow;
+    return recorded("CreateWindow " + narrow(className) + "|" + narrow(title) + " " + n(style) +
+                        " " + n(x) + " " + n(y) + " " + n(w) + " " + n(h) + " " +
+                        n(static_cast<long long>(parent)),
+                    fake->nextWindow);
   };
   platform.showWindow = [](Handle w, int c) { record("ShowWindow " + n(w) + " " + n(c)); };
   platform.updateWindow = [](Handle w) { record("UpdateWindow " + n(w)); };
-  platform.destroyWindow = [](Handle w) {
-    record("DestroyWindow " + n(w));
-    return 1;
-  };
+  platform.destroyWindow = [](Handle w) { return recorded("DestroyWindow " + n(w), 1); };
   // The loop of a test run ends at once: WM_QUIT with exit code 0.
   platform.getMessage = [](Message& m) {
     record("GetMessage");
@@ -59,12 +63,11 @@ void FakePlatform::install() {
   platform.isFolderSeparator = [](wchar_t c) { return c == L'\\' ? 1 : 0; };
   platform.postQuitMessage = [](int code) { record("PostQuitMessage " + n(code)); };
   platform.sendMessage = [](Handle w, std::uint32_t m, WParam wp, LParam lp) -> LResult {
-    record("SendMessage " + n(w) + " " + n(m) + " " + n(static_cast<long long>(wp)) + " " + n(lp));
-    return 0;
+    return recorded(
+        "SendMessage " + n(w) + " " + n(m) + " " + n(static_cast<long long>(wp)) + " " + n(lp), 0);
   };
   platform.postMessage = [](Handle w, std::uint32_t m, WParam, LParam) {
-    record("PostMessage " + n(w) + " " + n(m));
-    return 1;
+    return recorded("PostMessage " + n(w) + " " + n(m), 1);
   };
   platform.messageBox = [](Handle owner, const wchar_t* text, const wchar_t* caption,
                            std::uint32_t type) {
@@ -73,79 +76,63 @@ void FakePlatform::install() {
     fake->boxCaptions.push_back(caption ? caption : L"");
     return 1;
   };
-  platform.showCursor = [](int show) {
-    record("ShowCursor " + n(show));
-    return show ? 0 : -1;
-  };
+  platform.showCursor = [](int show) { return recorded("ShowCursor " + n(show), show ? 0 : -1); };
   platform.setTimer = [](Handle w, std::uintptr_t id, std::uint32_t ms) {
-    record("SetTimer " + n(w) + " " + n(id) + " " + n(ms));
-    return 1;
+    return recorded("SetTimer " + n(w) + " " + n(id) + " " + n(ms), 1);
   };
   platform.killTimer = [](Handle w, std::uintptr_t id) {
-    record("KillTimer " + n(w) + " " + n(id));
-    return fake->killTimerResult;
+    return recorded("KillTimer " + n(w) + " " + n(id), fake->killTimerResult);
   };
   platform.getSystemMetrics = [](int index) {
     return index == SM_CXSCREEN ? fake->screenWidth : index == SM_CYSCREEN ? fake->screenHeight : 0;
   };
   platform.findWindow = [](const wchar_t* title) {
-    record("FindWindow " + narrow(title));
-    return fake->foundWindow;
+    return recorded("FindWindow " + narrow(title), fake->foundWindow);
   };
   platform.getClientRect = [](Handle w, Rect& r) {
     record("GetClientRect " + n(w));
     r = fake->clientRect;
     return fake->clientRectResult;
   };
-  platform.bringToTop = [](Handle w) {
-    record("BringToTop " + n(w));
-    return 1;
-  };
+  platform.bringToTop = [](Handle w) { return recorded("BringToTop " + n(w), 1); };
   platform.moveWindow = [](Handle w, int x, int y, int width, int height, int) {
-    record("MoveWindow " + n(w) + " " + n(x) + " " + n(y) + " " + n(width) + " " + n(height));
-    return 1;
+    return recorded(
+        "MoveWindow " + n(w) + " " + n(x) + " " + n(y) + " " + n(width) + " " + n(height), 1);
   };
   platform.setClipboardViewer = [](Handle w) {
-    record("SetClipboardViewer " + n(w));
-    return fake->clipboardNext;
+    return recorded("SetClipboardViewer " + n(w), fake->clipboardNext);
   };
   platform.changeClipboardChain = [](Handle w, Handle next) {
-    record("ChangeClipboardChain " + n(w) + " " + n(next));
-    return 1;
+    return recorded("ChangeClipboardChain " + n(w) + " " + n(next), 1);
   };
   platform.commandLineArguments = [] { return fake->arguments; };
-  platform.getDC = [](Handle w) -> Handle {
-    record("GetDC " + n(w));
-    return 0xDC;
-  };
+  platform.getDC = [](Handle w) -> Handle { return recorded("GetDC " + n(w), Handle{0xDC}); };
   platform.releaseDC = [](Handle w, Handle dc) {
-    record("ReleaseDC " + n(w) + " " + n(dc));
-    return 1;
+    return recorded("ReleaseDC " + n(w) + " " + n(dc), 1);
   };
   platform.beginPaint = [](Handle w) -> Handle {
-    record("BeginPaint " + n(w));
-    return 0xBC;
+    return recorded("BeginPaint " + n(w), Handle{0xBC});
   };
   platform.endPaint = [](Handle w) { record("EndPaint " + n(w)); };
   platform.fillRectStock = [](Handle dc, const Rect& r, int brush) {
-    record("FillRect " + n(dc) + " " + n(r.left) + " " + n(r.top) + " " + n(r.right) + " " +
-           n(r.bottom) + " " + n(brush));
-    return 1;
+    return recorded("FillRect " + n(dc) + " " + n(r.left) + " " + n(r.top) + " " + n(r.right) +
+                        " " + n(r.bottom) + " " + n(brush),
+                    1);
   };
   platform.textOut = [](Handle dc, int x, int y, const wchar_t* text, std::uint32_t back,
                         std::uint32_t fore, std::uint32_t align) {
-    record("TextOut " + n(dc) + " " + n(x) + " " + n(y) + " " + narrow(text) + " " + n(back) + " " +
-           n(fore) + " " + n(align));
-    return 1;
+    return recorded("TextOut " + n(dc) + " " + n(x) + " " + n(y) + " " + narrow(text) + " " +
+                        n(back) + " " + n(fore) + " " + n(align),
+                    1);
   };
   platform.drawPicture = [](Handle dc, const PictureData& p, int x, int y) {
-    record("DrawPicture " + n(dc) + " " + n(x) + " " + n(y) + " " + n(p.width) + " " + n(p.height));
-    return 1;
+    return recorded(
+        "DrawPicture " + n(dc) + " " + n(x) + " " + n(y) + " " + n(p.width) + " " + n(p.height), 1);
   };
   platform.bitBlt = [](Handle dc, int x, int y, int w, int h, Handle s, int sx, int sy) {
-    record("BitBlt " + n(dc) + " " + n(x) + " " + n(y) + " " + n(w) + " " + n(h) + " " +
-           n(static_cast<long long>(s)) + " " + n(sx) + " " + n(sy));
-    return 1;
+    return recorded("BitBlt " + n(dc) + " " + n(x) + " " + n(y) + " " + n(w) + " " + n(h) + " " +
+                        n(static_cast<long long>(s)) + " " + n(sx) + " " + n(sy),
+                    1);
   };
   platform.presentRects = [](Handle dc, Handle s, const Rect* rects, int count) {
     for (int i = 0; i < count; ++i) {
@@ -155,16 +142,11 @@ void FakePlatform::install() {
     return 1;
   };
   platform.createThread = [](ThreadBody, void* p) -> Handle {
-    record("CreateThread " + n(reinterpret_cast<long long>(p)));
-    return 0x7EAD;
+    return recorded("CreateThread " + n(reinterpret_cast<long long>(p)), Handle{0x7EAD});
   };
-  platform.terminateThread = [](Handle t) {
-    record("TerminateThread " + n(t));
-    return 1;
-  };
+  platform.terminateThread = [](Handle t) { return recorded("TerminateThread " + n(t), 1); };
   platform.setThreadPriority = [](Handle t, int p) {
-    record("SetThreadPriority " + n(t) + " " + n(p));
-    return 1;
+    return recorded("SetThreadPriority " + n(t) + " " + n(p), 1);
   };
   platform.sleep = [](std::uint32_t ms) { record("Sleep " + n(ms)); };
   platform.timeGetTime = [] { return 0u; };

@@ -15,6 +15,17 @@
 
 namespace {
 
+void* fakeSurfacePixels = nullptr;
+Handle fakeCreateSurface(Handle, int w, int h, void** pixels) {
+  fakeSurfacePixels = std::calloc(static_cast<std::size_t>(w) * h, 4);
+  *pixels = fakeSurfacePixels;
+  return 0x5F;
+}
+void fakeReleaseSurface(Handle) {
+  std::free(fakeSurfacePixels);
+  fakeSurfacePixels = nullptr;
+}
+
 // A back buffer over memory of the test's own.
 struct SurfaceFixture : ::testing::Test {
   ShellSandbox sandbox;
@@ -25,79 +36,73 @@ struct SurfaceFixture : ::testing::Test {
     backBuffer.pixels = reinterpret_cast<std::uint8_t*>(memory.data());
   }
   std::uint8_t* base() { return backBuffer.pixels; }
+  // The back buffer made as the program makes it, on surfaces of the fake's memory.
+  static int createFakeBackBuffer(int width, int height) {
+    platform.createSurface = fakeCreateSurface;
+    platform.releaseSurface = fakeReleaseSurface;
+    setScreenSize(width, height);
+    return createBackBuffer();
+  }
 };
 
 }  // namespace
 
-TEST_F(SurfaceFixture, FullScreenRequestRoundsTheWidthUpToEight) {
+TEST_F(SurfaceFixture, RequestedSizesAreRoundedAndClamped) {
   fake->screenWidth = 1366;
   fake->screenHeight = 768;
-  setScreenSize(7777777, 1024);
-  EXPECT_EQ(backBuffer.surfaceWidth, 1368);
-  EXPECT_EQ(backBuffer.surfaceHeight, 768);
-  EXPECT_EQ(shellConfig.windowWidth, 1368);
-  EXPECT_EQ(backBuffer.fullScreen, 1);
-  setScreenSize(1001, 600);
-  EXPECT_EQ(backBuffer.surfaceWidth, 1008);
-  EXPECT_EQ(backBuffer.surfaceHeight, 600);
-  EXPECT_EQ(backBuffer.fullScreen, 0);
-  setScreenSize(1024, 600);
-  EXPECT_EQ(backBuffer.surfaceWidth, 1024);
+  const struct {
+    int width, height, surfaceWidth, surfaceHeight, fullScreen;
+  } cases[] = {
+      {7777777, 1024, 1368, 768, 1},  // the full screen, its width rounded up to eight
+      {1001, 600, 1008, 600, 0},
+      {1024, 600, 1024, 600, 0},
+      {-5, 0, 8, 1, 0},  // absurd sizes are clamped, not allocated
+      {2000000000, 2000000000, 32768, 32768, 0},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.width << " x " << c.height);
+    setScreenSize(c.width, c.height);
+    EXPECT_EQ(backBuffer.surfaceWidth, c.surfaceWidth);
+    EXPECT_EQ(backBuffer.surfaceHeight, c.surfaceHeight);
+    EXPECT_EQ(shellConfig.windowWidth, c.surfaceWidth);
+    EXPECT_EQ(backBuffer.fullScreen, c.fullScreen);
+  }
 }
 
-TEST_F(SurfaceFixture, AbsurdSizesAreClampedNotAllocated) {
-  setScreenSize(-5, 0);
-  EXPECT_EQ(backBuffer.surfaceWidth, 8);
-  EXPECT_EQ(backBuffer.surfaceHeight, 1);
-  setScreenSize(2000000000, 2000000000);
-  EXPECT_EQ(backBuffer.surfaceWidth, 32768);
-  EXPECT_EQ(backBuffer.surfaceHeight, 32768);
-}
-
-TEST_F(SurfaceFixture, MinusOneSelectsTheWholeSurface) {
+TEST_F(SurfaceFixture, ViewCornersAreOrderedClampedAndAligned) {
   makeSurface(64, 48);
+  const struct {
+    int x1, y1, x2, y2, alignTo8;
+    int left, top, right, bottom;
+  } cases[] = {
+      {-1, 5, 6, 7, 0, 0, 0, 63, 47},  // -1 selects the whole surface
+      {10, 20, 5, 2, 0, 5, 2, 10, 20},
+      {-20, -3, 500, 900, 0, 0, 0, 63, 47},
+      // Wholly outside: collapses to one pixel at the edge instead of a negative size.
+      {100, 100, 200, 200, 0, 63, 47, 63, 47},
+      {3, 3, 20, 20, 1, 0, 0, 15, 15},  // aligning to eight rounds inwards
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message() << c.x1 << "," << c.y1 << " " << c.x2 << "," << c.y2);
+    setView(c.x1, c.y1, c.x2, c.y2, c.alignTo8, 1);
+    EXPECT_EQ(backBuffer.viewLeft, c.left);
+    EXPECT_EQ(backBuffer.viewTop, c.top);
+    EXPECT_EQ(backBuffer.viewRight, c.right);
+    EXPECT_EQ(backBuffer.viewBottom, c.bottom);
+    EXPECT_EQ(backBuffer.viewWidth, c.right - c.left + 1);
+    EXPECT_EQ(backBuffer.viewHeight, c.bottom - c.top + 1);
+    EXPECT_EQ(backBuffer.viewIsFullWidth, c.right - c.left == 63 ? 1 : 0);
+  }
+  // The values derived from the whole surface's view.
   setView(-1, 5, 6, 7, 0, 1);
-  EXPECT_EQ(backBuffer.viewLeft, 0);
-  EXPECT_EQ(backBuffer.viewTop, 0);
-  EXPECT_EQ(backBuffer.viewRight, 63);
-  EXPECT_EQ(backBuffer.viewBottom, 47);
-  EXPECT_EQ(backBuffer.viewWidth, 64);
   EXPECT_EQ(backBuffer.viewMaxY, 47);
   EXPECT_EQ(backBuffer.halfViewWidth, 32);
   EXPECT_EQ(backBuffer.viewArea, 64 * 48);
-  EXPECT_EQ(backBuffer.viewIsFullWidth, 1);
   EXPECT_EQ(backBuffer.viewIsFullHeight, 1);
   EXPECT_FLOAT_EQ(backBuffer.clipMaxXf, 63.5f);
   EXPECT_FLOAT_EQ(backBuffer.clipMaxYf, 47.5f);
-}
-
-TEST_F(SurfaceFixture, CornersAreOrderedAndClamped) {
-  makeSurface(64, 48);
   setView(10, 20, 5, 2, 0, 1);
-  EXPECT_EQ(backBuffer.viewLeft, 5);
-  EXPECT_EQ(backBuffer.viewTop, 2);
-  EXPECT_EQ(backBuffer.viewWidth, 6);
-  EXPECT_EQ(backBuffer.viewHeight, 19);
   EXPECT_EQ(backBuffer.halfViewHeight, 9);
-  EXPECT_EQ(backBuffer.viewIsFullWidth, 0);
-  setView(-20, -3, 500, 900, 0, 1);
-  EXPECT_EQ(backBuffer.viewLeft, 0);
-  EXPECT_EQ(backBuffer.viewTop, 0);
-  EXPECT_EQ(backBuffer.viewRight, 63);
-  EXPECT_EQ(backBuffer.viewBottom, 47);
-  // Wholly outside: collapses to one pixel at the edge instead of a negative size.
-  setView(100, 100, 200, 200, 0, 1);
-  EXPECT_EQ(backBuffer.viewWidth, 1);
-  EXPECT_EQ(backBuffer.viewHeight, 1);
-}
-
-TEST_F(SurfaceFixture, AlignTo8RoundsInwards) {
-  makeSurface(64, 48);
-  setView(3, 3, 20, 20, 1, 1);
-  EXPECT_EQ(backBuffer.viewLeft, 0);
-  EXPECT_EQ(backBuffer.viewTop, 0);
-  EXPECT_EQ(backBuffer.viewRight, 15);
-  EXPECT_EQ(backBuffer.viewBottom, 15);
 }
 
 TEST_F(SurfaceFixture, BottomUpRowTableStartsAtTheLastRow) {
@@ -142,27 +147,9 @@ TEST_F(SurfaceFixture, ViewChangeHookIsSkippedForTheFirstViewAndInsideSetScreenS
   onViewChange = nullptr;
 }
 
-namespace {
-
-void* fakeSurfacePixels = nullptr;
-Handle fakeCreateSurface(Handle, int w, int h, void** pixels) {
-  fakeSurfacePixels = std::calloc(static_cast<std::size_t>(w) * h, 4);
-  *pixels = fakeSurfacePixels;
-  return 0x5F;
-}
-void fakeReleaseSurface(Handle) {
-  std::free(fakeSurfacePixels);
-  fakeSurfacePixels = nullptr;
-}
-
-}  // namespace
-
 TEST_F(SurfaceFixture, CreateClearsTheSurfaceWithoutASplash) {
-  platform.createSurface = fakeCreateSurface;
-  platform.releaseSurface = fakeReleaseSurface;
-  setScreenSize(40, 10);
   backBuffer.clearColour = 0xFF123456;
-  ASSERT_EQ(createBackBuffer(), 1);
+  ASSERT_EQ(createFakeBackBuffer(40, 10), 1);
   const Color* p = reinterpret_cast<const Color*>(backBuffer.pixels);
   for (int i = 0; i < 400; ++i) ASSERT_EQ(p[i], 0xFF123456u) << i;
   EXPECT_EQ(backBuffer.viewWidth, 40);
@@ -191,13 +178,10 @@ TEST_F(SurfaceFixture, CreateFailsWhenTheSurfaceCannotBeMade) {
 TEST_F(SurfaceFixture, SplashIsPaintedAndItsTimerStarted) {
   static int painted;
   painted = 0;
-  platform.createSurface = fakeCreateSurface;
-  platform.releaseSurface = fakeReleaseSurface;
   shell.mainWindow = 0x500;
   splashTimerSlot = 255;
   splashPainter = [] { ++painted; };
-  setScreenSize(40, 10);
-  ASSERT_EQ(createBackBuffer(), 1);
+  ASSERT_EQ(createFakeBackBuffer(40, 10), 1);
   EXPECT_EQ(painted, 1);
   EXPECT_TRUE(fake->called("SetTimer 1280 1602 1000"));
   EXPECT_EQ(timerSlots[255].timerActive, 1);
@@ -217,12 +201,9 @@ TEST_F(SurfaceFixture, SplashIsPaintedAndItsTimerStarted) {
 }
 
 TEST_F(SurfaceFixture, PresentCopiesTheViewOrTheWholeSurface) {
-  platform.createSurface = fakeCreateSurface;
-  platform.releaseSurface = fakeReleaseSurface;
   shell.windowDC = 0xDC;
   backBuffer.pacingEnabled = 0;
-  setScreenSize(40, 30);
-  ASSERT_EQ(createBackBuffer(), 1);
+  ASSERT_EQ(createFakeBackBuffer(40, 30), 1);
   setView(2, 3, 12, 9, 0, 1);
   present();
   EXPECT_TRUE(fake->called("BitBlt 220 2 3 11 7 95 2 3"));
@@ -242,12 +223,9 @@ TEST_F(SurfaceFixture, PresentCopiesTheViewOrTheWholeSurface) {
 }
 
 TEST_F(SurfaceFixture, PresentShowsOnlyWhatTheFrameMarked) {
-  platform.createSurface = fakeCreateSurface;
-  platform.releaseSurface = fakeReleaseSurface;
   shell.windowDC = 0xDC;
   backBuffer.pacingEnabled = 0;
-  setScreenSize(40, 30);
-  ASSERT_EQ(createBackBuffer(), 1);
+  ASSERT_EQ(createFakeBackBuffer(40, 30), 1);
   setView(2, 3, 12, 9, 0, 1);  // 11 x 7 at (2, 3)
   const std::string whole = "BitBlt 220 2 3 11 7 95 2 3";
   struct Case {
