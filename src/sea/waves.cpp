@@ -303,6 +303,7 @@ namespace {
 // the bottom while some layer's own stretch reaches into it, in whatever order.
 int hiddenByLayersFrom(int first) {
   int from = std::max(backBuffer.viewHeight, 0);
+  if (!fullCoverageIsWhole()) return from;
   for (bool grew = true; grew;) {
     grew = false;
     for (int i = first; i < sampledCount; ++i) {

@@ -126,6 +126,9 @@ void clearPathRotation();
 // ---- coverage curve ---------------------------------------------------------
 void setCoverageGamma(float g);           // entry i = 255 * (i / 255)^g; non-finite g refused
 void setCoverageTable(const int* table);  // 256 entries, each clamped to 0..255
+// Whether the curve keeps full coverage whole, so that a copy fill leaves nothing of
+// what lay beneath a fully covered pixel (callers skip drawing such pixels first).
+inline bool fullCoverageIsWhole() { return cellRasterizer.curve[255] == 255; }
 
 // ---- queries ----------------------------------------------------------------
 int isPixelCovered(int x, int y);  // 1 when the pending cells cover the pixel

@@ -14,6 +14,7 @@
 #include "sea/sea_scene.h"
 #include "sea/waves.h"
 #include "surface/surface.h"
+#include "vector/path.h"
 
 namespace {
 
@@ -202,6 +203,21 @@ TEST_F(Waves, RowsSaidHiddenArePaintedOverWhole) {
       EXPECT_LT(fewest, c.height * 3 / 4) << c.width << "x" << c.height;
     }
   }
+}
+
+// A coverage curve that lightens full coverage lets what lies beneath show through:
+// then no row counts as hidden.
+TEST_F(Waves, NothingIsHiddenWhenFullCoverageIsNotWhole) {
+  int saved[256], table[256];
+  for (int i = 0; i < 256; ++i) saved[i] = cellRasterizer.curve[i];
+  for (int i = 0; i < 256; ++i) table[i] = i * 250 / 255;
+  sampleWaveLayers();
+  const int usual = wavesHideFrom();
+  setCoverageTable(table);
+  const int lightened = wavesHideFrom();
+  setCoverageTable(saved);
+  EXPECT_LT(usual, 768);
+  EXPECT_EQ(lightened, 768);
 }
 
 TEST_F(Waves, PhaseAdvancesAndResetsBeyondItsLimit) {
