@@ -28,7 +28,8 @@ sea="#0F1F3F"
 dusk="#2F0F17"
 
 start() {
-  "$program" &
+  # From the work folder, where the save dialog then opens.
+  (cd "$work" && exec "$program") &
   pid=$!
   id=$(e2e_wait_window "Brinemere Demo" 10) || e2e_fail "[$1] no window"
   e2e_wait_pixel 5 5 "$background" 10 || e2e_fail "[$1] the demo does not draw"
@@ -73,7 +74,7 @@ for type in image/png image/bmp; do
   done
 done
 
-# Ctrl+S: cancelled first (nothing saved, still running), then saved as a path
+# Ctrl+S: cancelled first (nothing saved, still running), then saved under a name
 # without an extension, which gains ".png".
 save_dialog() {
   xdotool windowfocus --sync "$id"
@@ -88,14 +89,32 @@ xdotool key Escape
 sleep 1
 kill -0 "$pid" 2>/dev/null || e2e_fail "the demo ended when the dialog was cancelled"
 [ -z "$(ls "$work" | grep -v -e '^bin$' -e '^shot\.')" ] || e2e_fail "a cancelled save wrote $(ls "$work")"
-save_dialog
-xdotool key ctrl+a
-xdotool type "$work/saved"
-sleep 1
-xdotool key Return
-for _ in $(seq 50); do
-  [ -s "$work/saved.png" ] && break
-  sleep 0.2
+# The name alone, in the folder the dialog opened in: a typed path switches the
+# dialog to its location bar, which under load dropped the keys after the first
+# folder. Slowly, up to three times, cancelling a dialog that stayed.
+dialog_gone() {
+  for _ in $(seq 50); do
+    [ -z "$(xdotool search --name "Save the frame" 2>/dev/null)" ] && return 0
+    sleep 0.2
+  done
+  return 1
+}
+for attempt in 1 2 3; do
+  save_dialog
+  xdotool key ctrl+a
+  xdotool type --delay 40 saved
+  sleep 0.5
+  xdotool key Return
+  dialog_gone || {
+    dialog=$(xdotool search --name "Save the frame" | head -n 1)
+    [ -n "$dialog" ] && xdotool windowfocus --sync "$dialog"
+    xdotool key Escape
+    dialog_gone
+  } || e2e_fail "[save $attempt] the dialog stayed"
+  for _ in $(seq 25); do
+    [ -s "$work/saved.png" ] && break 2
+    sleep 0.2
+  done
 done
 [ "$(identify -format '%m %w %h' "$work/saved.png" 2>/dev/null)" = "PNG $width $height" ] ||
   e2e_fail "no saved frame: $(ls "$work")"
