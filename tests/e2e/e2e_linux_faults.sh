@@ -17,15 +17,17 @@ trap 'pkill -P $$ 2>/dev/null; e2e_stop_display' EXIT
 # Closed from outside after 0 to 1.5 s; most often around 0.2 s, where requests of
 # the start-up about the window meet the close.
 RANDOM=${E2E_SEED:-17}
+errors=$(mktemp)
 for delay in 0 0.05 0.2 0.21 0.22 0.23 0.24 0.25 0.3 \
   $(for _ in 1 2 3 4; do echo "0.$((RANDOM % 10))$((RANDOM % 10))"; done) 1.5; do
-  "$program" &
+  "$program" 2>"$errors" &
   pid=$!
   id=$(e2e_wait_window "$title" 20) || e2e_fail "[close at $delay] no window ($(e2e_describe "$pid"))"
   sleep "$delay"
   e2e_close_until_gone "$tool" "$id" "$pid" 2 ||
     e2e_fail "[close at $delay] still running after three close requests"
-  [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[close at $delay] exit code $E2E_STATUS"
+  [ "$E2E_STATUS" -eq 0 ] ||
+    e2e_fail "[close at $delay] exit code $E2E_STATUS: $(tr "\n" " " <"$errors" | head -c 900)"
 done
 
 # Test builds whose own pictures are missing or cut short: the run-time error box

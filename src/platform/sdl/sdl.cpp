@@ -737,6 +737,10 @@ int start(int argc, char** argv) {
   // too. A GL-backed surface (even Mesa's software one) only adds a copy, and on
   // virtual displays it hung and crashed now and then.
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
+  // SDL keeps the handler it finds and puts it back as it quits, before it closes
+  // its connections: what they report late (a wake-up sent to a window the close
+  // from outside had destroyed) must find ours, not Xlib's, which ends the program.
+  XSetErrorHandler(onXError);
   if (SDL_Init(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
     std::fprintf(stderr, "brinemere: cannot open the display: %s\n", SDL_GetError());
     return 0;
