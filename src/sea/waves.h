@@ -18,7 +18,7 @@ extern SharedWord<Color> lightColour;    // far water and sky
 extern Color foamWhite;                  // what the foam mixes towards
 extern float discX;                      // the disc's centre, drifted here
 extern float discRadius;
-// The highest point (least y) the last drawWaveLayers put into any outline: no
+// The highest point (least y) the layers drawn last put into any outline: no
 // layer or foam drew above its row. -inf when a point was not a number.
 extern float wavesTop;
 
