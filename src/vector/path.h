@@ -70,9 +70,9 @@ struct CellRasterizer {
   int numCells = 0;                 // cells stored for the current fill or band (set by the sort)
   int overflowed = 0;               // the fill outgrew the store: it is drawn band by band
   int bandTop = 0, bandBottom = 0;  // rows walked: the band, or the whole view
-  int rowsTop = 0, rowsBottom = 0x7FFFFFFF;  // rows plotted whole (setFillRows)
-  int columnsOutside = 0;                    // columns plotted in the other rows
-  int banded = 0;                            // walking one band: a full store is compacted
+  int banded = 0;                   // walking one band: a full store is compacted
+  // The rows plotted whole, and the columns plotted in the others (setFillRows).
+  int rowsTop = 0, rowsBottom = 0x7FFFFFFF, columnsOutside = 0;
   // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
   // can walk it again: per sub-path a header (point count, closed flag), then points.
   std::int32_t* outline = nullptr;
@@ -108,7 +108,7 @@ void fillPath(Color color, int mode);  // fills every pending sub-path, mode & 0
 // Fills plot only view rows top .. bottom - 1, and in the other rows only the first
 // `columnsOutside` columns, until the next call: a caller that knows pixels will be
 // painted over skips them. The outline is still walked whole, so what is plotted
-// comes out exactly as without the limit.
+// comes out exactly as without the limit. Negative values count as 0.
 void setFillRows(int top, int bottom, int columnsOutside = 0);
 void clearFillRows();  // every row of the view again
 

@@ -1301,10 +1301,11 @@ void fillPath(Color color, int mode) {
   }
 }
 
+// Kept at 0 or more: the plotter takes 1 from the bottom and the column count.
 void setFillRows(int top, int bottom, int columnsOutside) {
-  ras.rowsTop = top;
-  ras.rowsBottom = bottom;
-  ras.columnsOutside = columnsOutside;
+  ras.rowsTop = std::max(top, 0);
+  ras.rowsBottom = std::max(bottom, 0);
+  ras.columnsOutside = std::max(columnsOutside, 0);
 }
 
 void clearFillRows() { setFillRows(0, 0x7FFFFFFF); }

@@ -1,6 +1,7 @@
 // The polygon fill: exact coverage of simple shapes, fill rules, culling, clipping
 // and the run plotting, checked through recording coverage routines.
 
+#include <climits>
 #include <cmath>
 
 #include "raster_support.h"
@@ -64,10 +65,11 @@ TEST_F(RasterFill, RowLimitPlotsItsPixelsAsTheWholeFillDoes) {
   const std::initializer_list<float> shapes[] = {
       {3.3f, 2.7f, 60.1f, 17.2f, 41.6f, 45.9f, 1.2f, 30.4f},
       {-10.3f, 5.2f, 30.7f, 8.1f, 20.2f, 40.6f, -12.1f, 44.4f}};
+  constexpr int low = INT_MIN;  // as no rows and no columns
   const struct {
     int top, bottom, columns;
-  } limits[] = {{10, 20, 0}, {0, 48, 0},  {-5, 7, 0},  {40, 100, 0}, {30, 30, 0},
-                {25, 12, 0}, {47, 48, 0}, {10, 20, 1}, {30, 30, 3},  {0, 0, 100}};
+  } limits[] = {{10, 20, 0}, {0, 48, 0},  {-5, 7, 0},  {40, 100, 0}, {30, 30, 0},    {25, 12, 0},
+                {47, 48, 0}, {10, 20, 1}, {30, 30, 3}, {0, 0, 100},  {low, low, low}};
   for (const auto& shape : shapes) {
     const std::vector<int> whole = plotted(shape);
     for (const auto& l : limits) {
