@@ -85,10 +85,12 @@ struct CellRasterizer {
   int flags = 2;               // bit 0 sub-path open, bit 1 accumulating
   int* rowCounts = nullptr;    // stored cells per row from row -1, counted as stored
   int rowCountsCapacity = 0;
-  int rowsInUse = 0;               // rows counted: -1 .. viewHeight of the views walked
-  CoverageCell* sorted = nullptr;  // copies of all cells by row, then column
-  int sortedCapacity = 0;          // grows in steps of 16384 cells
-  int* rowStarts = nullptr;        // per counted row: its first sorted cell, then its end
+  int rowsInUse = 0;                     // rows counted: -1 .. viewHeight of the views walked
+  CoverageCell* sorted = nullptr;        // copies of all cells by row, then column
+  int sortedCapacity = 0;                // grows in steps of 16384 cells
+  CoverageCell* mergeScratch = nullptr;  // one row's cells, for merging them
+  int mergeScratchCapacity = 0;
+  int* rowStarts = nullptr;  // per counted row: its first sorted cell, then its end
   int rowStartsCapacity = 0;
   int fillRule = 1;  // mirror of FillRuleState::fillRule
   int curve[256];    // raw coverage -> alpha handed to the coverage routines

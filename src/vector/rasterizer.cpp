@@ -164,6 +164,9 @@ void free_raster_buffers() {
   for (int i = 0; i < r.blocksAllocated; ++i) freeAligned(r.blocks[i]);
   freeGrownBuffer(r.blocks);
   freeGrownBuffer(r.sorted);
+  freeGrownBuffer(r.mergeScratch);
+  r.mergeScratch = nullptr;
+  r.mergeScratchCapacity = 0;
   freeGrownBuffer(r.rowStarts);
   freeGrownBuffer(r.rowCounts);
   freeGrownBuffer(r.outline);
@@ -850,14 +853,36 @@ class PixelPrefetcher {
 
 // ---- sorting --------------------------------------------------------------------
 
+// A row the outline crossed going right and then coming back left (foam, thin
+// shapes): its cells rise up to `forward`, then fall. One merge from both ends
+// orders them, where insertion sort would give up and sort the row again from
+// scratch. False when the merge's scratch could not be had.
+bool merge_back_run(CoverageCell* cells, int forward, int count) {
+  CellRasterizer& r = ras;
+  if (!grow_array(r.mergeScratch, r.mergeScratchCapacity, count, 1024)) return false;
+  CoverageCell* out = r.mergeScratch;
+  const CoverageCell* a = cells;  // rising
+  const CoverageCell* const aEnd = cells + forward;
+  const CoverageCell* b = cells + count - 1;  // falling, read from its end
+  const CoverageCell* const bEnd = cells + forward - 1;
+  while (a != aEnd && b != bEnd) *out++ = b->x < a->x ? *b-- : *a++;
+  while (a != aEnd) *out++ = *a++;
+  while (b != bEnd) *out++ = *b--;
+  std::memcpy(cells, r.mergeScratch, sizeof(CoverageCell) * count);
+  return true;
+}
+
 // Orders the cells of one row by column. Rows are usually in order already (edges
-// are walked left to right, or cross a row once): a look first, then insertion sort
-// until it has moved cells more than a few times the row's length, and then the
-// library sort.
+// are walked left to right, or cross a row once): a look first; a merge when the
+// row rises and then falls; else insertion sort until it has moved cells more than
+// a few times the row's length, and then the library sort.
 void sort_row(CoverageCell* cells, int count) {
   int i = 1;
   for (int previous = cells[0].x; i < count && previous <= cells[i].x; ++i) previous = cells[i].x;
   if (i == count) return;
+  int k = i + 1;
+  for (int previous = cells[i].x; k < count && previous >= cells[k].x; ++k) previous = cells[k].x;
+  if (k == count && merge_back_run(cells, i, count)) return;
   int budget = 4 * count + 16;
   for (; i < count; ++i) {
     const CoverageCell c = cells[i];

@@ -150,6 +150,35 @@ TEST_F(RasterReference, SubPathsStartingOutsideTheViewKeepThePreviousCells) {
   }
 }
 
+// Slivers that run right along a wave and come back left just under it, as foam
+// does: their rows hold cells that rise and then fall, and are merged, not sorted.
+TEST_F(RasterReference, RowsCrossedThereAndBackMatchThePlainCoverage) {
+  const struct {
+    int width, height;
+    float step, amplitude, thickness;
+  } slivers[] = {
+      {200, 40, 3, 12, 0.7f},
+      {200, 40, 3, 12, 4},
+      {97, 30, 0.5f, 20, 0.2f},
+      {300, 20, 7, 3, 1},
+  };
+  for (int rule = 0; rule <= 1; ++rule) {
+    for (const auto& c : slivers) {
+      TestSurface surface(c.width, c.height);
+      ReferenceSubPath sliver;
+      const auto wave = [&](float x) {
+        return c.height * 0.5f + c.amplitude * std::sin(x * 0.05f);
+      };
+      for (float x = -2; x <= c.width + 2; x += c.step) sliver.push_back({x, wave(x)});
+      for (float x = c.width + 2; x >= -2; x -= c.step) {
+        sliver.push_back({x, wave(x) + c.thickness});
+      }
+      expectMatchesReference({sliver}, rule, "sliver of " + std::to_string(c.thickness));
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
 // Fills with more cells than the store holds are drawn in bands, and exactly:
 // random polygons of thousands of long edges over a full-size view, a zigzag of
 // steep edges down a tall one, and a hundred thousand edges over a small view,
