@@ -377,6 +377,16 @@ inline void select_cell(Walk& w, int cx, int cy) {
   w.cellArea = 0;
 }
 
+// The same for a cell the walk has just stepped into, which cannot be the current
+// one: no comparison. (Were it the same, the cell would be stored twice, and the
+// sweep sums cells of one key anyway.)
+inline void step_to_cell(Walk& w, int cx, int cy) {
+  if (w.cellCover | w.cellArea) store_cell(w);
+  w.cellKey = cell_key(cx, cy);
+  w.cellCover = 0;
+  w.cellArea = 0;
+}
+
 // Adds a piece's height and area to the current cell.
 inline void accumulate(Walk& w, int cover, int area) {
   w.cellCover = wrap_add(w.cellCover, cover);
@@ -429,7 +439,7 @@ inline void accumulate(Walk& w, int cover, int area) {
   accumulate(w, delta, (fx1 + first) * delta);
   ya += delta;
   ex1 += incr;
-  select_cell(w, ex1, ey);
+  step_to_cell(w, ex1, ey);
 
   if (ex1 != ex2) {
     const FloorDiv<int> step = floor_div(pixelOne * (yb - ya + delta), dxAbs);
@@ -444,7 +454,7 @@ inline void accumulate(Walk& w, int cover, int area) {
       accumulate(w, delta, pixelOne * delta);
       ya += delta;
       ex1 += incr;
-      select_cell(w, ex1, ey);
+      step_to_cell(w, ex1, ey);
     }
   }
   delta = yb - ya;
@@ -506,13 +516,13 @@ inline void accumulate(Walk& w, int cover, int area) {
     int delta = first - fy1;
     accumulate(w, delta, twoFx * delta);
     int row = ey1 + incr;
-    select_cell(w, ex, row);
+    step_to_cell(w, ex, row);
     const int fullCover = pixelOne * incr;
     const int fullArea = twoFx * fullCover;
     while (row != ey2) {
       accumulate(w, fullCover, fullArea);
       row += incr;
-      select_cell(w, ex, row);
+      step_to_cell(w, ex, row);
     }
     delta = fy2 - pixelOne + first;
     accumulate(w, delta, twoFx * delta);
@@ -535,7 +545,7 @@ inline void accumulate(Walk& w, int cover, int area) {
   render_row_piece(w, ey1, x1, fy1, xFrom, first);
 
   int row = ey1 + incr;
-  select_cell(w, cell_of(xFrom), row);
+  step_to_cell(w, cell_of(xFrom), row);
   if (row != ey2) {
     const FloorDiv<int> step = divide(pixelOne);
     const int lift = step.quotient;
@@ -549,7 +559,7 @@ inline void accumulate(Walk& w, int cover, int area) {
       render_row_piece(w, row, xFrom, pixelOne - first, xTo, first);
       xFrom = xTo;
       row += incr;
-      select_cell(w, cell_of(xFrom), row);
+      step_to_cell(w, cell_of(xFrom), row);
     }
   }
   render_row_piece(w, ey2, xFrom, pixelOne - first, x2, fy2);
