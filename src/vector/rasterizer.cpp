@@ -367,24 +367,20 @@ inline void store_cell(Walk& w) {
   ++w.rowCounts[row_index(static_cast<std::int16_t>(columnAndRow >> 16), w.lastRow)];
 }
 
-// Makes (cx, cy) the current cell, storing the previous one if it holds anything.
-inline void select_cell(Walk& w, int cx, int cy) {
-  const std::int32_t key = cell_key(cx, cy);
-  if (key == w.cellKey) return;
-  if (w.cellCover | w.cellArea) store_cell(w);
-  w.cellKey = key;
-  w.cellCover = 0;
-  w.cellArea = 0;
-}
-
-// The same for a cell the walk has just stepped into, which cannot be the current
-// one: no comparison. (Were it the same, the cell would be stored twice, and the
-// sweep sums cells of one key anyway.)
+// Makes (cx, cy) the current cell, storing the previous one if it holds anything,
+// for a cell the walk has just stepped into, which cannot be the current one: no
+// comparison. (Were it the same, the cell would be stored twice, and the sweep sums
+// cells of one key anyway.)
 inline void step_to_cell(Walk& w, int cx, int cy) {
   if (w.cellCover | w.cellArea) store_cell(w);
   w.cellKey = cell_key(cx, cy);
   w.cellCover = 0;
   w.cellArea = 0;
+}
+
+// The same for a cell that may be the current one, which then stays as it is.
+inline void select_cell(Walk& w, int cx, int cy) {
+  if (cell_key(cx, cy) != w.cellKey) step_to_cell(w, cx, cy);
 }
 
 // Adds a piece's height and area to the current cell.
