@@ -1,4 +1,4 @@
-// Threads, clocks and the vertical blank: kernel32, winmm and DirectDraw.
+// Threads, clocks and the vertical blank: kernel32, ntdll, winmm and DirectDraw.
 //
 // DirectDraw is loaded at run time: a system without ddraw.dll (or without a
 // DirectDraw device) only fails createVerticalBlank, and pacing falls back to the
@@ -7,6 +7,10 @@
 #include "platform/win32/backend.h"
 
 #include <windows.h>
+
+#include <algorithm>
+#include <atomic>
+
 // After <windows.h>, which they need.
 #include <ddraw.h>
 #include <mmsystem.h>
@@ -60,7 +64,53 @@ int setThreadPriority(Handle thread, int priority) {
   return SetThreadPriority(handleOf(thread), priority) ? 1 : 0;
 }
 
-void sleep(std::uint32_t milliseconds) { Sleep(milliseconds); }
+// Sleep(0) only yields, and on an idle core returns at once: the pacing's last
+// millisecond, which polls the counter with it, would keep the core busy for it.
+// Where the system can sleep a tenth of a millisecond (Wine can, Windows rounds
+// every sleep up to its timer tick), sleep(0) does that instead, which gives the
+// core away and still ends the frame close to its deadline. The first call finds
+// out: the quickest of three such sleeps must end within half a millisecond.
+using DelayExecution = LONG(WINAPI*)(BOOLEAN, LARGE_INTEGER*);
+constexpr LONGLONG shortSleep = -1000;  // relative, in 100 ns units
+std::atomic<int> shortSleepWorks{-1};   // -1 until the first sleep(0) has found out
+
+DelayExecution findShortSleep() {
+  static const DelayExecution delay = [] {
+    const HMODULE ntdll = GetModuleHandleW(L"ntdll.dll");
+    return ntdll ? reinterpret_cast<DelayExecution>(
+                       reinterpret_cast<void*>(GetProcAddress(ntdll, "NtDelayExecution")))
+                 : nullptr;
+  }();
+  return delay;
+}
+
+bool shortSleepIsShort(DelayExecution delay) {
+  LARGE_INTEGER frequency, before, after, due;
+  if (!QueryPerformanceFrequency(&frequency) || frequency.QuadPart <= 0) return false;
+  LONGLONG quickest = frequency.QuadPart;
+  for (int i = 0; i < 3; ++i) {
+    due.QuadPart = shortSleep;
+    QueryPerformanceCounter(&before);
+    if (delay(FALSE, &due) != 0) return false;
+    QueryPerformanceCounter(&after);
+    quickest = std::min(quickest, after.QuadPart - before.QuadPart);
+  }
+  return quickest * 2000 < frequency.QuadPart;
+}
+
+void sleep(std::uint32_t milliseconds) {
+  if (milliseconds == 0) {
+    const DelayExecution delay = findShortSleep();
+    if (delay && shortSleepWorks.load() < 0) shortSleepWorks = shortSleepIsShort(delay) ? 1 : 0;
+    if (shortSleepWorks.load() == 1) {
+      LARGE_INTEGER due;
+      due.QuadPart = shortSleep;
+      delay(FALSE, &due);
+      return;
+    }
+  }
+  Sleep(milliseconds);
+}
 
 // ---- clocks -------------------------------------------------------------------
 
