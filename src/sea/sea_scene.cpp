@@ -41,6 +41,7 @@ struct ShownFrame {
   int help = 0;
   float discX = 0.0f, discRadius = 0.0f;
   float wavesTop = 0.0f;
+  NearestCover cover;
 };
 ShownFrame shown;
 
@@ -62,6 +63,7 @@ void markFrameChanges(int scheme, float drawnDiscX) {
   now.discX = drawnDiscX;
   now.discRadius = discRadius;
   now.wavesTop = wavesTop;
+  now.cover = nearestLayerCover();
   const ShownFrame last = shown;
   shown = now;
   if (!last.valid || !now.valid || last.width != now.width || last.height != now.height ||
@@ -69,11 +71,18 @@ void markFrameChanges(int scheme, float drawnDiscX) {
     return;
   }
   beginChangedRects();
-  // The waves: every row from two above the higher crest of the two frames.
+  // The waves: every row from two above the higher crest of the two frames, but
+  // for the rows both frames paint whole in the nearest layer's colour, where only
+  // the first column can change.
   const double crest = std::min(last.wavesTop, now.wavesTop) - 2.0;
   const int waveRow =
       crest > 0.0 ? (crest < b.viewHeight ? static_cast<int>(crest) : b.viewHeight) : 0;
-  markChanged(0, waveRow, b.viewMaxX, b.viewMaxY);
+  const int coverRow =
+      last.cover.fill == now.cover.fill
+          ? std::clamp(std::max(last.cover.from, now.cover.from), waveRow, b.viewHeight)
+          : b.viewHeight;
+  if (coverRow > waveRow) markChanged(0, waveRow, b.viewMaxX, coverRow - 1);
+  if (coverRow < b.viewHeight) markChanged(0, coverRow, 0, b.viewMaxY);
   // The disc's arcs in bands of rows above them: in rows ya..yb (two rows wider
   // for the edge's soft pixels) a circle's edge lies between its narrowest and
   // widest half-width there, on either side of the centre.

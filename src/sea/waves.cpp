@@ -321,6 +321,13 @@ int hiddenByLayersFrom(int first) {
 
 int wavesHideFrom() { return hiddenByLayersFrom(0); }
 
+NearestCover nearestLayerCover() {
+  NearestCover cover;
+  cover.from = hiddenByLayersFrom(std::max(sampledCount - 1, 0));
+  if (sampledCount > 0) cover.fill = sampledLayers[sampledCount - 1].call.fill;
+  return cover;
+}
+
 // Each layer and its foam leave out what the layers after them paint over, but for
 // column 0, which every layer only half covers.
 void drawSampledWaveLayers() {

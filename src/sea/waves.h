@@ -69,6 +69,15 @@ void sampleWaveLayers();
 int wavesHideFrom();
 void drawSampledWaveLayers();
 
+// Where the nearest layer alone paints every row from `from` to the bottom whole in
+// its `fill`, in every column but the first (from is the view's height when it
+// does not); such rows look the same in any two frames that agree on it.
+struct NearestCover {
+  int from = 0;
+  Color fill = 0;
+};
+NearestCover nearestLayerCover();
+
 // What drawWaveLayers hands layer i at the current phase and colours (the frame
 // benchmarks replay single steps of a frame with it).
 struct WaveLayerCall {
