@@ -37,8 +37,8 @@ void pixel(Color* d, Color colour) {
 
 template <PixelFormula... F>
 constexpr BlendKernels makeSet(const char* name) {
-  return BlendKernels{name,         {imageRows<F>...}, {rect<F>...},
-                      {span<F>...}, {column<F>...},    {pixel<F>...}};
+  return BlendKernels{name,           {imageRows<F>...}, {rect<F>...},       {span<F>...},
+                      {column<F>...}, {pixel<F>...},     span<px::copyPixel>};
 }
 
 // Slot 0 is Copy; images have no Screen, so their slot 10 copies too.

@@ -31,6 +31,15 @@ void alphaRun(Color* p, Color colour, int count, int coverage) {
   }
 }
 
+// Copy past the caches, for fills over pixels nothing reads again soon.
+void streamedCopyRun(Color* p, Color colour, int count, int coverage) {
+  if (coverage == 255) {
+    activeKernels->streamedCopy(p, colour, count);
+  } else {
+    activeKernels->span[BLEND_ALPHA](p, px::withAlpha(colour, coverage), count);
+  }
+}
+
 void addRun(Color* p, Color colour, int count, int coverage) {
   activeKernels->span[BLEND_ADD](p, px::scaledByCoverage(colour, coverage), count);
 }
@@ -50,6 +59,10 @@ void screenRun(Color* p, Color colour, int count, int coverage) {
 }  // namespace
 
 CoverageRoutines coverageRoutines = {coverPixel<px::coverCopy>, copyRun, BLEND_COPY};
+
+CoverageRunRoutine streamedRunFor(int mode) {
+  return mode == BLEND_COPY ? streamedCopyRun : nullptr;
+}
 
 void installDefaultCoverageRoutines() {
   coverageRoutines.pixel = coverPixel<px::coverCopy>;

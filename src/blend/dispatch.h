@@ -76,5 +76,8 @@ struct CoverageRoutines {
 };
 extern CoverageRoutines coverageRoutines;
 
-void select_coverage_mode(int mode);    // skipped when the recorded mode equals it
+void select_coverage_mode(int mode);  // skipped when the recorded mode equals it
+// The run routine of `mode` whose plain runs bypass the caches; null for the
+// modes that have none (they read what they write over).
+CoverageRunRoutine streamedRunFor(int mode);
 void installDefaultCoverageRoutines();  // Copy routines, recorded mode 1

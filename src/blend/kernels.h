@@ -31,6 +31,9 @@ struct BlendKernels {
   SpanKernel span[kernelSlots];
   ColumnKernel column[kernelSlots];
   PixelKernel pixel[kernelSlots];
+  // Copy whose stores bypass the caches, for pixels nothing reads again soon; the
+  // bytes are Copy's.
+  SpanKernel streamedCopy;
 };
 
 // Slot of a mode in the colour families: 1..10, anything else Copy.

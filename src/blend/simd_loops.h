@@ -245,13 +245,16 @@ struct Loops {
     const Mode m(colour);
     for (int y = 0; y < height; ++y, d = stepRow(d, rowStep)) span(d, m, width);
   }
+  static void streamedCopyKernel(Color* d, Color colour, int count) {
+    streamRow(d, colour, count);
+    _mm_sfence();
+  }
   template <class Mode>
   static void spanKernel(Color* d, Color colour, int count) {
     if (skips<Mode>(colour)) return;
     if constexpr (!Mode::readsDestination) {
       if (count >= streamSpanFrom) {
-        streamRow(d, colour, count);
-        _mm_sfence();
+        streamedCopyKernel(d, colour, count);
         return;
       }
     }
@@ -292,7 +295,8 @@ constexpr BlendKernels makeSetFrom(const char* name) {
                       {Lp::template columnKernel<Copy>, Lp::template columnKernel<Copy>,
                        Lp::template columnKernel<Modes>...},
                       {Lp::template pixelKernel<Copy>, Lp::template pixelKernel<Copy>,
-                       Lp::template pixelKernel<Modes>...}};
+                       Lp::template pixelKernel<Modes>...},
+                      Lp::streamedCopyKernel};
 }
 
 // The whole set of one instruction record.

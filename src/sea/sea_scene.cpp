@@ -170,10 +170,15 @@ void drawSky(int hiddenFrom) {
   fill_rect(0, hiddenFrom, 0, b.viewMaxY, sky, BLEND_COPY);
 }
 
+// Nothing reads the disc again this frame, and on large views the sky beneath it
+// went past the caches: its inside goes past them too rather than fetch those lines
+// back (3840x2160: 7.1-7.3 -> 6.3-6.4 ms a frame).
 void drawDisc(float x, int hiddenFrom) {
   setFillRows(0, hiddenFrom, 1);
+  setFillStreamed(1);
   fillCircle(x, static_cast<float>(backBuffer.viewHeight * 0.6), discRadius,
              lerpColor(deepColour, lightColour, 255), BLEND_COPY);
+  setFillStreamed(0);
   clearFillRows();
 }
 

@@ -73,6 +73,7 @@ struct CellRasterizer {
   int banded = 0;                   // walking one band: a full store is compacted
   // The rows plotted whole, and the columns plotted in the others (setFillRows).
   int rowsTop = 0, rowsBottom = 0x7FFFFFFF, columnsOutside = 0;
+  int streamed = 0;  // plain runs bypass the caches (setFillStreamed)
   // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
   // can walk it again: per sub-path a header (point count, closed flag), then points.
   std::int32_t* outline = nullptr;
@@ -113,6 +114,10 @@ void fillPath(Color color, int mode);  // fills every pending sub-path, mode & 0
 // comes out exactly as without the limit. Negative values count as 0.
 void setFillRows(int top, int bottom, int columnsOutside = 0);
 void clearFillRows();  // every row of the view again
+// Copy fills plot their plain runs past the caches until the next call, for pixels
+// that are not in the cache and that nothing reads again soon (a fill over a large
+// background that was itself written past them). The pixels are the same.
+void setFillStreamed(int streamed);
 
 // ---- fill rule --------------------------------------------------------------
 void setFillRule(int rule);  // 0 non-zero, 1 even-odd

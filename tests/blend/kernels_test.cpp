@@ -131,9 +131,9 @@ TEST(BlendKernels, RectanglesColumnsAndPixelsMatchTheReference) {
   }
 }
 
-// Plain fills long enough to bypass the cache (spans from 2048 pixels, rectangles
-// from 2 Mi pixels) write what the scalar Copy writes, heads and tails included,
-// and nothing beside it.
+// Plain fills that bypass the cache (spans from 2048 pixels, rectangles from 2 Mi
+// pixels, and the streamed Copy at any length) write what the scalar Copy writes,
+// heads and tails included, and nothing beside it.
 TEST(BlendKernels, LongCopyFillsMatchTheReference) {
   const int width = 2049 + 2 * guard, height = 2048;
   AlignedPixels want(width * height), got(width * height);
@@ -147,6 +147,14 @@ TEST(BlendKernels, LongCopyFillsMatchTheReference) {
         k->span[BLEND_COPY](got.data + guard + align, colour, length);
         ASSERT_EQ(firstDifference(want.data, got.data, width), -1)
             << k->name << " span, align " << align << " length " << length;
+      }
+      for (const int length : {1, 2, 3, 5, 8, 13, 31, 2049}) {
+        TestRandom random = twinPixels(++seed, want, got, width);
+        const Color colour = random.pixel();
+        scalarKernels.span[BLEND_COPY](want.data + guard + align, colour, length);
+        k->streamedCopy(got.data + guard + align, colour, length);
+        ASSERT_EQ(firstDifference(want.data, got.data, width), -1)
+            << k->name << " streamed copy, align " << align << " length " << length;
       }
     }
     TestRandom random = twinPixels(++seed, want, got, width * height);
