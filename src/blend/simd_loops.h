@@ -217,12 +217,19 @@ struct Loops {
   }
   // A plain fill larger than the caches: its stores bypass them, which saves reading
   // each line before it is written. Smaller fills stay in the cache for the drawing
-  // that follows them.
+  // that follows them. Only whole 64-byte lines are streamed: a line streamed in part
+  // leaves memory to merge it, which cost more than the cached stores of the ends
+  // (1920x1080 frame 2.52-2.61 -> 2.32-2.40 ms, 3840x2160 6.45-6.66 -> 5.78-6.11).
   static void streamRow(Color* d, Color colour, int width) {
     const __m128i v = _mm_set1_epi32(static_cast<int>(colour));
     int i = 0;
-    for (; i < width && (reinterpret_cast<std::uintptr_t>(d + i) & 15) != 0; ++i) d[i] = colour;
-    for (; i + 4 <= width; i += 4) _mm_stream_si128(reinterpret_cast<__m128i*>(d + i), v);
+    for (; i < width && (reinterpret_cast<std::uintptr_t>(d + i) & 63) != 0; ++i) d[i] = colour;
+    for (; i + 16 <= width; i += 16) {
+      _mm_stream_si128(reinterpret_cast<__m128i*>(d + i), v);
+      _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 4), v);
+      _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 8), v);
+      _mm_stream_si128(reinterpret_cast<__m128i*>(d + i + 12), v);
+    }
     for (; i < width; ++i) d[i] = colour;
   }
   template <class Mode>

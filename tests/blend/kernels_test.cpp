@@ -148,7 +148,10 @@ TEST(BlendKernels, LongCopyFillsMatchTheReference) {
         ASSERT_EQ(firstDifference(want.data, got.data, width), -1)
             << k->name << " span, align " << align << " length " << length;
       }
-      for (const int length : {1, 2, 3, 5, 8, 13, 31, 2049}) {
+    }
+    // Every start within a cache line, and lengths round its 16 pixels.
+    for (int align = 0; align < 16; ++align) {
+      for (const int length : {1, 3, 15, 16, 17, 31, 47, 64, 2049}) {
         TestRandom random = twinPixels(++seed, want, got, width);
         const Color colour = random.pixel();
         scalarKernels.span[BLEND_COPY](want.data + guard + align, colour, length);
