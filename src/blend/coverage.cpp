@@ -60,8 +60,8 @@ void screenRun(Color* p, Color colour, int count, int coverage) {
 
 CoverageRoutines coverageRoutines = {coverPixel<px::coverCopy>, copyRun, BLEND_COPY};
 
-CoverageRunRoutine streamedRunFor(int mode) {
-  return mode == BLEND_COPY ? streamedCopyRun : nullptr;
+CoverageRunRoutine streamedRun(CoverageRunRoutine run) {
+  return run == copyRun ? streamedCopyRun : run;
 }
 
 void installDefaultCoverageRoutines() {

@@ -77,7 +77,8 @@ struct CoverageRoutines {
 extern CoverageRoutines coverageRoutines;
 
 void select_coverage_mode(int mode);  // skipped when the recorded mode equals it
-// The run routine of `mode` whose plain runs bypass the caches; null for the
-// modes that have none (they read what they write over).
-CoverageRunRoutine streamedRunFor(int mode);
+// The twin of a run routine whose plain runs bypass the caches: Copy's has one;
+// the others (modes that read what they write over, a caller's own routines) are
+// their own.
+CoverageRunRoutine streamedRun(CoverageRunRoutine run);
 void installDefaultCoverageRoutines();  // Copy routines, recorded mode 1

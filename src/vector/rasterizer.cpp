@@ -1044,19 +1044,13 @@ class RowPlotter {
   RowPlotter(Color color, Pixel pixel)
       : color_(color),
         pixel_(pixel),
-        run_(runRoutine()),
+        run_(ras.streamed ? streamedRun(coverageRoutines.run) : coverageRoutines.run),
         viewMaxX_(backBuffer.viewMaxX),
         firstRow_(std::max(ras.bandTop, 0)),
         lastRow_(std::min(ras.bandBottom - 1, backBuffer.viewMaxY)),
         firstWholeRow_(ras.rowsTop),
         lastWholeRow_(ras.rowsBottom - 1),
         outsideMaxX_(std::min(ras.columnsOutside - 1, backBuffer.viewMaxX)) {}
-
-  static CoverageRunRoutine runRoutine() {
-    const CoverageRunRoutine streamed =
-        ras.streamed ? streamedRunFor(coverageRoutines.mode) : nullptr;
-    return streamed ? streamed : coverageRoutines.run;
-  }
 
   // Makes y the row that runs go to; a row outside the view or the band takes none,
   // a row outside the rows plotted whole only its first columns.
