@@ -4,24 +4,14 @@
 
 #include <vector>
 
-#include "noise/noise.h"
-#include "noise/random.h"
 #include "raster_bench_support.h"
-#include "sea/sea_scene.h"
-#include "sea/waves.h"
+#include "sea_bench_setup.h"
 #include "vector/fills.h"
 
 // The scene as initScene leaves it, with a fixed seed, on width x height pixels.
 struct SeaBenchScene {
   BenchSurface surface;
-  SeaBenchScene(int width, int height) : surface(width, height) {
-    resetScene();
-    RandomSeed = 4242u;
-    init2D(noiseGrid, 50, 50, 100.0f);
-    nextScheme();
-    discX = static_cast<float>(backBuffer.viewWidth * 0.75);
-    discRadius = static_cast<float>(backBuffer.viewHeight / 2);
-  }
+  SeaBenchScene(int width, int height) : surface(width, height) { setUpSeaBenchScene(); }
 };
 
 // The sky and disc colours and the disc's centre row, as drawScene uses them.
