@@ -1009,16 +1009,30 @@ CellSlots compact_cells() {
 
 // Raw coverage 0..255 of a signed amount in 1/(256 * 512) pixel. Written to compile
 // without branches: inside and outside alternate at no foreseeable cell.
-template <bool evenOdd>
-inline int coverage_of(std::int64_t v) {
-  std::int64_t c = v >> 9;
+template <bool evenOdd, typename T>
+inline int raw_coverage(T v) {
+  T c = v >> 9;
   c = c < 0 ? -c : c;
   if constexpr (evenOdd) {
     c &= 511;
     c = c > 256 ? 512 - c : c;
   }
   // min(c, 255) by the sign of 255 - c: all ones above 255, which the mask keeps.
-  return static_cast<int>((c | ((255 - c) >> 63)) & 255);
+  return static_cast<int>((c | ((255 - c) >> (sizeof(T) * 8 - 1))) & 255);
+}
+
+// Raw coverage of cover * 512 - area. A 32-bit target sums 64 bits in several
+// steps each; every outline short of absurd ones keeps both terms small enough for
+// 32 bits, which give the same result.
+template <bool evenOdd>
+inline int coverage_of(std::int32_t cover, std::int32_t area) {
+  if constexpr (sizeof(void*) < 8) {
+    if (static_cast<std::uint32_t>(cover) + (1u << 21) < (1u << 22) &&
+        static_cast<std::uint32_t>(area) + (1u << 30) < (1u << 31)) {
+      return raw_coverage<evenOdd>(cover * 512 - area);
+    }
+  }
+  return raw_coverage<evenOdd>(std::int64_t{cover} * 512 - area);
 }
 
 // The pixel routine of the fill: any routine through its pointer, or, when the
@@ -1134,12 +1148,12 @@ template <bool evenOdd, class Pixel>
     }
     int nextFree = x;
     if (area != 0) {
-      const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
+      const int raw = coverage_of<evenOdd>(cover, area);
       if (raw != 0) row.pixel(x, curve[raw]);
       nextFree = x + 1;
     }
     if (cell->x > nextFree) {
-      const int raw = coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512);
+      const int raw = coverage_of<evenOdd>(cover, 0);
       if (raw != 0) row.run(nextFree, cell->x - nextFree, curve[raw]);
     }
   }
@@ -1210,7 +1224,7 @@ int coverage_at(int x, int y) {
     cover = wrap_add(cover, cell->cover);
     if (key == target) area = wrap_add(area, cell->area);
   }
-  return coverage_of<evenOdd>(static_cast<std::int64_t>(cover) * 512 - area);
+  return coverage_of<evenOdd>(cover, area);
 }
 
 // ---- bands ----------------------------------------------------------------------

@@ -179,6 +179,25 @@ TEST_F(RasterReference, RowsCrossedThereAndBackMatchThePlainCoverage) {
   }
 }
 
+// A square wound round thousands of times: the running cover of its inside passes
+// 2^21 pixel heights, where a 32-bit build leaves 32-bit sums for 64-bit ones
+// (8191 and 8192 windings lie either side), and then 2^23, where 32-bit sums
+// would wrap round to nothing. Non-zero fills it; even-odd by parity.
+TEST_F(RasterReference, ThousandsOfWindingsMatchThePlainCoverage) {
+  TestSurface surface(16, 16);
+  for (const int windings : {8191, 8192, 32768}) {
+    ReferenceSubPath square;
+    for (int k = 0; k < windings; ++k) {
+      square.insert(square.end(), {{2.3f, 2.6f}, {12.7f, 2.6f}, {12.7f, 13.2f}, {2.3f, 13.2f}});
+    }
+    for (const int rule : {0, 1}) {
+      expectMatchesReference({square}, rule,
+                             std::to_string(windings) + " windings, rule " + std::to_string(rule));
+      if (HasFatalFailure()) return;
+    }
+  }
+}
+
 // Fills with more cells than the store holds are drawn in bands, and exactly:
 // random polygons of thousands of long edges over a full-size view, a zigzag of
 // steep edges down a tall one, and a hundred thousand edges over a small view,
