@@ -10,34 +10,31 @@
 
 namespace {
 
-// Copy: full coverage fills plainly; otherwise the Alpha span with the coverage in
-// the colour's alpha byte.
-void copyRun(Color* p, Color colour, int count, int coverage) {
-  if (coverage == 255) {
-    activeKernels->span[BLEND_COPY](p, colour, count);
+// A run at full weight fills plainly with `plain`; otherwise the Alpha span with
+// the weight in the colour's alpha byte.
+void plainOrWeighted(SpanKernel plain, Color* p, Color colour, int count, int weight) {
+  if (weight == 255) {
+    plain(p, colour, count);
   } else {
-    activeKernels->span[BLEND_ALPHA](p, px::withAlpha(colour, coverage), count);
+    activeKernels->span[BLEND_ALPHA](p, px::withAlpha(colour, weight), count);
   }
+}
+
+// Copy: the coverage is the weight.
+void copyRun(Color* p, Color colour, int count, int coverage) {
+  plainOrWeighted(activeKernels->span[BLEND_COPY], p, colour, count, coverage);
 }
 
 // Alpha: the weight divides by 255 here (not a shift), so a full-coverage opaque
 // run fills plainly.
 void alphaRun(Color* p, Color colour, int count, int coverage) {
   const int weight = coverage * px::alphaOf(colour) / 255;
-  if (weight == 255) {
-    activeKernels->span[BLEND_COPY](p, colour, count);
-  } else {
-    activeKernels->span[BLEND_ALPHA](p, px::withAlpha(colour, weight), count);
-  }
+  plainOrWeighted(activeKernels->span[BLEND_COPY], p, colour, count, weight);
 }
 
 // Copy past the caches, for fills over pixels nothing reads again soon.
 void streamedCopyRun(Color* p, Color colour, int count, int coverage) {
-  if (coverage == 255) {
-    activeKernels->streamedCopy(p, colour, count);
-  } else {
-    activeKernels->span[BLEND_ALPHA](p, px::withAlpha(colour, coverage), count);
-  }
+  plainOrWeighted(activeKernels->streamedCopy, p, colour, count, coverage);
 }
 
 void addRun(Color* p, Color colour, int count, int coverage) {
