@@ -57,6 +57,7 @@ volatile int schemeChanged = 0;
 volatile int copyRequested = 0;
 volatile int saveRequested = 0;
 volatile int escapePressed = 0;
+volatile int stateLoaded = 0;  // a run closed before the state was read keeps the file
 
 void demoKeyUp(int vk) {
   switch (vk) {
@@ -133,6 +134,7 @@ void loadState() {
   stripStep = valid ? step : defaultStripStep;
   scheme = valid ? chosen : 0;
   counter = valid ? count : 0;
+  stateLoaded = 1;
 }
 
 void saveState() {
@@ -142,6 +144,13 @@ void saveState() {
     settings_append_int(value);
   }
   settings_save();
+}
+
+// Every ordinary end of the run destroys the window: after Esc the process thread
+// has finished, after a close from outside it has been stopped, so the state it
+// left is whole. A crash never gets here.
+void saveStateAtEnd() {
+  if (demoRemembersState && stateLoaded) saveState();
 }
 
 // The view, top row first, as the clipboard's bitmap wants it: bottom row first.
@@ -168,6 +177,8 @@ void saveFrame() {
 void registerDemo() {
   demoExitRequested = 0;
   escapePressed = 0;
+  stateLoaded = 0;
+  userCallbacks.onDestroy = saveStateAtEnd;
   shellConfig.title = L"Brinemere Demo";
   backBuffer.clearColour = 0xFF000000;
   setScreenSize(7777777, 1024);
@@ -249,6 +260,5 @@ void demoProcess() {
   menuOpen = 0;
   menu->Free();
   menu.reset();
-  if (demoRemembersState) saveState();
   shutdownDrawing();
 }

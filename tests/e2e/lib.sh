@@ -202,3 +202,54 @@ e2e_demo_choose() {
   sleep 0.5
   xdotool click 1
 }
+
+# Holds Esc down, then releases it while x11_tool ($1) watches window $2; prints
+# the milliseconds from just before the release to the window's going (an upper
+# bound: it includes xdotool's own start). Status 1 when the window stayed.
+e2e_esc_release_ms() {
+  local tool=$1 id=$2 out watcher start line
+  out=$(mktemp)
+  xdotool windowfocus --sync "$id" 2>/dev/null
+  xdotool keydown Escape
+  "$tool" gone "$id" 5000 >"$out" &
+  watcher=$!
+  for _ in $(seq 50); do
+    grep -q watching "$out" && break
+    sleep 0.05
+  done
+  start=$(date +%s%3N)
+  xdotool keyup Escape
+  wait "$watcher"
+  line=$(sed -n 2p "$out")
+  rm -f "$out"
+  [[ $line =~ ^[0-9]+$ ]] || return 1
+  echo $((line - start))
+}
+
+# Three runs of the saver, each ended by releasing Esc; fails unless its window
+# went within 150 ms each time and the run ended with 0. start_saver (defined by
+# the caller) starts one and sets pid; $1 is x11_tool, $2 the window's title, $3
+# how long to wait for it. Prints the times.
+e2e_esc_runs() {
+  local tool=$1 title=$2 limit=$3 run id ms times=()
+  for run in 1 2 3; do
+    start_saver
+    id=$(e2e_wait_window "$title" "$limit") || e2e_fail "[$run] no window"
+    sleep 3  # past the splash: the sea runs
+    ms=$(e2e_esc_release_ms "$tool" "$id") || e2e_fail "[$run] the window stayed after Esc"
+    e2e_wait_exit "$pid" 5 || e2e_fail "[$run] still running after Esc"
+    [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[$run] exit code $E2E_STATUS"
+    [ "$ms" -le 150 ] || e2e_fail "[$run] the window went ${ms} ms after Esc was released"
+    times+=("$ms")
+  done
+  echo "Esc released to window gone: ${times[*]} ms"
+}
+
+# Fails unless the demo's settings file $1 holds "1 $2 $3 COUNT" with COUNT > 0.
+e2e_expect_demo_state() {
+  local mark step scheme count rest
+  [ -f "$1" ] || e2e_fail "no settings file $1"
+  read -r mark step scheme count rest <<<"$(tr -d '\0' <"$1")"
+  [ "$mark $step $scheme" = "1 $2 $3" ] && [ -z "$rest" ] && [ "$count" -gt 0 ] ||
+    e2e_fail "the file holds '$(tr -d '\0' <"$1")', not '1 $2 $3 COUNT'"
+}

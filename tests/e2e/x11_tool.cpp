@@ -9,6 +9,10 @@
 //                       only for a moment, and is checked at leisure afterwards.
 //   x11_tool grab       grabs the keyboard and lets it go; fails (status 1) when
 //                       another client holds it.
+//   x11_tool gone ID MS watches window ID: prints "watching" once it listens,
+//                       then the wall-clock time in ms at which the window was
+//                       unmapped or destroyed; fails (status 1) when that took
+//                       longer than MS.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -16,6 +20,7 @@
 
 #include <time.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -95,6 +100,40 @@ int grab(Display* display) {
   return result == GrabSuccess ? 0 : 1;
 }
 
+std::int64_t wallClockMs() {
+  timespec now;
+  clock_gettime(CLOCK_REALTIME, &now);
+  return static_cast<std::int64_t>(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+}
+
+int noteError(Display*, XErrorEvent*) { return 0; }
+
+// The script takes its own start time just before it acts, so the difference
+// is an upper bound of the time the window took to go.
+int gone(Display* display, Window window, int limitMs) {
+  XSetErrorHandler(noteError);
+  XSelectInput(display, window, StructureNotifyMask);
+  XWindowAttributes a;
+  const bool exists = XGetWindowAttributes(display, window, &a) && a.map_state == IsViewable;
+  std::printf("watching\n");
+  std::fflush(stdout);
+  const std::int64_t deadline = wallClockMs() + limitMs;
+  while (exists && wallClockMs() < deadline) {
+    while (XPending(display)) {
+      XEvent event;
+      XNextEvent(display, &event);
+      if (event.type == UnmapNotify || event.type == DestroyNotify) {
+        std::printf("%lld\n", static_cast<long long>(wallClockMs()));
+        return 0;
+      }
+    }
+    const timespec pause{0, 1000000L};
+    nanosleep(&pause, nullptr);
+  }
+  std::printf("%s\n", exists ? "still there" : "not there at the start");
+  return 1;
+}
+
 }  // namespace
 
 int main(int argc, char** argv) {
@@ -113,8 +152,11 @@ int main(int argc, char** argv) {
     return shots(display, std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
   }
   if (argc == 2 && std::strcmp(argv[1], "grab") == 0) return grab(display);
+  if (argc == 4 && std::strcmp(argv[1], "gone") == 0) {
+    return gone(display, std::strtoul(argv[2], nullptr, 0), std::atoi(argv[3]));
+  }
   std::fprintf(stderr,
                "usage: x11_tool host W H | x11_tool close ID | x11_tool shots N MS PREFIX"
-               " | x11_tool grab\n");
+               " | x11_tool grab | x11_tool gone ID MS\n");
   return 2;
 }
