@@ -5,9 +5,12 @@
 //
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
+//                    [--splash] [--hashes]
 //
 // The scene seeds itself from the clock at start; the virtual clock is set so that
-// the seed is S (0 .. 32767). The event script (render_options.h) presses and
+// the seed is S (0 .. 32767). --splash keeps the start-up screen as frame 0;
+// --hashes prints "FRAME HASH" for every frame, the hash the golden frames compare
+// on every target (emu::hashPixels). The event script (render_options.h) presses and
 // releases keys, moves the mouse and presses its buttons after frame F. Esc is
 // released after the last frame. The demo neither reads nor writes its settings
 // file here. With --out every K-th frame (default every one) is written as
@@ -181,6 +184,11 @@ void sendEvent(const ScriptEvent& e, int& mouseX, int& mouseY) {
 }
 
 void onPresent(int frame) {
+  if (settings.hashes) {
+    if (const headless::Canvas* canvas = headless::windowCanvas(headless::mainWindow())) {
+      std::printf("%d %016llx\n", frame, static_cast<unsigned long long>(emu::hashCanvas(*canvas)));
+    }
+  }
   if (!settings.outDir.empty() && frame % settings.every == 0) writeFrame(frame);
   writeFilms(frame);
   showProgress(frame);
@@ -249,8 +257,9 @@ int main(int argc, char** argv) {
   headless::configure(options);
   started = std::chrono::steady_clock::now();
   demoRemembersState = 0;
-  const int code = settings.demo ? runApplication(registerDemo, 0, SW_SHOWNORMAL)
-                                 : runProgram(0, SW_SHOWNORMAL, withoutSplash);
+  const int code = settings.demo
+                       ? runApplication(registerDemo, 0, SW_SHOWNORMAL)
+                       : runProgram(0, SW_SHOWNORMAL, settings.splash ? nullptr : withoutSplash);
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const int frames = headless::framesPresented();

@@ -11,7 +11,7 @@
 const char renderUsage[] =
     "usage: brinemere-render [--demo] [--frames N] [--size WxH] [--seed S]\n"
     "                        [--keys F:EVENT,...] [--out DIR] [--gif FILE] [--y4m FILE|-]\n"
-    "                        [--every K] [--quiet]\n"
+    "                        [--every K] [--quiet] [--splash] [--hashes]\n"
     "  EVENT: a key name (Enter, Space, Esc, CU, A ... Z), Move(X,Y), LDown, LUp, LClick,\n"
     "         RDown, RUp or RClick\n";
 
@@ -167,10 +167,18 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
       options.demo = true;
     } else if (arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "--splash") {
+      options.splash = true;
+    } else if (arg == "--hashes") {
+      options.hashes = true;
     } else {
       problem = "unknown argument " + arg;
       return false;
     }
+  }
+  if (options.hashes && (options.y4mPath == "-" || options.gifPath == "-")) {
+    problem = "--hashes and a film on standard output cannot share it";
+    return false;
   }
   return true;
 }

@@ -3,6 +3,7 @@
 //
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
+//                    [--splash] [--hashes]
 //
 // An event script is FRAME:EVENT items separated by commas ("10:Enter,20:CU"), each
 // sent after frame FRAME (0 .. 100000000), in the order written. EVENT, in any case:
@@ -36,6 +37,8 @@ struct RenderOptions {
   int height = 1080;
   int seed = 347;  // 0 .. 32767
   bool quiet = false;
+  bool splash = false;  // the scene's start-up screen first, as frame 0
+  bool hashes = false;  // print each frame's hash (the golden frames' hash)
   std::string outDir;
   std::string gifPath;  // one looping GIF of every K-th frame; empty: none
   std::string y4mPath;  // a YUV4MPEG2 stream of every frame, "-" standard output

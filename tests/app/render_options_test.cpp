@@ -36,9 +36,11 @@ TEST(RenderOptions, EachArgumentSetsItsField) {
   EXPECT_EQ(none.options.seed, 347);
 
   EXPECT_FALSE(none.options.demo);
-  const Outcome all =
-      parse({"--frames", "10", "--size", "64x48", "--seed", "32767", "--every", " +3", "--out",
-             "dir", "--quiet", "--keys", "3:Esc,4:enter,", "--keys", "0:cu", "--demo"});
+  EXPECT_FALSE(none.options.splash);
+  EXPECT_FALSE(none.options.hashes);
+  const Outcome all = parse({"--frames", "10", "--size", "64x48", "--seed", "32767", "--every",
+                             " +3", "--out", "dir", "--quiet", "--keys", "3:Esc,4:enter,", "--keys",
+                             "0:cu", "--demo", "--splash", "--hashes"});
   ASSERT_TRUE(all.ok) << all.problem;
   EXPECT_EQ(all.options.frames, 10);
   EXPECT_EQ(all.options.width, 64);
@@ -48,6 +50,8 @@ TEST(RenderOptions, EachArgumentSetsItsField) {
   EXPECT_EQ(all.options.outDir, "dir");
   EXPECT_TRUE(all.options.quiet);
   EXPECT_TRUE(all.options.demo);
+  EXPECT_TRUE(all.options.splash);
+  EXPECT_TRUE(all.options.hashes);
   const std::vector<std::pair<int, int>> keys = {{3, VK_ESCAPE}, {4, VK_RETURN}, {0, VK_UP}};
   ASSERT_EQ(all.options.script.size(), keys.size());
   for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -136,6 +140,8 @@ TEST(RenderOptions, RefusesWhatIsOutOfRangeOrMalformedWithItsReason) {
       {{"--keys", "1:Move((1,2))"}, keys},
       {{"--keys", "1:Move)1,2("}, keys},
       {{"--quiet", "extra"}, "unknown argument extra"},
+      {{"--hashes", "--y4m", "-"}, "--hashes and a film on standard output cannot share it"},
+      {{"--gif", "-", "--hashes"}, "--hashes and a film on standard output cannot share it"},
   };
   for (const auto& c : cases) {
     const Outcome out = parse(c.args);

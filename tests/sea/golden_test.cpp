@@ -11,6 +11,7 @@
 #include "app/program.h"
 #include "noise/noise.h"
 #include "noise/random.h"
+#include "platform/common/surface_memory.h"
 #include "platform/headless/headless.h"
 #include "sea/help_panel.h"
 #include "sea/sea_scene.h"
@@ -27,9 +28,10 @@ struct Script {
 
 const std::vector<Script>* script = nullptr;
 std::vector<std::uint64_t> hashes;
+std::vector<std::uint64_t> colourHashes;  // the hash every target writes (no alpha)
 int lastFrame = 0;
 
-std::uint64_t hashCanvas(const headless::Canvas& c) {
+std::uint64_t hashAllBytes(const headless::Canvas& c) {
   std::uint64_t h = 1469598103934665603ull;  // FNV-1a over the pixel words
   for (std::uint32_t p : c.pixels) {
     for (int b = 0; b < 4; ++b) {
@@ -42,7 +44,8 @@ std::uint64_t hashCanvas(const headless::Canvas& c) {
 
 void onPresent(int frame) {
   if (const headless::Canvas* c = headless::windowCanvas(headless::mainWindow())) {
-    hashes.push_back(hashCanvas(*c));
+    hashes.push_back(hashAllBytes(*c));
+    colourHashes.push_back(emu::hashCanvas(*c));
   }
   for (const Script& s : *script) {
     if (s.frame == frame) {
@@ -56,22 +59,24 @@ void onPresent(int frame) {
   }
 }
 
-// Runs the program at 320x200 with the scene's seed set through the clock.
-std::vector<std::uint64_t> runScene(std::uint32_t seed, const std::vector<Script>& keys,
-                                    int frames) {
+// Runs the program (at 320x200 without the splash unless told otherwise) with the
+// scene's seed set through the clock.
+std::vector<std::uint64_t> runScene(std::uint32_t seed, const std::vector<Script>& keys, int frames,
+                                    int width = 320, int height = 200, bool splash = false) {
   const Platform saved = platform;
   resetShellState();
   backBuffer = BackBuffer{};
   hashes.clear();
+  colourHashes.clear();
   script = &keys;
   lastFrame = frames - 1;
   headless::Options options;
-  options.screenWidth = 320;
-  options.screenHeight = 200;
+  options.screenWidth = width;
+  options.screenHeight = height;
   options.startTimeMs = seed - 10;  // the process thread sleeps 10 ms before the scene starts
   options.onPresent = onPresent;
   headless::configure(options);
-  EXPECT_EQ(runProgram(0, SW_SHOWNORMAL, withoutSplash), 0);
+  EXPECT_EQ(runProgram(0, SW_SHOWNORMAL, splash ? nullptr : withoutSplash), 0);
   platform = saved;
   resetShellState();
   return hashes;
@@ -142,4 +147,29 @@ TEST(GoldenFrames, EscWhileTheHelpPanelShowsEndsWithItsBackgroundBack) {
   EXPECT_EQ(helpDrawn, 0);
   EXPECT_EQ(savedRects.depth, 0);
   EXPECT_EQ(helpFont, nullptr);
+}
+
+// The same frames at 1920x1080 as brinemere-render --splash --hashes prints them,
+// and as the Linux program writes them from its window (tests/e2e/e2e_linux_golden.sh):
+// seed 2024, keys F1 after frame 1 and again after 2, Enter after 3, 4 and 5, Left
+// after 6. Each pinned frame guards one part of the picture:
+//   0  the splash's first frame: the three pictures, the tint, the dots;
+//   1  the first frame of the sea: scheme 2, the waves drifting left;
+//   2  the help panel over it: the rounded darkening and the text;
+//   4, 5, 6  schemes 3, 0 and 1;
+//   7  the waves drifting right after Left.
+TEST(GoldenFrames, FullHdFramesMatchOnEveryTarget) {
+  runScene(2024,
+           {{1, VK_F1}, {2, VK_F1}, {3, VK_RETURN}, {4, VK_RETURN}, {5, VK_RETURN}, {6, VK_LEFT}},
+           8, 1920, 1080, true);
+  ASSERT_EQ(colourHashes.size(), 8u);
+  const struct {
+    int frame;
+    const char* hash;
+  } pinned[] = {{0, "214a4b8ebcfd000b"}, {1, "6188575f476c717e"}, {2, "a3f79c45ad5af2ce"},
+                {4, "12915436a65e1b09"}, {5, "3e0574edacd9103e"}, {6, "7e5d9f8e4f09fe50"},
+                {7, "d1eeedf64a5e27fd"}};
+  for (const auto& p : pinned) {
+    EXPECT_EQ(hex(colourHashes[static_cast<std::size_t>(p.frame)]), p.hash) << "frame " << p.frame;
+  }
 }

@@ -24,6 +24,7 @@
 #include <cstdlib>
 #include <cstring>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
@@ -75,6 +76,11 @@ struct State {
   Uint32 fpsSince = 0;                // start of the frames counted for -fps
   int fpsFrames = 0;
   double fps = 0;
+
+  // ---- the test hook ----
+  void (*frameHook)(int, std::uint64_t) = nullptr;
+  int framesShown = 0;
+  std::vector<Uint8> shownPixels;  // the window's pixels as 32-bit BGRX, for the hash
 };
 
 State& state() {
@@ -521,9 +527,30 @@ void blitToForeign(NativeWindow& n, Handle window, const emu::Surface& source, i
   XSync(s.display, False);
 }
 
+// The hash of what the window shows, in the window's own pixel format turned to
+// 32-bit BGRX. Main thread, with the surface unlocked.
+std::uint64_t hashWindow(SDL_Surface* target) {
+  State& s = state();
+  s.shownPixels.resize(static_cast<std::size_t>(target->w) * target->h * 4);
+  SDL_LockSurface(target);
+  SDL_ConvertPixels(target->w, target->h, target->format->format, target->pixels, target->pitch,
+                    SDL_PIXELFORMAT_RGB888, s.shownPixels.data(), target->w * 4);
+  SDL_UnlockSurface(target);
+  return emu::hashPixels(s.shownPixels.data(), static_cast<std::ptrdiff_t>(target->w) * 4,
+                         target->w, target->h);
+}
+
+// A presentation from the process thread is a frame: hashed and handed to the hook.
+void frameShown(std::uint64_t hash) {
+  State& s = state();
+  if (s.frameHook) s.frameHook(s.framesShown++, hash);
+}
+
 int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
            int sourceY) {
   int result = 0;
+  const bool hooked = state().frameHook && !emu::onMainThread();
+  std::optional<std::uint64_t> hash;
   emu::runOnMain([&] {
     NativeWindow* n = nativeOf(dc);
     const emu::LockedSurface source(surface);
@@ -539,19 +566,26 @@ int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int s
     copyToWindow(*n, target, *source, x, y, width, height, sourceX, sourceY);
     SDL_UnlockSurface(target);
     showCopied(*n);
+    if (hooked) hash = hashWindow(target);
     result = 1;
   });
+  if (hash) frameShown(*hash);
   emu::checkStop();
   return result;
 }
 
 int presentRects(Handle dc, Handle surface, const Rect* rects, int count) {
   int result = 0;
+  const bool hooked = state().frameHook && !emu::onMainThread();
+  std::optional<std::uint64_t> hash;
   emu::runOnMain([&] {
     NativeWindow* n = nativeOf(dc);
     const emu::LockedSurface source(surface);
     if (!n || !source) return;
     if (count <= 0) {
+      if (hooked && n->window) {
+        if (SDL_Surface* target = SDL_GetWindowSurface(n->window)) hash = hashWindow(target);
+      }
       result = 1;  // nothing changed
       return;
     }
@@ -578,8 +612,10 @@ int presentRects(Handle dc, Handle surface, const Rect* rects, int count) {
     }
     SDL_UnlockSurface(target);
     showCopied(*n);
+    if (hooked) hash = hashWindow(target);
     result = 1;
   });
+  if (hash) frameShown(*hash);
   emu::checkStop();
   return result;
 }
@@ -712,6 +748,11 @@ int openHackWindow() {
 }
 
 }  // namespace
+
+void setFrameHook(void (*hook)(int frame, std::uint64_t hash)) {
+  state().frameHook = hook;
+  state().framesShown = 0;
+}
 
 int nextRun() {
   State& s = state();
