@@ -229,9 +229,11 @@ e2e_esc_release_ms() {
 # Three runs of the saver, each ended by releasing Esc; fails unless its window
 # went within 150 ms each time and the run ended with 0. start_saver (defined by
 # the caller) starts one and sets pid; $1 is x11_tool, $2 the window's title, $3
-# how long to wait for it. Prints the times.
+# how long to wait for it. Prints the times. The sanitizers draw each frame several
+# times slower, and the run ends after the frame being drawn: 400 ms there.
 e2e_esc_runs() {
-  local tool=$1 title=$2 limit=$3 run id ms times=()
+  local tool=$1 title=$2 limit=$3 run id ms times=() bound=150
+  [ "$E2E_BUILD" = asan ] && bound=400
   for run in 1 2 3; do
     start_saver
     id=$(e2e_wait_window "$title" "$limit") || e2e_fail "[$run] no window"
@@ -239,7 +241,7 @@ e2e_esc_runs() {
     ms=$(e2e_esc_release_ms "$tool" "$id") || e2e_fail "[$run] the window stayed after Esc"
     e2e_wait_exit "$pid" 5 || e2e_fail "[$run] still running after Esc"
     [ "$E2E_STATUS" -eq 0 ] || e2e_fail "[$run] exit code $E2E_STATUS"
-    [ "$ms" -le 150 ] || e2e_fail "[$run] the window went ${ms} ms after Esc was released"
+    [ "$ms" -le "$bound" ] || e2e_fail "[$run] the window went ${ms} ms after Esc was released"
     times+=("$ms")
   done
   echo "Esc released to window gone: ${times[*]} ms"
