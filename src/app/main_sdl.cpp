@@ -9,6 +9,7 @@
 //   BRINEMERE_KEYS=F:KEY,...     presses and releases keys after frame F, before
 //                                the next frame is drawn (as --keys does).
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <string>
