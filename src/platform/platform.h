@@ -316,6 +316,14 @@ struct Platform {
   int (*processorCount)();
 };
 
+// ---- 8-bit text ----------------------------------------------------------
+// The framework's 8-bit text is code page 1251, the font's order. Backends whose
+// system speaks Unicode convert at their edge with these two.
+constexpr unsigned char cp1251Replacement = '?';  // for what the code page cannot hold
+char32_t codePointOf1251(unsigned char c);
+// The byte of `codePoint` in the code page, cp1251Replacement when it has none.
+unsigned char cp1251Of(char32_t codePoint);
+
 // The installed backend. Zero until a backend or a test fills it.
 extern Platform platform;
 

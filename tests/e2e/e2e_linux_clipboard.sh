@@ -28,22 +28,27 @@ release() {
   [ "$E2E_STATUS" -eq 0 ] || e2e_fail "the tool ended with $E2E_STATUS"
 }
 
-# Our text, short (one reply) and long (INCR chunks), read by xclip.
-printf 'Brinemere \xe2\x9c\x93 7' >"$work/short.txt"
+# Our text is in the font's code page (1251); xclip reads it as UTF-8, short (one
+# reply) and long (INCR chunks). "Море №7", written by hand in both forms.
+printf 'Brinemere \xcc\xee\xf0\xe5 \xb97' >"$work/short.txt"
+printf 'Brinemere \xd0\x9c\xd0\xbe\xd1\x80\xd0\xb5 \xe2\x84\x967' >"$work/short.utf8"
 head -c 300000 /dev/urandom | base64 >"$work/long.txt"
+cp "$work/long.txt" "$work/long.utf8"
 for name in short long; do
   place put-text "$work/$name.txt"
   targets=$(timeout 5 xclip -selection clipboard -o -t TARGETS)
   grep -qx UTF8_STRING <<<"$targets" || e2e_fail "[$name] targets: $targets"
   timeout 10 xclip -selection clipboard -o -t UTF8_STRING >"$work/got.txt" ||
     e2e_fail "[$name] xclip could not read our text"
-  cmp -s "$work/$name.txt" "$work/got.txt" || e2e_fail "[$name] xclip read other text"
+  cmp -s "$work/$name.utf8" "$work/got.txt" || e2e_fail "[$name] xclip read other text"
   release
 done
 
-# xclip's text, short and long, read by us.
-for name in short long; do
-  timeout 10 xclip -selection clipboard -i -quiet -loops 1 "$work/$name.txt" >/dev/null 2>&1 &
+# xclip's UTF-8 read by us in the code page; what it cannot hold (é, a wave) is '?'.
+printf '\xc3\xa9 \xd0\x81 \xf0\x9f\x8c\x8a' >"$work/lossy.utf8"
+printf '? \xa8 ?' >"$work/lossy.txt"
+for name in short long lossy; do
+  timeout 10 xclip -selection clipboard -i -quiet -loops 1 "$work/$name.utf8" >/dev/null 2>&1 &
   xclip_pid=$!
   sleep 0.3
   timeout 10 "$tool" get-text >"$work/got.txt" || e2e_fail "[$name] we could not read xclip's text"

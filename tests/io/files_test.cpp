@@ -8,6 +8,7 @@
 
 #include "io/io.h"
 #include "io_test_support.h"
+#include "platform/headless/io.h"
 #include "surface/memory.h"
 
 namespace {
@@ -225,6 +226,21 @@ TEST_F(IoTest, ClipboardTextRoundTrip) {
   clipboard_free_text(text);
   EXPECT_EQ(clipboard_put_text(""), 0);
   EXPECT_EQ(clipboard_get_text(), nullptr) << "an empty text leaves the clipboard empty";
+}
+
+// Other programs see UTF-8; what they place comes back in the font's code page.
+TEST_F(IoTest, ClipboardTextIsUtf8ForOtherPrograms) {
+  ASSERT_EQ(clipboard_put_text("\xCC\xEE\xF0\xE5 \xB9"
+                               "7"),
+            1);  // Море №7
+  EXPECT_EQ(headless::clipboardUtf8(),
+            "\xD0\x9C\xD0\xBE\xD1\x80\xD0\xB5 \xE2\x84\x96"
+            "7");
+  headless::placeUtf8("\xD0\x81\xC3\xA9 \xE2\x82\xAC");  // Ё é €
+  char* text = clipboard_get_text();
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, "\xA8? \x88");
+  clipboard_free_text(text);
 }
 
 TEST(Cpu, FeatureBitsAreReadAsTheProcessorStatesThem) {
