@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Linux clipboard against another X11 program (xclip) on a virtual display:
-# our text and pictures read by it, its text read by us, small and large (INCR).
+# our text and pictures read by it, its text read by us, small and large (INCR);
+# then, with a clipboard manager running, what we placed outlives us.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -10,7 +11,10 @@ command -v xclip >/dev/null || e2e_fail "xclip is missing (scripts/setup install
 
 e2e_start_display 640x480
 work=$(mktemp -d)
-trap 'pkill -P $$ 2>/dev/null; rm -rf "$work"; e2e_stop_display' EXIT
+# The clipboard manager and the bus it needs run in a session of their own, ended whole.
+manager=""
+trap '[ -n "$manager" ] && kill $(ps -o pid= -s "$manager") 2>/dev/null
+  pkill -P $$ 2>/dev/null; rm -rf "$work"; e2e_stop_display' EXIT
 
 # Starts the tool placing something ($@); waits until it has. Sets TOOL_PID and
 # the coprocess whose input, once closed, ends it.
@@ -76,4 +80,31 @@ release
 # With the program gone, so is what it placed.
 timeout 5 xclip -selection clipboard -o -t TARGETS >/dev/null 2>&1 &&
   e2e_fail "the clipboard still answers after the program ended"
+
+# With a clipboard manager running (xfsettingsd follows the freedesktop convention:
+# CLIPBOARD_MANAGER, SAVE_TARGETS), what we placed is handed to it at exit and
+# outlives us: our text, and a picture of a whole screen.
+x11=$root/build/release/tests/x11_tool
+command -v xfsettingsd >/dev/null && command -v dbus-run-session >/dev/null ||
+  e2e_fail "xfsettingsd or dbus-run-session is missing (scripts/setup installs them)"
+mkdir -p "$work/home"
+HOME=$work/home XDG_CONFIG_HOME=$work/home/.config NO_AT_BRIDGE=1 \
+  setsid dbus-run-session -- xfsettingsd -D >"$work/manager.log" 2>&1 &
+manager=$!
+for _ in $(seq 100); do
+  "$x11" owner CLIPBOARD_MANAGER && break
+  sleep 0.1
+done
+"$x11" owner CLIPBOARD_MANAGER || e2e_fail "the clipboard manager did not start: $(head -c 500 "$work/manager.log")"
+place put-text "$work/short.txt"
+release
+timeout 10 xclip -selection clipboard -o -t UTF8_STRING >"$work/got.txt" ||
+  e2e_fail "[manager] our text left with us"
+cmp -s "$work/short.utf8" "$work/got.txt" || e2e_fail "[manager] it kept other text"
+place put-image 1920 1080
+release
+timeout 10 xclip -selection clipboard -o -t image/png >"$work/kept.png" ||
+  e2e_fail "[manager] our picture left with us"
+size=$(identify -format '%w %h' "$work/kept.png" 2>/dev/null)
+[ "$size" = "1920 1080" ] || e2e_fail "[manager] picture size '$size'"
 exit 0

@@ -9,6 +9,7 @@
 //                       only for a moment, and is checked at leisure afterwards.
 //   x11_tool grab       grabs the keyboard and lets it go; fails (status 1) when
 //                       another client holds it.
+//   x11_tool owner NAME succeeds when some client owns selection NAME.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -113,8 +114,11 @@ int main(int argc, char** argv) {
     return shots(display, std::atoi(argv[2]), std::atoi(argv[3]), argv[4]);
   }
   if (argc == 2 && std::strcmp(argv[1], "grab") == 0) return grab(display);
+  if (argc == 3 && std::strcmp(argv[1], "owner") == 0) {
+    return XGetSelectionOwner(display, XInternAtom(display, argv[2], False)) != None ? 0 : 1;
+  }
   std::fprintf(stderr,
                "usage: x11_tool host W H | x11_tool close ID | x11_tool shots N MS PREFIX"
-               " | x11_tool grab\n");
+               " | x11_tool grab | x11_tool owner NAME\n");
   return 2;
 }
