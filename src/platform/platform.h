@@ -296,7 +296,8 @@ struct Platform {
   // The standard open (save 0) or save (save 1) dialog owned by `owner`: `filter` is a
   // double-zero-terminated list of description and pattern pairs, the first one
   // selected. 1 with the chosen path in `path` (capacity characters with the zero),
-  // 0 when cancelled, failed or the path does not fit. Blocks the calling thread.
+  // 0 when cancelled, failed or the path does not fit, -1 when the system has no
+  // file chooser to show. Blocks the calling thread.
   int (*fileDialog)(Handle owner, int save, const wchar_t* title, const wchar_t* filter,
                     wchar_t* path, std::size_t capacity);
   // A fixed, locked, zero-filled global memory block; null on failure. Free releases

@@ -3,6 +3,7 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
@@ -241,6 +242,34 @@ TEST_F(IoTest, ClipboardTextIsUtf8ForOtherPrograms) {
   ASSERT_NE(text, nullptr);
   EXPECT_STREQ(text, "\xA8? \x88");
   clipboard_free_text(text);
+}
+
+// A new file's name: the folder, a separator, the stem, the local date and time as
+// strftime writes it, the extension; a taken name gains "-2".
+TEST_F(IoTest, DatedFilePathNamesAFreeFile) {
+  const auto stamp = [](std::time_t t) {
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d-%H%M%S", std::localtime(&t));
+    return std::wstring(text, text + std::strlen(text));
+  };
+  const std::wstring front = (folder / L"shot-").wstring();
+  const std::time_t before = std::time(nullptr);
+  const wchar_t* got = dated_file_path(folder.wstring().c_str(), L"shot", L".png");
+  ASSERT_NE(got, nullptr);
+  const std::wstring first = got;
+  const std::time_t after = std::time(nullptr);
+  EXPECT_TRUE(first == front + stamp(before) + L".png" || first == front + stamp(after) + L".png")
+      << std::string(first.begin(), first.end());
+  writeBytes(std::filesystem::path(first).filename().string(), "taken");
+  got = dated_file_path(folder.wstring().c_str(), L"shot", L".png");
+  ASSERT_NE(got, nullptr);
+  const std::wstring second = got;
+  if (std::time(nullptr) == after) {
+    EXPECT_EQ(second, first.substr(0, first.size() - 4) + L"-2.png");
+  }
+  EXPECT_NE(second, first);
+  EXPECT_EQ(dated_file_path(nullptr, L"shot", L".png"), nullptr);
+  EXPECT_EQ(dated_file_path(std::wstring(2040, L'a').c_str(), L"shot", L".png"), nullptr);
 }
 
 TEST(Cpu, FeatureBitsAreReadAsTheProcessorStatesThem) {
