@@ -19,7 +19,7 @@ trap '[ -n "$manager" ] && kill $(ps -o pid= -s "$manager") 2>/dev/null
 # Starts the tool placing something ($@); waits until it has. Sets TOOL_PID and
 # the coprocess whose input, once closed, ends it.
 place() {
-  coproc TOOL { exec "$tool" "$@"; }
+  coproc TOOL { exec "$tool" "$@" 2>>"$work/tool.err"; }
   TOOL_PID=$TOOL_PID
   local line=""
   read -r -t 10 line <&"${TOOL[0]}"
@@ -96,15 +96,21 @@ for _ in $(seq 100); do
   sleep 0.1
 done
 "$x11" owner CLIPBOARD_MANAGER || e2e_fail "the clipboard manager did not start: $(head -c 500 "$work/manager.log")"
+# Reads type $1 into $2, giving the manager up to 2 s to take the clipboard over.
+read_kept() {
+  for _ in $(seq 10); do
+    timeout 10 xclip -selection clipboard -o -t "$1" >"$2" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
 place put-text "$work/short.txt"
 release
-timeout 10 xclip -selection clipboard -o -t UTF8_STRING >"$work/got.txt" ||
-  e2e_fail "[manager] our text left with us"
+read_kept UTF8_STRING "$work/got.txt" || e2e_fail "[manager] our text left with us"
 cmp -s "$work/short.utf8" "$work/got.txt" || e2e_fail "[manager] it kept other text"
 place put-image 1920 1080
 release
-timeout 10 xclip -selection clipboard -o -t image/png >"$work/kept.png" ||
-  e2e_fail "[manager] our picture left with us"
+read_kept image/png "$work/kept.png" || e2e_fail "[manager] our picture left with us"
 size=$(identify -format '%w %h' "$work/kept.png" 2>/dev/null)
 [ "$size" = "1920 1080" ] || e2e_fail "[manager] picture size '$size'"
 exit 0
