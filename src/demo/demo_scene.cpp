@@ -6,8 +6,12 @@
 
 #include "demo/demo_scene.h"
 
+#include <clocale>
+#include <cstdio>
 #include <memory>
+#include <string>
 
+#include "font/font_spr.h"
 #include "image/color_ramp.h"
 #include "image/list_spr.h"
 #include "image/mouse_menu.h"
@@ -58,6 +62,12 @@ volatile int copyRequested = 0;
 volatile int saveRequested = 0;
 volatile int escapePressed = 0;
 volatile int stateLoaded = 0;  // a run closed before the state was read keeps the file
+
+// Where the last frame was saved, shown for a few seconds at the bottom left.
+constexpr std::uint32_t noteMilliseconds = 4000;
+std::unique_ptr<FontSPR> noteFont;
+std::string noteText;
+std::uint32_t noteShownAt = 0;
 
 void demoKeyUp(int vk) {
   switch (vk) {
@@ -160,16 +170,52 @@ void copyFrame() {
                       -static_cast<std::intptr_t>(b.rowStep));
 }
 
-// A cancelled dialog saves nothing.
+// Says where the frame went, or could not go: on standard error (in the user's
+// encoding) and in the picture, in the font's code page.
+void announceSave(const wchar_t* path, int saved) {
+  std::setlocale(LC_CTYPE, "");
+  std::fprintf(stderr, "brinemere-demo: %s the frame to %ls\n", saved ? "saved" : "could not save",
+               path);
+  noteText = saved ? "Saved to " : "Could not save to ";
+  for (const wchar_t* c = path; *c; ++c) {
+    noteText += static_cast<char>(cp1251Of(static_cast<char32_t>(*c)));
+  }
+  if (!noteFont) noteFont = std::make_unique<FontSPR>(L"TYPE_EN_RU", nullptr);
+  noteFont->Print(8, 8, BLEND_COPY + anchorBottom, noteText.c_str());
+  noteShownAt = platform.timeGetTime();
+}
+
+void drawNote() {
+  if (!noteFont) return;
+  if (platform.timeGetTime() - noteShownAt >= noteMilliseconds) {
+    noteFont.reset();
+    return;
+  }
+  noteFont->Draw();
+}
+
+// The pictures folder, or the home folder when it is missing.
+const wchar_t* pictureFolder() {
+  static wchar_t folder[260];
+  if (special_folder_path(CSIDL_MYPICTURES, folder) && file_exists(folder)) return folder;
+  return special_folder_path(CSIDL_PROFILE, folder) ? folder : nullptr;
+}
+
+// A cancelled dialog saves nothing; without a file chooser the frame goes to the
+// pictures folder under a dated name.
 void saveFrame() {
   const BackBuffer& b = backBuffer;
   const wchar_t* path =
       choose_save_file(L"Save the frame", L".png", L"PNG pictures (*.png)\0*.png\0");
+  if (!path && file_dialog_missing())
+    path = dated_file_path(pictureFolder(), L"brinemere-demo", L".png");
   if (!path) return;
   AcquireGdiplus();
   saveSettings.saveType = 4;
-  SavePictureAs(path, b.rowTable[0], b.viewWidth, b.viewHeight, b.rowStep, PixelFormat32bppRGB);
+  const int saved =
+      SavePictureAs(path, b.rowTable[0], b.viewWidth, b.viewHeight, b.rowStep, PixelFormat32bppRGB);
   ReleaseGdiplus();
+  announceSave(path, saved);
 }
 
 }  // namespace
@@ -242,6 +288,7 @@ void demoProcess() {
     number.Draw(static_cast<unsigned>(counter));
     tiles.Draw(-1);
     strips.Draw(-1);
+    drawNote();
     if (menuOpen) menu->Draw();
     present();
     if (copyRequested) {

@@ -4,9 +4,10 @@
 //
 // Keys: Left and Right change the strip's speed, Space the ramp's colours, R resets
 // the count, Ctrl+C copies the frame to the clipboard, Ctrl+S saves it as a PNG
-// picture through the save dialog. Speed, colours and count are remembered in the
-// settings file (the program's folder and name with ".ini"); a missing or damaged
-// file gives the defaults and is written anew when the demo ends.
+// picture through the save dialog or, where there is no file chooser, to the
+// pictures folder under a dated name, and says where. Speed, colours and count are
+// remembered in the settings file (the program's folder and name with ".ini"); a
+// missing or damaged file gives the defaults and is written anew when the demo ends.
 #pragma once
 
 extern volatile int demoExitRequested;

@@ -10,12 +10,22 @@
 namespace {
 
 wchar_t dialogResult[dialogPathLimit];
+int dialogMissing = 0;  // the last dialog could not be shown at all
+
+// 1 with the chosen path in dialogResult; 0 when cancelled or when there is no
+// chooser to show.
+int askDialog(int save, const wchar_t* title, const wchar_t* filter) {
+  const int answer =
+      platform.fileDialog(shell.mainWindow, save, title, filter, dialogResult, dialogPathLimit);
+  dialogMissing = answer < 0;
+  return answer > 0;
+}
 
 }  // namespace
 
 const wchar_t* choose_save_file(const wchar_t* title, const wchar_t* extension,
                                 const wchar_t* filter) {
-  if (!platform.fileDialog(shell.mainWindow, 1, title, filter, dialogResult, dialogPathLimit)) {
+  if (!askDialog(1, title, filter)) {
     return nullptr;
   }
   // Any dot counts, in a folder name too: "C:\My.Pics\wave" stays as it is.
@@ -27,7 +37,7 @@ const wchar_t* choose_save_file(const wchar_t* title, const wchar_t* extension,
 }
 
 const wchar_t* choose_open_file(const wchar_t* title, const wchar_t* filter) {
-  return platform.fileDialog(shell.mainWindow, 0, title, filter, dialogResult, dialogPathLimit)
-             ? dialogResult
-             : nullptr;
+  return askDialog(0, title, filter) ? dialogResult : nullptr;
 }
+
+int file_dialog_missing() { return dialogMissing; }

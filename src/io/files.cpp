@@ -6,6 +6,8 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
+#include <cwchar>
 #include <string>
 
 #include "io/io.h"
@@ -95,6 +97,35 @@ int special_folder_path(int folderId, wchar_t* path) {
   if (!path) return 0;
   path[0] = 0;
   return platform.specialFolderPath(folderId, path, 260);
+}
+
+const wchar_t* dated_file_path(const wchar_t* folder, const wchar_t* stem,
+                               const wchar_t* extension) {
+  static wchar_t path[dialogPathLimit];
+  if (!folder || !*folder || !stem || !extension) return nullptr;
+  std::wstring front = folder;
+  if (!platform.isFolderSeparator(front.back())) {
+    front += platform.isFolderSeparator(L'/') ? L'/' : L'\\';
+  }
+  const std::time_t now = std::time(nullptr);
+  const std::tm* local = std::localtime(&now);
+  if (!local) return nullptr;
+  wchar_t date[32];
+  std::swprintf(date, 32, L"-%04d-%02d-%02d-%02d%02d%02d", local->tm_year + 1900, local->tm_mon + 1,
+                local->tm_mday, local->tm_hour, local->tm_min, local->tm_sec);
+  front += stem;
+  front += date;
+  // Two saves in one second must not overwrite each other.
+  for (int n = 1; n < 1000; ++n) {
+    const std::wstring name =
+        front + (n > 1 ? L"-" + std::to_wstring(n) : std::wstring()) + extension;
+    if (name.size() >= dialogPathLimit) return nullptr;
+    if (file_exists(name.c_str())) continue;
+    name.copy(path, name.size());
+    path[name.size()] = 0;
+    return path;
+  }
+  return nullptr;
 }
 
 // ---- the current-file stream ---------------------------------------------------------

@@ -36,6 +36,12 @@ int file_exists(const wchar_t* path);  // 1 if the path can be queried, else 0
 // The path of shell folder `folderId` (CSIDL_...) into `path` (at least 260
 // characters); nonzero on success, 0 when it cannot be resolved.
 int special_folder_path(int folderId, wchar_t* path);
+// A name for a new file in `folder`: `stem`, the local date and time and
+// `extension`, e.g. "demo-2026-12-08-204253.png", with "-2", "-3" ... before the
+// extension when that name is taken. In a process-wide buffer that the next call
+// overwrites; null when no free name fits in dialogPathLimit characters.
+const wchar_t* dated_file_path(const wchar_t* folder, const wchar_t* stem,
+                               const wchar_t* extension);
 
 // ---- the current-file stream: one file at a time -----------------------------
 int stream_open_read(const wchar_t* path);   // closes any current file first; 1 or 0
@@ -88,6 +94,9 @@ const wchar_t* settings_default_path();
 const wchar_t* choose_save_file(const wchar_t* title, const wchar_t* extension,
                                 const wchar_t* filter);
 const wchar_t* choose_open_file(const wchar_t* title, const wchar_t* filter);
+// 1 when the last dialog could not be shown at all: the system has no file chooser
+// (Linux without zenity). A cancel gives 0.
+int file_dialog_missing();
 
 // ---- global memory blocks -----------------------------------------------------
 // A fixed, zero-filled block (zero flag: cleared once more); null, after the

@@ -296,7 +296,8 @@ struct Platform {
   // The standard open (save 0) or save (save 1) dialog owned by `owner`: `filter` is a
   // double-zero-terminated list of description and pattern pairs, the first one
   // selected. 1 with the chosen path in `path` (capacity characters with the zero),
-  // 0 when cancelled, failed or the path does not fit. Blocks the calling thread.
+  // 0 when cancelled, failed or the path does not fit, -1 when the system has no
+  // file chooser to show. Blocks the calling thread.
   int (*fileDialog)(Handle owner, int save, const wchar_t* title, const wchar_t* filter,
                     wchar_t* path, std::size_t capacity);
   // A fixed, locked, zero-filled global memory block; null on failure. Free releases
@@ -315,6 +316,14 @@ struct Platform {
   // Number of logical processors (GetSystemInfo); at least 1.
   int (*processorCount)();
 };
+
+// ---- 8-bit text ----------------------------------------------------------
+// The framework's 8-bit text is code page 1251, the font's order. Backends whose
+// system speaks Unicode convert at their edge with these two.
+constexpr unsigned char cp1251Replacement = '?';  // for what the code page cannot hold
+char32_t codePointOf1251(unsigned char c);
+// The byte of `codePoint` in the code page, cp1251Replacement when it has none.
+unsigned char cp1251Of(char32_t codePoint);
 
 // The installed backend. Zero until a backend or a test fills it.
 extern Platform platform;

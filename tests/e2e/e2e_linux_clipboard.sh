@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # The Linux clipboard against another X11 program (xclip) on a virtual display:
-# our text and pictures read by it, its text read by us, small and large (INCR).
+# our text and pictures read by it, its text read by us, small and large (INCR);
+# then, with a clipboard manager running, what we placed outlives us.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -10,12 +11,15 @@ command -v xclip >/dev/null || e2e_fail "xclip is missing (scripts/setup install
 
 e2e_start_display 640x480
 work=$(mktemp -d)
-trap 'pkill -P $$ 2>/dev/null; rm -rf "$work"; e2e_stop_display' EXIT
+# The clipboard manager and the bus it needs run in a session of their own, ended whole.
+manager=""
+trap '[ -n "$manager" ] && kill $(ps -o pid= -s "$manager") 2>/dev/null
+  pkill -P $$ 2>/dev/null; rm -rf "$work"; e2e_stop_display' EXIT
 
 # Starts the tool placing something ($@); waits until it has. Sets TOOL_PID and
 # the coprocess whose input, once closed, ends it.
 place() {
-  coproc TOOL { exec "$tool" "$@"; }
+  coproc TOOL { exec "$tool" "$@" 2>>"$work/tool.err"; }
   TOOL_PID=$TOOL_PID
   local line=""
   read -r -t 10 line <&"${TOOL[0]}"
@@ -28,22 +32,27 @@ release() {
   [ "$E2E_STATUS" -eq 0 ] || e2e_fail "the tool ended with $E2E_STATUS"
 }
 
-# Our text, short (one reply) and long (INCR chunks), read by xclip.
-printf 'Brinemere \xe2\x9c\x93 7' >"$work/short.txt"
+# Our text is in the font's code page (1251); xclip reads it as UTF-8, short (one
+# reply) and long (INCR chunks). "Море №7", written by hand in both forms.
+printf 'Brinemere \xcc\xee\xf0\xe5 \xb97' >"$work/short.txt"
+printf 'Brinemere \xd0\x9c\xd0\xbe\xd1\x80\xd0\xb5 \xe2\x84\x967' >"$work/short.utf8"
 head -c 300000 /dev/urandom | base64 >"$work/long.txt"
+cp "$work/long.txt" "$work/long.utf8"
 for name in short long; do
   place put-text "$work/$name.txt"
   targets=$(timeout 5 xclip -selection clipboard -o -t TARGETS)
   grep -qx UTF8_STRING <<<"$targets" || e2e_fail "[$name] targets: $targets"
   timeout 10 xclip -selection clipboard -o -t UTF8_STRING >"$work/got.txt" ||
     e2e_fail "[$name] xclip could not read our text"
-  cmp -s "$work/$name.txt" "$work/got.txt" || e2e_fail "[$name] xclip read other text"
+  cmp -s "$work/$name.utf8" "$work/got.txt" || e2e_fail "[$name] xclip read other text"
   release
 done
 
-# xclip's text, short and long, read by us.
-for name in short long; do
-  timeout 10 xclip -selection clipboard -i -quiet -loops 1 "$work/$name.txt" >/dev/null 2>&1 &
+# xclip's UTF-8 read by us in the code page; what it cannot hold (é, a wave) is '?'.
+printf '\xc3\xa9 \xd0\x81 \xf0\x9f\x8c\x8a' >"$work/lossy.utf8"
+printf '? \xa8 ?' >"$work/lossy.txt"
+for name in short long lossy; do
+  timeout 10 xclip -selection clipboard -i -quiet -loops 1 "$work/$name.utf8" >/dev/null 2>&1 &
   xclip_pid=$!
   sleep 0.3
   timeout 10 "$tool" get-text >"$work/got.txt" || e2e_fail "[$name] we could not read xclip's text"
@@ -71,4 +80,37 @@ release
 # With the program gone, so is what it placed.
 timeout 5 xclip -selection clipboard -o -t TARGETS >/dev/null 2>&1 &&
   e2e_fail "the clipboard still answers after the program ended"
+
+# With a clipboard manager running (xfsettingsd follows the freedesktop convention:
+# CLIPBOARD_MANAGER, SAVE_TARGETS), what we placed is handed to it at exit and
+# outlives us: our text, and a picture of a whole screen.
+x11=$root/build/release/tests/x11_tool
+command -v xfsettingsd >/dev/null && command -v dbus-run-session >/dev/null ||
+  e2e_fail "xfsettingsd or dbus-run-session is missing (scripts/setup installs them)"
+mkdir -p "$work/home"
+HOME=$work/home XDG_CONFIG_HOME=$work/home/.config NO_AT_BRIDGE=1 \
+  setsid dbus-run-session -- xfsettingsd -D >"$work/manager.log" 2>&1 &
+manager=$!
+for _ in $(seq 100); do
+  "$x11" owner CLIPBOARD_MANAGER && break
+  sleep 0.1
+done
+"$x11" owner CLIPBOARD_MANAGER || e2e_fail "the clipboard manager did not start: $(head -c 500 "$work/manager.log")"
+# Reads type $1 into $2, giving the manager up to 2 s to take the clipboard over.
+read_kept() {
+  for _ in $(seq 10); do
+    timeout 10 xclip -selection clipboard -o -t "$1" >"$2" 2>/dev/null && return 0
+    sleep 0.2
+  done
+  return 1
+}
+place put-text "$work/short.txt"
+release
+read_kept UTF8_STRING "$work/got.txt" || e2e_fail "[manager] our text left with us"
+cmp -s "$work/short.utf8" "$work/got.txt" || e2e_fail "[manager] it kept other text"
+place put-image 1920 1080
+release
+read_kept image/png "$work/kept.png" || e2e_fail "[manager] our picture left with us"
+size=$(identify -format '%w %h' "$work/kept.png" 2>/dev/null)
+[ "$size" = "1920 1080" ] || e2e_fail "[manager] picture size '$size'"
 exit 0

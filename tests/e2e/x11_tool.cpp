@@ -13,6 +13,7 @@
 //                       then the wall-clock time in ms at which the window was
 //                       unmapped or destroyed; fails (status 1) when that took
 //                       longer than MS.
+//   x11_tool owner NAME succeeds when some client owns selection NAME.
 
 #include <X11/Xatom.h>
 #include <X11/Xlib.h>
@@ -155,8 +156,11 @@ int main(int argc, char** argv) {
   if (argc == 4 && std::strcmp(argv[1], "gone") == 0) {
     return gone(display, std::strtoul(argv[2], nullptr, 0), std::atoi(argv[3]));
   }
+  if (argc == 3 && std::strcmp(argv[1], "owner") == 0) {
+    return XGetSelectionOwner(display, XInternAtom(display, argv[2], False)) != None ? 0 : 1;
+  }
   std::fprintf(stderr,
                "usage: x11_tool host W H | x11_tool close ID | x11_tool shots N MS PREFIX"
-               " | x11_tool grab | x11_tool gone ID MS\n");
+               " | x11_tool grab | x11_tool gone ID MS | x11_tool owner NAME\n");
   return 2;
 }

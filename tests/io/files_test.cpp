@@ -3,11 +3,13 @@
 
 #include <cstdlib>
 #include <cstring>
+#include <ctime>
 #include <string>
 #include <vector>
 
 #include "io/io.h"
 #include "io_test_support.h"
+#include "platform/headless/io.h"
 #include "surface/memory.h"
 
 namespace {
@@ -225,6 +227,49 @@ TEST_F(IoTest, ClipboardTextRoundTrip) {
   clipboard_free_text(text);
   EXPECT_EQ(clipboard_put_text(""), 0);
   EXPECT_EQ(clipboard_get_text(), nullptr) << "an empty text leaves the clipboard empty";
+}
+
+// Other programs see UTF-8; what they place comes back in the font's code page.
+TEST_F(IoTest, ClipboardTextIsUtf8ForOtherPrograms) {
+  ASSERT_EQ(clipboard_put_text("\xCC\xEE\xF0\xE5 \xB9"
+                               "7"),
+            1);  // Море №7
+  EXPECT_EQ(headless::clipboardUtf8(),
+            "\xD0\x9C\xD0\xBE\xD1\x80\xD0\xB5 \xE2\x84\x96"
+            "7");
+  headless::placeUtf8("\xD0\x81\xC3\xA9 \xE2\x82\xAC");  // Ё é €
+  char* text = clipboard_get_text();
+  ASSERT_NE(text, nullptr);
+  EXPECT_STREQ(text, "\xA8? \x88");
+  clipboard_free_text(text);
+}
+
+// A new file's name: the folder, a separator, the stem, the local date and time as
+// strftime writes it, the extension; a taken name gains "-2".
+TEST_F(IoTest, DatedFilePathNamesAFreeFile) {
+  const auto stamp = [](std::time_t t) {
+    char text[32];
+    std::strftime(text, sizeof text, "%Y-%m-%d-%H%M%S", std::localtime(&t));
+    return std::wstring(text, text + std::strlen(text));
+  };
+  const std::wstring front = (folder / L"shot-").wstring();
+  const std::time_t before = std::time(nullptr);
+  const wchar_t* got = dated_file_path(folder.wstring().c_str(), L"shot", L".png");
+  ASSERT_NE(got, nullptr);
+  const std::wstring first = got;
+  const std::time_t after = std::time(nullptr);
+  EXPECT_TRUE(first == front + stamp(before) + L".png" || first == front + stamp(after) + L".png")
+      << std::string(first.begin(), first.end());
+  writeBytes(std::filesystem::path(first).filename().string(), "taken");
+  got = dated_file_path(folder.wstring().c_str(), L"shot", L".png");
+  ASSERT_NE(got, nullptr);
+  const std::wstring second = got;
+  if (std::time(nullptr) == after) {
+    EXPECT_EQ(second, first.substr(0, first.size() - 4) + L"-2.png");
+  }
+  EXPECT_NE(second, first);
+  EXPECT_EQ(dated_file_path(nullptr, L"shot", L".png"), nullptr);
+  EXPECT_EQ(dated_file_path(std::wstring(2040, L'a').c_str(), L"shot", L".png"), nullptr);
 }
 
 TEST(Cpu, FeatureBitsAreReadAsTheProcessorStatesThem) {

@@ -97,7 +97,7 @@ int zenityFileDialog(Handle, int save, const wchar_t* title, const wchar_t* filt
     if (answer.size() < outputLimit) answer.append(chunk, static_cast<std::size_t>(n));
   }
   ::close(out[0]);
-  if (spawned != 0) return 0;  // no zenity: as if cancelled
+  if (spawned != 0) return -1;  // no zenity: no chooser at all
   int status = 0;
   while (::waitpid(child, &status, 0) < 0 && errno == EINTR) {
   }

@@ -8,7 +8,7 @@
 
 namespace emu {
 
-// platform.fileDialog through zenity; cancelled (0) when zenity is not installed.
+// platform.fileDialog through zenity; -1 (no chooser) when zenity is not installed.
 int zenityFileDialog(Handle owner, int save, const wchar_t* title, const wchar_t* filter,
                      wchar_t* path, std::size_t capacity);
 

@@ -4,8 +4,9 @@
 // Where things live, following the XDG base-directory and user-directory rules:
 // - settings: beside the program when its folder is writable, else in
 //   $XDG_CONFIG_HOME/brinemere/ (default ~/.config/brinemere/), made on demand;
-// - special folders: the user directories of $XDG_CONFIG_HOME/user-dirs.dirs,
-//   with the usual fallbacks (~/Desktop for the desktop, the home folder for the
+// - special folders: the user directories of $XDG_CONFIG_HOME/user-dirs.dirs (or
+//   the variables of the same names when the file does not set them), with the
+//   usual fallbacks (~/Desktop for the desktop, the home folder for the
 //   others, ~/.config and ~/.local/share for the application-data folders).
 
 #include <fcntl.h>
@@ -190,6 +191,9 @@ std::string userDir(const std::string& key, const std::string& fallback) {
       start = end + 1;
     }
   }
+  // Not in the file: the variable itself, as the desktop's own lookup would take it.
+  const char* value = std::getenv(key.c_str());
+  if (found.empty() && value && *value == '/') found = value;
   if (!found.empty()) return found;
   return home.empty() ? home : home + fallback;
 }

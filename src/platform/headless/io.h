@@ -12,4 +12,9 @@ namespace headless {
 // the clipboard lives in this process and starts empty.
 void installIo(Platform& p, const std::vector<std::wstring>& answers);
 
+// The clipboard's text as another program would read it (UTF-8; empty when none),
+// and text placed as another program would place it.
+std::string clipboardUtf8();
+void placeUtf8(const std::string& text);
+
 }  // namespace headless

@@ -1,11 +1,17 @@
 // The clipboard on X11: a thread with its own connection owns the CLIPBOARD
 // selection and answers other programs for as long as the program runs. Text is
-// offered as UTF8_STRING (and TEXT, text/plain;charset=utf-8), a bitmap as
-// image/bmp (the DIB behind a file header) and image/png. Large answers go out in
-// INCR chunks, as ICCCM asks.
+// offered as UTF8_STRING (and TEXT, text/plain;charset=utf-8), converted from the
+// framework's code page; a bitmap as image/bmp (the DIB behind a file header) and
+// image/png, both made by this thread when first asked for, so the caller only
+// copies the pixels. Large answers go out in INCR chunks, and MULTIPLE is served,
+// as ICCCM asks.
+//
+// When the program ends while we own the clipboard, what we hold is handed to the
+// clipboard manager, if one runs (the CLIPBOARD_MANAGER selection): we ask it to
+// convert SAVE_TARGETS, it fetches our targets, and its answer lets us go.
 //
 // Every Xlib call happens on the serving thread; callers hand it a request and
-// wait for the answer, so no lock is held across Xlib.
+// wait for the answer.
 
 #include "platform/sdl/clipboard.h"
 
@@ -20,11 +26,13 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <mutex>
 #include <thread>
 #include <vector>
 
 #include "platform/codecs/codecs.h"
+#include "platform/common/utf8.h"
 
 namespace sdl {
 namespace {
@@ -34,6 +42,7 @@ using Bytes = std::vector<std::uint8_t>;
 constexpr std::size_t fetchLimit = 16u << 20;  // bytes of text taken from another program
 constexpr std::size_t chunkLimit = 64u << 10;  // larger answers go out in INCR chunks
 constexpr auto fetchTimeout = std::chrono::seconds(3);
+constexpr auto handOverTimeout = std::chrono::seconds(3);  // a manager that never answers
 
 enum class Request { none, own, fetch, stop };
 
@@ -46,7 +55,8 @@ struct Transfer {
 };
 
 struct Atoms {
-  Atom clipboard, targets, utf8, text, plainUtf8, string, png, bmp, incr, incoming;
+  Atom clipboard, targets, utf8, text, plainUtf8, string, png, bmp, incr, incoming, multiple,
+      atomPair, manager, saveTargets, saveList;
 };
 
 struct State {
@@ -60,8 +70,10 @@ struct State {
   bool done = false;
   // What we own, set by the caller before an own request.
   bool owning = false;
-  Bytes text;  // with its zero
-  Bytes dib, bmp, png;
+  Bytes text;  // the framework's, with its zero
+  Bytes utf8;  // what other programs get
+  std::shared_ptr<const Bytes> dib;
+  Bytes bmp, png;  // made from dib on the first request
   Bytes fetched;
   // Thread side only.
   Display* display = nullptr;
@@ -162,53 +174,108 @@ const Bytes* dataFor(State& s, Atom target, Atom& type) {
   type = target;
   if (!s.text.empty() && (target == a.utf8 || target == a.text || target == a.plainUtf8)) {
     type = target == a.text ? a.utf8 : target;
-    return &s.text;
+    return &s.utf8;
   }
   if (!s.bmp.empty() && target == a.bmp) return &s.bmp;
   if (!s.png.empty() && target == a.png) return &s.png;
   return nullptr;
 }
 
+// The pictures asked for in `targets`, made outside the lock: encoding a large
+// frame takes a while, and a caller may want the lock meanwhile.
+void makePictures(State& s, const std::vector<Atom>& targets) {
+  for (const Atom target : targets) {
+    if (target != s.atoms.png && target != s.atoms.bmp) continue;
+    std::shared_ptr<const Bytes> dib;
+    {
+      std::lock_guard lock(s.mutex);
+      const Bytes& made = target == s.atoms.png ? s.png : s.bmp;
+      if (!s.dib || !made.empty()) continue;
+      dib = s.dib;
+    }
+    Bytes made = target == s.atoms.png ? pngOf(*dib) : bmpOf(*dib);
+    std::lock_guard lock(s.mutex);
+    if (s.dib == dib) (target == s.atoms.png ? s.png : s.bmp) = std::move(made);
+  }
+}
+
+// Puts what we hold as `target` in the requestor's property, or starts an INCR
+// transfer; false when we hold nothing of that kind. Called with the lock held.
+bool convert(State& s, Window requestor, Atom target, Atom property) {
+  const Atoms& a = s.atoms;
+  if (target == a.targets) {
+    std::vector<Atom> list{a.targets, a.multiple};
+    if (!s.text.empty()) list.insert(list.end(), {a.utf8, a.text, a.plainUtf8});
+    if (s.dib) list.insert(list.end(), {a.bmp, a.png});
+    XChangeProperty(s.display, requestor, property, XA_ATOM, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(list.data()),
+                    static_cast<int>(list.size()));
+    return true;
+  }
+  Atom type = None;
+  const Bytes* data = dataFor(s, target, type);
+  if (!data) return false;
+  if (data->size() <= chunkLimit) {
+    XChangeProperty(s.display, requestor, property, type, 8, PropModeReplace, data->data(),
+                    static_cast<int>(data->size()));
+  } else {
+    const long total = static_cast<long>(data->size());
+    XSelectInput(s.display, requestor, PropertyChangeMask);
+    XChangeProperty(s.display, requestor, property, a.incr, 32, PropModeReplace,
+                    reinterpret_cast<const unsigned char*>(&total), 1);
+    s.transfers.push_back(Transfer{requestor, property, type, *data, 0});
+  }
+  return true;
+}
+
+// The (target, property) pairs of a MULTIPLE request; empty when unreadable.
+std::vector<Atom> multiplePairs(State& s, Window requestor, Atom property) {
+  Atom type = None;
+  int format = 0;
+  unsigned long count = 0, after = 0;
+  unsigned char* value = nullptr;
+  std::vector<Atom> pairs;
+  if (XGetWindowProperty(s.display, requestor, property, 0, 1024, False, AnyPropertyType, &type,
+                         &format, &count, &after, &value) == Success &&
+      value && format == 32) {
+    const auto* atoms = reinterpret_cast<const Atom*>(value);
+    pairs.assign(atoms, atoms + count / 2 * 2);
+  }
+  if (value) XFree(value);
+  return pairs;
+}
+
 void answerRequest(State& s, const XSelectionRequestEvent& r) {
   const Atoms& a = s.atoms;
   const Atom property = r.property != None ? r.property : r.target;  // obsolete clients
-  std::lock_guard lock(s.mutex);
-  if (!s.owning || r.selection != a.clipboard) {
-    sendNotify(s, r, None);
-    return;
-  }
-  if (r.target == a.targets) {
-    std::vector<Atom> list{a.targets};
-    if (!s.text.empty()) list.insert(list.end(), {a.utf8, a.text, a.plainUtf8});
-    if (!s.bmp.empty()) list.push_back(a.bmp);
-    if (!s.png.empty()) list.push_back(a.png);
-    XChangeProperty(s.display, r.requestor, property, XA_ATOM, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(list.data()),
-                    static_cast<int>(list.size()));
-    sendNotify(s, r, property);
-    return;
-  }
-  Atom type = None;
-  const Bytes* data = dataFor(s, r.target, type);
-  if (!data) {
-    sendNotify(s, r, None);
-    return;
-  }
-  // The text goes out without its zero.
-  const std::size_t size = data == &s.text ? data->size() - 1 : data->size();
-  if (size <= chunkLimit) {
-    XChangeProperty(s.display, r.requestor, property, type, 8, PropModeReplace, data->data(),
-                    static_cast<int>(size));
+  std::vector<Atom> pairs;
+  if (r.target == a.multiple && r.property != None) {
+    pairs = multiplePairs(s, r.requestor, r.property);
   } else {
-    const long total = static_cast<long>(size);
-    XSelectInput(s.display, r.requestor, PropertyChangeMask);
-    XChangeProperty(s.display, r.requestor, property, a.incr, 32, PropModeReplace,
-                    reinterpret_cast<const unsigned char*>(&total), 1);
-    s.transfers.push_back(
-        Transfer{r.requestor, property, type,
-                 Bytes(data->begin(), data->begin() + static_cast<std::ptrdiff_t>(size)), 0});
+    pairs = {r.target, property};
   }
-  sendNotify(s, r, property);
+  std::vector<Atom> targets;
+  for (std::size_t i = 0; i < pairs.size(); i += 2) targets.push_back(pairs[i]);
+  makePictures(s, targets);
+  std::lock_guard lock(s.mutex);
+  if (!s.owning || r.selection != a.clipboard || pairs.empty()) {
+    sendNotify(s, r, None);
+    return;
+  }
+  if (r.target != a.multiple) {
+    sendNotify(s, r, convert(s, r.requestor, r.target, property) ? property : None);
+    return;
+  }
+  // A pair we cannot convert gets None in place of its property.
+  for (std::size_t i = 0; i < pairs.size(); i += 2) {
+    if (pairs[i + 1] == None || !convert(s, r.requestor, pairs[i], pairs[i + 1])) {
+      pairs[i + 1] = None;
+    }
+  }
+  XChangeProperty(s.display, r.requestor, r.property, a.atomPair, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(pairs.data()),
+                  static_cast<int>(pairs.size()));
+  sendNotify(s, r, r.property);
 }
 
 // The requestor deleted the last chunk: the next one, and a zero-length one at the end.
@@ -249,26 +316,18 @@ void askOwner(State& s, Atom target) {
   XConvertSelection(s.display, s.atoms.clipboard, target, s.atoms.incoming, s.window, CurrentTime);
 }
 
-// Latin-1 to UTF-8, for owners that offer only STRING.
-Bytes utf8OfLatin1(const Bytes& text) {
-  Bytes out;
-  for (const std::uint8_t c : text) {
-    if (c < 0x80) {
-      out.push_back(c);
-    } else {
-      out.push_back(static_cast<std::uint8_t>(0xC0 | c >> 6));
-      out.push_back(static_cast<std::uint8_t>(0x80 | (c & 0x3F)));
-    }
-  }
-  return out;
-}
-
 void endFetch(State& s, bool ok) {
   s.fetching = false;
   s.fetchIncr = false;
   {
     std::lock_guard lock(s.mutex);
-    if (ok && s.triedString) s.fetched = utf8OfLatin1(s.fetched);
+    if (ok) {
+      // Into the code page: from Latin-1 for owners that offer only STRING.
+      const std::string got(s.fetched.begin(), s.fetched.end());
+      const std::string text =
+          s.triedString ? emu::cp1251FromLatin1(got) : emu::cp1251FromUtf8(got);
+      s.fetched.assign(text.begin(), text.end());
+    }
     if (!ok) s.fetched.clear();
   }
   finish(s, ok ? 1 : 0);
@@ -327,7 +386,7 @@ void handleRequest(State& s, Request request) {
     {
       std::lock_guard lock(s.mutex);
       s.owning = owner;
-      placed = owner && (!s.text.empty() || !s.dib.empty());
+      placed = owner && (!s.text.empty() || s.dib);
     }
     XFlush(s.display);
     finish(s, placed ? 1 : 0);
@@ -343,32 +402,80 @@ void handleRequest(State& s, Request request) {
   }
 }
 
+void forget(State& s) {
+  std::lock_guard lock(s.mutex);
+  s.owning = false;
+  s.text.clear();
+  s.utf8.clear();
+  s.dib.reset();
+  s.bmp.clear();
+  s.png.clear();
+}
+
+void dispatch(State& s, const XEvent& e) {
+  if (e.type == SelectionRequest) {
+    answerRequest(s, e.xselectionrequest);
+  } else if (e.type == SelectionClear) {
+    forget(s);
+  } else if (e.type == SelectionNotify) {
+    onSelectionNotify(s, e.xselection);
+  } else if (e.type == PropertyNotify) {
+    if (e.xproperty.window == s.window) {
+      onIncomingChunk(s, e.xproperty);
+    } else if (e.xproperty.state == PropertyDelete) {
+      continueTransfer(s, e.xproperty);
+    }
+  }
+}
+
+// Waits up to 100 ms for the X connection or the wake pipe.
+void waitForWork(State& s) {
+  pollfd fds[2] = {{ConnectionNumber(s.display), POLLIN, 0}, {s.wake[0], POLLIN, 0}};
+  ::poll(fds, 2, 100);
+  if (fds[1].revents & POLLIN) {
+    char drain[64];
+    [[maybe_unused]] const ssize_t n = ::read(s.wake[0], drain, sizeof drain);
+  }
+}
+
+// At the end of the run: asks a running clipboard manager to save what we own, and
+// serves its requests until it says it is done (or gives up, or never answers).
+void handOver(State& s) {
+  const Atoms& a = s.atoms;
+  std::vector<Atom> targets;
+  {
+    std::lock_guard lock(s.mutex);
+    if (!s.owning) return;
+    if (!s.text.empty()) targets = {a.utf8, a.plainUtf8};
+    if (s.dib) targets.insert(targets.end(), {a.png, a.bmp});
+  }
+  if (targets.empty() || XGetSelectionOwner(s.display, a.manager) == None) return;
+  XChangeProperty(s.display, s.window, a.saveList, XA_ATOM, 32, PropModeReplace,
+                  reinterpret_cast<const unsigned char*>(targets.data()),
+                  static_cast<int>(targets.size()));
+  XConvertSelection(s.display, a.manager, a.saveTargets, a.saveList, s.window, CurrentTime);
+  XFlush(s.display);
+  const auto until = std::chrono::steady_clock::now() + handOverTimeout;
+  while (std::chrono::steady_clock::now() < until) {
+    while (XPending(s.display)) {
+      XEvent e;
+      XNextEvent(s.display, &e);
+      if (e.type == SelectionNotify && e.xselection.selection == a.manager) return;
+      dispatch(s, e);
+    }
+    XFlush(s.display);
+    waitForWork(s);
+  }
+}
+
 void serve() {
   State& s = state();
-  const int fd = ConnectionNumber(s.display);
   auto fetchStarted = std::chrono::steady_clock::now();
   for (;;) {
     while (XPending(s.display)) {
       XEvent e;
       XNextEvent(s.display, &e);
-      if (e.type == SelectionRequest) {
-        answerRequest(s, e.xselectionrequest);
-      } else if (e.type == SelectionClear) {
-        std::lock_guard lock(s.mutex);
-        s.owning = false;
-        s.text.clear();
-        s.dib.clear();
-        s.bmp.clear();
-        s.png.clear();
-      } else if (e.type == SelectionNotify) {
-        onSelectionNotify(s, e.xselection);
-      } else if (e.type == PropertyNotify) {
-        if (e.xproperty.window == s.window) {
-          onIncomingChunk(s, e.xproperty);
-        } else if (e.xproperty.state == PropertyDelete) {
-          continueTransfer(s, e.xproperty);
-        }
-      }
+      dispatch(s, e);
     }
     XFlush(s.display);
     Request request;
@@ -376,7 +483,10 @@ void serve() {
       std::lock_guard lock(s.mutex);
       request = s.done ? Request::none : s.request;
     }
-    if (request == Request::stop) break;
+    if (request == Request::stop) {
+      handOver(s);
+      break;
+    }
     if (request == Request::fetch && !s.fetching) fetchStarted = std::chrono::steady_clock::now();
     if (request != Request::none && !(request == Request::fetch && s.fetching)) {
       handleRequest(s, request);
@@ -385,12 +495,7 @@ void serve() {
     if (s.fetching && std::chrono::steady_clock::now() - fetchStarted > fetchTimeout) {
       endFetch(s, false);  // the owner never answered
     }
-    pollfd fds[2] = {{fd, POLLIN, 0}, {s.wake[0], POLLIN, 0}};
-    ::poll(fds, 2, 100);
-    if (fds[1].revents & POLLIN) {
-      char drain[64];
-      [[maybe_unused]] const ssize_t n = ::read(s.wake[0], drain, sizeof drain);
-    }
+    waitForWork(s);
   }
   XDestroyWindow(s.display, s.window);
   XCloseDisplay(s.display);
@@ -411,12 +516,15 @@ bool startThread(State& s) {
   s.window = XCreateSimpleWindow(s.display, DefaultRootWindow(s.display), 0, 0, 1, 1, 0, 0, 0);
   XSelectInput(s.display, s.window, PropertyChangeMask);
   const char* names[] = {
-      "CLIPBOARD", "TARGETS",   "UTF8_STRING", "TEXT", "text/plain;charset=utf-8",
-      "STRING",    "image/png", "image/bmp",   "INCR", "BRINEMERE_CLIPBOARD"};
-  Atom atoms[10];
-  XInternAtoms(s.display, const_cast<char**>(names), 10, False, atoms);
-  s.atoms = Atoms{atoms[0], atoms[1], atoms[2], atoms[3], atoms[4],
-                  atoms[5], atoms[6], atoms[7], atoms[8], atoms[9]};
+      "CLIPBOARD", "TARGETS",   "UTF8_STRING",       "TEXT",         "text/plain;charset=utf-8",
+      "STRING",    "image/png", "image/bmp",         "INCR",         "BRINEMERE_CLIPBOARD",
+      "MULTIPLE",  "ATOM_PAIR", "CLIPBOARD_MANAGER", "SAVE_TARGETS", "BRINEMERE_SAVE_TARGETS"};
+  constexpr int count = static_cast<int>(std::size(names));
+  Atom atoms[count];
+  XInternAtoms(s.display, const_cast<char**>(names), count, False, atoms);
+  s.atoms =
+      Atoms{atoms[0], atoms[1], atoms[2],  atoms[3],  atoms[4],  atoms[5],  atoms[6], atoms[7],
+            atoms[8], atoms[9], atoms[10], atoms[11], atoms[12], atoms[13], atoms[14]};
   s.running = true;
   s.thread = std::thread(serve);
   return true;
@@ -432,25 +540,28 @@ int ask(State& s, std::unique_lock<std::mutex>& lock, Request request) {
 }
 
 int clipboardSet(std::uint32_t format, const void* data, std::size_t size) {
-  // The offered forms are made before the lock: encoding takes a while, and the
-  // thread keeps serving meanwhile.
+  // The copies are made before the lock, so the thread keeps serving meanwhile; the
+  // pictures other programs read are made by the thread when they ask.
   const auto* bytes = static_cast<const std::uint8_t*>(data);
-  Bytes text, dib, bmp, png;
+  Bytes text, utf8;
+  std::shared_ptr<const Bytes> dib;
   if (size > 0 && format == CF_TEXT) {
-    text.assign(bytes, bytes + size);
-    if (text.back() != 0) text.push_back(0);
+    const std::string ours(bytes, std::find(bytes, bytes + size, 0));
+    const std::string converted = emu::utf8From1251(ours);
+    text.assign(ours.begin(), ours.end());
+    text.push_back(0);
+    utf8.assign(converted.begin(), converted.end());
   } else if (size > 40 && format == CF_DIB) {
-    dib.assign(bytes, bytes + size);
-    bmp = bmpOf(dib);
-    png = pngOf(dib);
+    dib = std::make_shared<const Bytes>(bytes, bytes + size);
   }
   State& s = state();
   std::unique_lock lock(s.mutex);
   if (!startThread(s)) return 0;
   s.text = std::move(text);
+  s.utf8 = std::move(utf8);
   s.dib = std::move(dib);
-  s.bmp = std::move(bmp);
-  s.png = std::move(png);
+  s.bmp.clear();
+  s.png.clear();
   // Owning with nothing to offer is how the clipboard is emptied.
   return ask(s, lock, Request::own);
 }
@@ -460,7 +571,8 @@ int clipboardGet(std::uint32_t format, std::vector<std::uint8_t>& data) {
   std::unique_lock lock(s.mutex);
   if (!startThread(s)) return 0;
   if (s.owning) {
-    const Bytes& ours = format == CF_TEXT ? s.text : format == CF_DIB ? s.dib : Bytes();
+    const Bytes none;
+    const Bytes& ours = format == CF_TEXT ? s.text : format == CF_DIB && s.dib ? *s.dib : none;
     if (ours.empty()) return 0;
     data = ours;
     return 1;

@@ -1,0 +1,41 @@
+// The framework's 8-bit text is code page 1251, the order of the font's cells. The
+// lower half is ASCII; the upper half is this table. 0x98, unassigned, keeps the
+// control character U+0098, as the system's own table does, so every byte comes
+// back from its code point unchanged.
+
+#include <iterator>
+
+#include "platform/platform.h"
+
+namespace {
+
+// U+0080 to U+00BF first, then the Cyrillic letters U+0410 to U+044F in order.
+constexpr char16_t upperHalf[64] = {
+    0x0402, 0x0403, 0x201A, 0x0453, 0x201E, 0x2026, 0x2020, 0x2021,  // 0x80
+    0x20AC, 0x2030, 0x0409, 0x2039, 0x040A, 0x040C, 0x040B, 0x040F,  // 0x88
+    0x0452, 0x2018, 0x2019, 0x201C, 0x201D, 0x2022, 0x2013, 0x2014,  // 0x90
+    0x0098, 0x2122, 0x0459, 0x203A, 0x045A, 0x045C, 0x045B, 0x045F,  // 0x98
+    0x00A0, 0x040E, 0x045E, 0x0408, 0x00A4, 0x0490, 0x00A6, 0x00A7,  // 0xA0
+    0x0401, 0x00A9, 0x0404, 0x00AB, 0x00AC, 0x00AD, 0x00AE, 0x0407,  // 0xA8
+    0x00B0, 0x00B1, 0x0406, 0x0456, 0x0491, 0x00B5, 0x00B6, 0x00B7,  // 0xB0
+    0x0451, 0x2116, 0x0454, 0x00BB, 0x0458, 0x0405, 0x0455, 0x0457,  // 0xB8
+};
+
+}  // namespace
+
+char32_t codePointOf1251(unsigned char c) {
+  if (c < 0x80) return c;
+  if (c >= 0xC0) return 0x0410 + (c - 0xC0);
+  return upperHalf[c - 0x80];
+}
+
+unsigned char cp1251Of(char32_t codePoint) {
+  if (codePoint < 0x80) return static_cast<unsigned char>(codePoint);
+  if (codePoint >= 0x0410 && codePoint <= 0x044F) {
+    return static_cast<unsigned char>(0xC0 + (codePoint - 0x0410));
+  }
+  for (std::size_t i = 0; i < std::size(upperHalf); ++i) {
+    if (upperHalf[i] == codePoint) return static_cast<unsigned char>(0x80 + i);
+  }
+  return cp1251Replacement;
+}
