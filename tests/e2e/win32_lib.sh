@@ -2,7 +2,8 @@
 # private display, the Wine session on it, starting the saver and the test host,
 # and cleaning up. Source it after lib.sh; every wait is bounded.
 
-# w32_init ROOT [PRESET]: the build is that of the windows preset unless named.
+# w32_init ROOT [PRESET]: the build is that of the windows preset unless named;
+# "-" starts only the display.
 w32_init() {
   root=$1
   wine_run=$root/scripts/wine-run
@@ -12,7 +13,7 @@ w32_init() {
   w32_prefixes=()
   e2e_start_display 1366x768
   trap w32_cleanup EXIT
-  w32_use "${2:-windows}"
+  [ "${2:-}" = - ] || w32_use "${2:-windows}"
 }
 
 # Switches to the programs of another build (windows or windows64), each in its
