@@ -12,6 +12,8 @@
 //   win32_host displaychange TITLE   posts WM_DISPLAYCHANGE (1024x768, 32 bits)
 //   win32_host dialog CAPTION        prints the text of the message box CAPTION
 //                                    and presses its OK button
+//   win32_host owner CAPTION         prints the owner window of the message box
+//                                    CAPTION (decimal, 0 for none)
 //   win32_host version FILE          what Explorer reads of FILE: one line
 //                                    "name|value" per version string, the fixed
 //                                    version, string 1 and the number of icons
@@ -29,9 +31,10 @@
 namespace {
 
 int usage() {
-  std::fwprintf(stderr,
-                L"usage: win32_host window W H | children HANDLE | find TITLE | "
-                L"close TITLE | displaychange TITLE | dialog CAPTION | version FILE\n");
+  std::fwprintf(
+      stderr,
+      L"usage: win32_host window W H | children HANDLE | find TITLE | "
+      L"close TITLE | displaychange TITLE | dialog CAPTION | owner CAPTION | version FILE\n");
   return 2;
 }
 
@@ -155,6 +158,14 @@ int answerDialog(const wchar_t* caption) {
   return 0;
 }
 
+int printOwner(const wchar_t* caption) {
+  const HWND box = FindWindowW(L"#32770", caption);
+  if (!box) return 1;
+  const HWND owner = GetWindow(box, GW_OWNER);
+  std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(owner)));
+  return 0;
+}
+
 // Read back as Explorer does: through the version API and the module's resources.
 int printVersion(const wchar_t* file) {
   DWORD ignored = 0;
@@ -205,6 +216,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"close") return closeWindow(argv[2]);
   if (command == L"displaychange") return changeDisplay(argv[2]);
   if (command == L"dialog") return answerDialog(argv[2]);
+  if (command == L"owner") return printOwner(argv[2]);
   if (command == L"version") return printVersion(argv[2]);
   return usage();
 }
