@@ -24,16 +24,23 @@ set(_nsi ${PROJECT_SOURCE_DIR}/resources/win32/installer.nsi)
 set(_defines -DVERSION=${PROJECT_VERSION} -DSCR32=${BRINE_STRIPPED}/32-bit/Brinemere.scr
   -DSCR64=${BRINE_STRIPPED}/64-bit/Brinemere.scr
   -DICON=${PROJECT_SOURCE_DIR}/resources/icon_main.ico -DOUTFILE=${_setup})
+set(_inputs ${_nsi} ${BRINE_STRIPPED}/32-bit/Brinemere.scr ${BRINE_STRIPPED}/64-bit/Brinemere.scr)
 if(EXISTS ${PROJECT_SOURCE_DIR}/LICENSE)
   list(APPEND _defines -DLICENSE=${PROJECT_SOURCE_DIR}/LICENSE)
+  list(APPEND _inputs ${PROJECT_SOURCE_DIR}/LICENSE)
 endif()
-if(EXISTS ${PROJECT_SOURCE_DIR}/resources/win32/installer_side.bmp)
-  list(APPEND _defines -DSIDE_PICTURE=${PROJECT_SOURCE_DIR}/resources/win32/installer_side.bmp)
-endif()
+# The picture beside the first and last pages, 164x314: the sea's first frame,
+#   brinemere-render --frames 1 --size 164x314 --seed 2024 --out DIR
+#   convert DIR/frame_00000.png -crop 164x314+0+0 +repage -type TrueColor \
+#     BMP3:resources/win32/installer_side.bmp
+# (the renderer widens the view to a multiple of 8 pixels).
+set(_side ${PROJECT_SOURCE_DIR}/resources/win32/installer_side.bmp)
+list(APPEND _defines -DSIDE_PICTURE=${_side})
+list(APPEND _inputs ${_side})
 add_custom_command(OUTPUT ${_setup}
   COMMAND ${CMAKE_COMMAND} -E make_directory ${CMAKE_BINARY_DIR}/packages
   COMMAND ${BRINE_MAKENSIS} -V2 -WX ${_defines} ${_nsi}
-  DEPENDS ${_nsi} ${BRINE_STRIPPED}/32-bit/Brinemere.scr ${BRINE_STRIPPED}/64-bit/Brinemere.scr
+  DEPENDS ${_inputs}
   COMMENT "Making BrinemereSetup-${PROJECT_VERSION}.exe"
   VERBATIM)
 add_custom_target(installer DEPENDS ${_setup})

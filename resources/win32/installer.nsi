@@ -1,5 +1,6 @@
 ; BrinemereSetup-VERSION.exe, the Windows installer (makensis; cmake/windows_installer.cmake
-; passes VERSION, SCR32, SCR64, ICON, OUTFILE and, when the file is there, LICENSE).
+; passes VERSION, SCR32, SCR64, ICON, SIDE_PICTURE, OUTFILE and, when the file is
+; there, LICENSE).
 ;
 ; Windows looks for screen savers in its system folder, so the installer asks for
 ; administrator rights and puts Brinemere.scr there: the 64-bit build on 64-bit
@@ -45,15 +46,18 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 The Brinemere au
 
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
-!ifdef SIDE_PICTURE
-  !define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_PICTURE}"
-  !define MUI_UNWELCOMEFINISHPAGE_BITMAP "${SIDE_PICTURE}"
+!define MUI_WELCOMEFINISHPAGE_BITMAP "${SIDE_PICTURE}"
+; The welcome page's button says Install when no licence page follows it.
+!ifdef LICENSE
+  !define WELCOME_LAST_LINE "Click Next to continue."
+!else
+  !define WELCOME_LAST_LINE "Click Install to start."
 !endif
 !define MUI_WELCOMEPAGE_TITLE "Brinemere ${VERSION}"
 !define MUI_WELCOMEPAGE_TEXT "An animated sea for your screen saver: a flat sky, a large disc \
   low over the water and twenty layers of waves with foam on their crests.$\r$\n$\r$\n\
   Setup puts Brinemere.scr in the Windows system folder, where the screen-saver \
-  settings find it, and can make it your screen saver.$\r$\n$\r$\nClick Next to continue."
+  settings find it, and can make it your screen saver.$\r$\n$\r$\n${WELCOME_LAST_LINE}"
 !define MUI_FINISHPAGE_RUN
 !define MUI_FINISHPAGE_RUN_TEXT "Use Brinemere as my screen saver and open the settings"
 !define MUI_FINISHPAGE_RUN_FUNCTION UseAsSaver
