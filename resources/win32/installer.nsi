@@ -59,7 +59,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 The Brinemere au
   Setup puts Brinemere.scr in the Windows system folder, where the screen-saver \
   settings find it, and can make it your screen saver.$\r$\n$\r$\n${WELCOME_LAST_LINE}"
 !define MUI_FINISHPAGE_RUN
-!define MUI_FINISHPAGE_RUN_TEXT "Use Brinemere as my screen saver and open the settings"
+!define MUI_FINISHPAGE_RUN_TEXT "Make Brinemere my screen saver"
 !define MUI_FINISHPAGE_RUN_FUNCTION UseAsSaver
 
 !insertmacro MUI_PAGE_WELCOME
