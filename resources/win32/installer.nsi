@@ -81,7 +81,21 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "Copyright (c) 2026 The Brinemere au
   ${EndIf}
 !macroend
 
+; Without administrator rights the system folder cannot be written: say so and
+; end (740, "the requested operation requires elevation") before touching anything.
+!macro NeedAdministrator
+  UserInfo::GetAccountType
+  Pop $0
+  ${If} $0 != "admin"
+    MessageBox MB_ICONSTOP "Brinemere goes into the Windows system folder, which only an \
+      administrator can change. Please run this again as an administrator." /SD IDOK
+    SetErrorLevel 740
+    Quit
+  ${EndIf}
+!macroend
+
 Function .onInit
+  !insertmacro NeedAdministrator
   !insertmacro NativeViews
   ${If} ${RunningX64}
     StrCpy $INSTDIR "$PROGRAMFILES64\Brinemere"
@@ -89,6 +103,7 @@ Function .onInit
 FunctionEnd
 
 Function un.onInit
+  !insertmacro NeedAdministrator
   !insertmacro NativeViews
 FunctionEnd
 
