@@ -11,7 +11,15 @@ set(CPACK_PACKAGE_DIRECTORY ${CMAKE_BINARY_DIR}/packages)
 set(CPACK_STRIP_FILES ON)
 
 if(WIN32)
-  install(TARGETS Brinemere RUNTIME DESTINATION .)
+  # The zip holds both builds, each in a folder of its own; the 32-bit build makes it.
+  if(CMAKE_SIZEOF_VOID_P EQUAL 4)
+    include(${CMAKE_CURRENT_LIST_DIR}/windows_installer.cmake)
+    # The installer's stripped copies (cmake/windows_installer.cmake): the same bytes.
+    install(PROGRAMS ${BRINE_STRIPPED}/32-bit/Brinemere.scr DESTINATION 32-bit)
+    install(PROGRAMS ${BRINE_STRIPPED}/64-bit/Brinemere.scr DESTINATION 64-bit)
+  else()
+    install(TARGETS Brinemere RUNTIME DESTINATION 64-bit)
+  endif()
   install(FILES ${PROJECT_SOURCE_DIR}/resources/win32/INSTALL.txt DESTINATION .)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)

@@ -2,7 +2,8 @@
 # The packages: the Debian package built by CPack holds the installed tree,
 # depends on the libraries the programs link (found by dpkg-shlibdeps), passes
 # lintian, and its brinemere-render runs from a throwaway root; the Windows zip
-# holds Brinemere.scr and the install text.
+# holds the 32-bit and the 64-bit Brinemere.scr, each in its folder, and the
+# install text.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -38,10 +39,20 @@ readelf -S "$usr/games/brinemere" | grep -q "\.symtab" && e2e_fail "the program 
 
 # The Windows zip.
 [ -f "$root/build/windows/src/Brinemere.scr" ] || e2e_fail "build the windows preset first"
+# The installer's step makes the stripped 64-bit file the zip takes.
+cmake --build "$root/build/windows" --target installer >/dev/null || e2e_fail "installer not built"
 (cd "$root/build/windows" && cpack -B "$work/win" >"$work/cpack.log" 2>&1) ||
   e2e_fail "cpack (windows) failed: $(cat "$work/cpack.log")"
 zip=$(ls "$work"/win/*.zip 2>/dev/null | head -n 1)
 [ -n "$zip" ] || e2e_fail "no zip made"
-names=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v '^$' | sort | tr '\n' ' ')
-[ "$names" = "Brinemere.scr INSTALL.txt " ] || e2e_fail "zip holds $names"
+names=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v -e '/$' -e '^$' | sort | tr '\n' ' ')
+[ "$names" = "32-bit/Brinemere.scr 64-bit/Brinemere.scr INSTALL.txt " ] ||
+  e2e_fail "zip holds $names"
+# Each build in its folder, as the install text says.
+unzip -q "$zip" -d "$work/zip" || e2e_fail "cannot unpack the zip"
+for bits in 32 64; do
+  file=$(ls "$work"/zip/*/$bits-bit/Brinemere.scr)
+  cmp -s "$file" "$root/build/windows/stripped/$bits-bit/Brinemere.scr" ||
+    e2e_fail "$bits-bit/ does not hold the $bits-bit build"
+done
 exit 0

@@ -12,6 +12,11 @@
 //   win32_host displaychange TITLE   posts WM_DISPLAYCHANGE (1024x768, 32 bits)
 //   win32_host dialog CAPTION        prints the text of the message box CAPTION
 //                                    and presses its OK button
+//   win32_host owner CAPTION         prints the owner window of the message box
+//                                    CAPTION (decimal, 0 for none)
+//   win32_host version FILE          what Explorer reads of FILE: one line
+//                                    "name|value" per version string, the fixed
+//                                    version, string 1 and the number of icons
 //
 // Exit code 0 on success, 1 when the window is not there, 2 on bad arguments.
 
@@ -26,9 +31,10 @@
 namespace {
 
 int usage() {
-  std::fwprintf(stderr,
-                L"usage: win32_host window W H | children HANDLE | find TITLE | "
-                L"close TITLE | displaychange TITLE | dialog CAPTION\n");
+  std::fwprintf(
+      stderr,
+      L"usage: win32_host window W H | children HANDLE | find TITLE | "
+      L"close TITLE | displaychange TITLE | dialog CAPTION | owner CAPTION | version FILE\n");
   return 2;
 }
 
@@ -152,6 +158,49 @@ int answerDialog(const wchar_t* caption) {
   return 0;
 }
 
+int printOwner(const wchar_t* caption) {
+  const HWND box = FindWindowW(L"#32770", caption);
+  if (!box) return 1;
+  const HWND owner = GetWindow(box, GW_OWNER);
+  std::printf("%lu\n", static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(owner)));
+  return 0;
+}
+
+// Read back as Explorer does: through the version API and the module's resources.
+int printVersion(const wchar_t* file) {
+  DWORD ignored = 0;
+  const DWORD size = GetFileVersionInfoSizeW(file, &ignored);
+  if (size == 0) return 1;
+  std::wstring block(size, L'\0');
+  if (!GetFileVersionInfoW(file, 0, size, block.data())) return 1;
+  const wchar_t* names[] = {L"CompanyName",      L"FileDescription", L"FileVersion",
+                            L"InternalName",     L"LegalCopyright",  L"Comments",
+                            L"OriginalFilename", L"ProductName",     L"ProductVersion"};
+  for (const wchar_t* name : names) {
+    const std::wstring path = std::wstring(L"\\StringFileInfo\\040904B0\\") + name;
+    void* value = nullptr;
+    UINT length = 0;
+    if (VerQueryValueW(block.data(), path.c_str(), &value, &length) && length > 0)
+      std::printf("%ls|%ls\n", name, static_cast<const wchar_t*>(value));
+  }
+  void* fixedValue = nullptr;
+  UINT length = 0;
+  if (VerQueryValueW(block.data(), L"\\", &fixedValue, &length) &&
+      length >= sizeof(VS_FIXEDFILEINFO)) {
+    const auto* fixed = static_cast<const VS_FIXEDFILEINFO*>(fixedValue);
+    std::printf("Fixed|%u.%u.%u.%u\n", unsigned{HIWORD(fixed->dwFileVersionMS)},
+                unsigned{LOWORD(fixed->dwFileVersionMS)}, unsigned{HIWORD(fixed->dwFileVersionLS)},
+                unsigned{LOWORD(fixed->dwFileVersionLS)});
+  }
+  const HMODULE module = LoadLibraryExW(file, nullptr, LOAD_LIBRARY_AS_DATAFILE);
+  if (!module) return 1;
+  wchar_t text[256] = {};
+  if (LoadStringW(module, 1, text, 256) > 0) std::printf("String1|%ls\n", text);
+  FreeLibrary(module);
+  std::printf("Icons|%u\n", ExtractIconExW(file, -1, nullptr, nullptr, 0));
+  return 0;
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv) {
@@ -167,5 +216,7 @@ int wmain(int argc, wchar_t** argv) {
   if (command == L"close") return closeWindow(argv[2]);
   if (command == L"displaychange") return changeDisplay(argv[2]);
   if (command == L"dialog") return answerDialog(argv[2]);
+  if (command == L"owner") return printOwner(argv[2]);
+  if (command == L"version") return printVersion(argv[2]);
   return usage();
 }

@@ -2,18 +2,29 @@
 # private display, the Wine session on it, starting the saver and the test host,
 # and cleaning up. Source it after lib.sh; every wait is bounded.
 
+# w32_init ROOT [PRESET]: the build is that of the windows preset unless named;
+# "-" starts only the display.
 w32_init() {
   root=$1
-  scr=$root/build/windows/src/Brinemere.scr
-  host=$root/build/windows/tests/win32_host.exe
   wine_run=$root/scripts/wine-run
-  [ -f "$scr" ] && [ -f "$host" ] || e2e_fail "build the windows preset first"
-  export WINEPREFIX=$root/build/windows/wineprefix
   export WINEDEBUG=-all
   title="Tarn : Brinemere"
   w32_pids=()
+  w32_prefixes=()
   e2e_start_display 1366x768
   trap w32_cleanup EXIT
+  [ "${2:-}" = - ] || w32_use "${2:-windows}"
+}
+
+# Switches to the programs of another build (windows or windows64), each in its
+# own Wine prefix (scripts/wine-run makes the 64-bit one 64-bit).
+w32_use() {
+  w32_preset=$1
+  scr=$root/build/$1/src/Brinemere.scr
+  host=$root/build/$1/tests/win32_host.exe
+  [ -f "$scr" ] && [ -f "$host" ] || e2e_fail "build the $1 preset first"
+  export WINEPREFIX=$root/build/$1/wineprefix
+  w32_prefixes+=("$WINEPREFIX")
   # The first program of a session starts Wine's desktop (a few seconds); do it
   # here so the timed steps below measure the program, not Wine.
   timeout 120 "$wine_run" "$host" find "no such window" >/dev/null 2>&1
@@ -22,14 +33,16 @@ w32_init() {
 # Ends what this script started (by id), lets the Wine session end, then stops
 # the display, so the next script can start a session on its own display.
 w32_cleanup() {
-  local pid
+  local pid prefix
   for pid in "${w32_pids[@]}"; do
     kill "$pid" 2>/dev/null
   done
   for pid in "${w32_pids[@]}"; do
     wait "$pid" 2>/dev/null
   done
-  timeout 30 wineserver -w
+  for prefix in "${w32_prefixes[@]}"; do
+    WINEPREFIX=$prefix timeout 30 wineserver -w
+  done
   e2e_stop_display
 }
 

@@ -35,8 +35,14 @@ ULONGLONG WINAPI tickCount64() {
 
 }  // namespace
 
-// The import slot, named as the import library names it.
+// The import slot, named as the import library names it: x86-64 has one calling
+// convention and no decoration.
+#ifdef _WIN64
+#define BRINE_TICK_SLOT "__imp_GetTickCount64"
+#else
+#define BRINE_TICK_SLOT "__imp__GetTickCount64@0"
+#endif
 extern "C" {
-extern void* const getTickCount64Slot __asm__("__imp__GetTickCount64@0");
+extern void* const getTickCount64Slot __asm__(BRINE_TICK_SLOT);
 void* const getTickCount64Slot = reinterpret_cast<void*>(tickCount64);
 }
