@@ -224,18 +224,26 @@ TEST_F(Widgets, ScrollStripsUnderScalingKeepTheirScaledSizeAndPlace) {
   };
   const auto source = [&](int x, int y) { return strip.pixels[y * 80 + x]; };
 
-  // Logical 40 x 20 on 80 x 40: scales 2. Left edge at 3 x 2 + 10, centred on the
-  // view's height: rows 15..34; 160 x 20.
-  ScrollSPR twice(10, 5, 80, 40, 40, 20, 0);
-  ASSERT_EQ(twice.Add(L"S", 3, 7, 0x0001), 0);
-  const BaseSPR& tall = *twice.strips[0];
-  EXPECT_EQ(tall.width, 160);
-  EXPECT_EQ(tall.height, 20);
-  EXPECT_EQ(tall.x0, 16);
-  EXPECT_EQ(tall.y0, 15);
-  EXPECT_EQ(tall.y1, 34);
-  // Offsets 0, 7, 14, then 21 - 20 = 1: the top row shows that picture row, the
-  // bottom row the one before it; picture row r is the source's row r / 2.
+  // Scales 2 (logical 40 x 20 on 80 x 40): 160 x 20 against the left edge at
+  // 3 x 2 + 10, centred on the view's height. Scales 0.5 (logical 160, the height
+  // following the width): 80 x 0.5 + 0.5 and 10 x 0.5 + 0.5 give 40 x 5, below the
+  // top edge at trunc(3 x 0.5 + 5) = 6, centred: 48 - 20 = 28.
+  ScrollSPR twice(10, 5, 80, 40, 40, 20, 0), half(10, 5, 80, 40, 160, -1, 0);
+  const struct {
+    ScrollSPR* scroll;
+    int step, flags;
+    int width, height, x0, y0;
+  } cases[] = {{&twice, 7, 0x0001, 160, 20, 16, 15}, {&half, 1, 0x4001, 40, 5, 28, 6}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.scroll->Add(L"S", 3, c.step, c.flags), 0);
+    const BaseSPR& placed = *c.scroll->strips[0];
+    EXPECT_EQ(placed.width, c.width) << c.width;
+    EXPECT_EQ(placed.height, c.height) << c.width;
+    EXPECT_EQ(placed.x0, c.x0) << c.width;
+    EXPECT_EQ(placed.y0, c.y0) << c.width;
+  }
+  // Offsets 0, 7, 14, then 21 - 20 = 1: the top row (15) shows that picture row,
+  // the bottom row (34) the one before it; picture row r is the source's row r / 2.
   for (const int offset : {0, 7, 14, 1}) {
     twice.Draw(-1);
     EXPECT_EQ(view.at(16, 15), source(0, offset / 2)) << offset;
@@ -244,17 +252,6 @@ TEST_F(Widgets, ScrollStripsUnderScalingKeepTheirScaledSizeAndPlace) {
   }
   EXPECT_EQ(view.at(16, 14), background);
   EXPECT_EQ(view.at(16, 35), background);
-
-  // Logical 160 on 80: scales 0.5, the height following the width. 80 x 0.5 + 0.5
-  // and 10 x 0.5 + 0.5 give 40 x 5; the top edge at trunc(3 x 0.5 + 5) = 6,
-  // centred: 48 - 20 = 28.
-  ScrollSPR half(10, 5, 80, 40, 160, -1, 0);
-  ASSERT_EQ(half.Add(L"S", 3, 1, 0x4001), 0);
-  const BaseSPR& small = *half.strips[0];
-  EXPECT_EQ(small.width, 40);
-  EXPECT_EQ(small.height, 5);
-  EXPECT_EQ(small.x0, 28);
-  EXPECT_EQ(small.y0, 6);
   view.make(96, 50, background);
   half.Draw(-1);
   EXPECT_EQ(view.at(28, 6), source(0, 0));
