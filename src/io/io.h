@@ -76,9 +76,9 @@ int settings_append_int(int value);
 // Writes the text and its zero byte to the settings path (the default path when
 // none was loaded), safely as write_whole_file does; the bytes written, or 0.
 int settings_save();
-// The default settings path: the program's folder as the command line names it,
-// its base name and ".ini" (elsewhere than on Windows, the user's settings folder
-// when the program's folder is not writable).
+// The default settings path: the program's folder as the command line names it
+// (the folder of its file when it names none), its base name and ".ini"; the
+// user's settings folder instead when the program's folder is not writable.
 const wchar_t* settings_default_path();
 
 // ---- dialogs ------------------------------------------------------------------
