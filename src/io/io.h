@@ -45,7 +45,8 @@ std::size_t stream_read(void* buffer, std::size_t count);       // bytes read
 void stream_close();
 
 // ---- 24-bit TGA rows, bottom row first, on the stream --------------------------
-// Width 1..65535 and height 0..65535, else 0 without touching the file. 1 or 0.
+// Width and height 1..65535 (a reader refuses 0), else 0 without touching the
+// file. 1 or 0.
 int tga_begin_write(const wchar_t* path, int width, int height);
 // Writes one row of width pixels as blue, green, red (alpha dropped); returns the
 // bytes written, 0 when no TGA is open for writing.
@@ -84,7 +85,8 @@ const wchar_t* settings_default_path();
 // ---- dialogs ------------------------------------------------------------------
 // The chosen path in the process-wide dialog result (dialogPathLimit characters),
 // or null when cancelled. The save dialog appends `extension` (".png") to a path
-// with no dot anywhere; a path that would not fit then counts as cancelled.
+// whose last component has no dot; a path that would not fit then counts as
+// cancelled.
 const wchar_t* choose_save_file(const wchar_t* title, const wchar_t* extension,
                                 const wchar_t* filter);
 const wchar_t* choose_open_file(const wchar_t* title, const wchar_t* filter);
