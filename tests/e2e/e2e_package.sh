@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # The packages: the Debian package built by CPack holds the installed tree,
 # depends on the libraries the programs link (found by dpkg-shlibdeps), passes
-# lintian, and its brinemere-render runs from a throwaway root; the Windows zip
-# holds Brinemere.scr and the install text.
+# lintian, carries the MIT licence of LICENSE in its copyright file, and its
+# brinemere-render runs from a throwaway root; the Windows zip holds Brinemere.scr,
+# the install text and the licence.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -35,6 +36,14 @@ usr=$work/root/usr
   e2e_fail "the packaged renderer does not run"
 [ "$(identify "$work/sea.gif" | wc -l)" -eq 3 ] || e2e_fail "the packaged renderer's film"
 readelf -S "$usr/games/brinemere" | grep -q "\.symtab" && e2e_fail "the program is not stripped"
+# The licence: the copyright file names the holder and carries LICENSE's terms.
+copyright=$usr/share/doc/brinemere/copyright
+grep -qx "Copyright: 2026 The Brinemere authors" "$copyright" || e2e_fail "copyright holder"
+grep -qx "Copyright (c) 2026 The Brinemere authors" "$root/LICENSE" || e2e_fail "LICENSE holder"
+grep -qx "License: Expat" "$copyright" || e2e_fail "the copyright file's licence name"
+terms=$(sed -n '/^ Permission/,$p' "$copyright" | sed 's/^ //; s/^\.$//')
+[ "$terms" = "$(sed -n '/^Permission/,$p' "$root/LICENSE")" ] ||
+  e2e_fail "the copyright file's licence differs from LICENSE"
 
 # The Windows zip.
 [ -f "$root/build/windows/src/Brinemere.scr" ] || e2e_fail "build the windows preset first"
@@ -43,5 +52,6 @@ readelf -S "$usr/games/brinemere" | grep -q "\.symtab" && e2e_fail "the program 
 zip=$(ls "$work"/win/*.zip 2>/dev/null | head -n 1)
 [ -n "$zip" ] || e2e_fail "no zip made"
 names=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v '^$' | sort | tr '\n' ' ')
-[ "$names" = "Brinemere.scr INSTALL.txt " ] || e2e_fail "zip holds $names"
+[ "$names" = "Brinemere.scr INSTALL.txt LICENSE.txt " ] || e2e_fail "zip holds $names"
+unzip -p "$zip" '*/LICENSE.txt' | cmp -s - "$root/LICENSE" || e2e_fail "the zip's licence is not LICENSE"
 exit 0
