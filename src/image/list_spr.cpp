@@ -70,7 +70,8 @@ void ListSPR::Place(int px, int py, int placeFlags) {
         crossAnchor = anchorBottom;
         break;
       default:
-        cross = y;
+        // The block's top: the y given unless a vertical anchor moved the block.
+        cross = y0;
         break;
     }
   }

@@ -198,21 +198,28 @@ void IMouseSPR::lightRow(MenuRow& row, int mouseX) {
   }
 }
 
+bool IMouseSPR::mouseOverBar(long long& mx, long long& my) const {
+  // In view coordinates, in 64 bits so no view offset wraps them.
+  mx = static_cast<long long>(input.x) - backBuffer.viewLeft;
+  my = static_cast<long long>(input.y) - backBuffer.viewTop;
+  return mx >= barX0 && mx <= barX1 && my >= barY0 && my <= barY1;
+}
+
 void IMouseSPR::Draw() {
   const BackBuffer& b = backBuffer;
   if (drawHook) drawHook(x0, y0, x1, y1);
-  // The mouse in view coordinates, in 64 bits so no view offset wraps it.
-  const long long mx = static_cast<long long>(input.x) - b.viewLeft;
-  const long long my = static_cast<long long>(input.y) - b.viewTop;
-  mouseInside = !suspended && mx >= barX0 && mx <= barX1 && my >= barY0 && my <= barY1;
+  long long mx, my;
+  const bool overBar = mouseOverBar(mx, my);
+  mouseInside = !suspended && overBar;
   const int mode = flags & drawModeMask;
 
   for (int i = 0; i < count; ++i) {
     MenuRow& row = rows[i];
     if (row.separator) {
       if (row.y < 0 || row.y > b.viewMaxY || !b.pixels) continue;
+      // Up to the block's last column.
       const long long end =
-          std::min<long long>(b.viewMaxX, static_cast<long long>(row.x) + blockWidth);
+          std::min<long long>(b.viewMaxX, static_cast<long long>(row.x) + blockWidth - 1);
       for (long long px = row.x < 0 ? (row.x & 1) : row.x; px <= end; px += 2)
         plot_pixel(viewPixel(static_cast<int>(px), row.y), separatorColour, mode);
       continue;
@@ -237,12 +244,17 @@ void IMouseSPR::Draw() {
       lightRow(row, static_cast<int>(std::clamp<long long>(mx, INT_MIN, INT_MAX)));
     }
   }
-  if (mouseInside) hoverId = 0;
+  // Over the bar area but no row, or off it: nothing is hovered, so a click there
+  // fires nothing. While suspended the id stays, for Release to send its key-up.
+  if (mouseInside || (!suspended && !overBar)) hoverId = 0;
 }
 
 // ---- mouse buttons ------------------------------------------------------------------------
 
 void IMouseSPR::Press() {
+  // The mouse may have left the bar area since the last Draw.
+  long long mx, my;
+  if (!mouseOverBar(mx, my)) hoverId = 0;
   suspended = 1;
   input.onScreenKeyUp = 0;
   keyDown(hoverId, input.keyLocked[hoverId & 0xFF]);

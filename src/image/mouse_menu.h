@@ -68,7 +68,8 @@ class IMouseSPR {
   void Place(int x, int y, int flags);
   void Draw();
   // The hovered id's key down (forced by its lock) and up. Ids are key codes, taken
-  // modulo 256; the click hook fires after each.
+  // modulo 256; the click hook fires after each. Off the bar area nothing is
+  // hovered: a press there sends no key.
   void Press();
   void Release();
   void Suspend() { suspended = 1; }
@@ -79,4 +80,6 @@ class IMouseSPR {
   int addRow(const wchar_t* text, int separator, int spacing);
   void iAdd(const wchar_t* text, MenuRow& row);
   void lightRow(MenuRow& row, int mouseX);
+  // Whether the mouse lies in the bar area; its position in view coordinates.
+  bool mouseOverBar(long long& mx, long long& my) const;
 };

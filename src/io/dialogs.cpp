@@ -21,6 +21,15 @@ int askDialog(int save, const wchar_t* title, const wchar_t* filter) {
   return answer > 0;
 }
 
+// What follows the last folder separator; the whole path when there is none.
+const wchar_t* lastComponent(const wchar_t* path) {
+  const wchar_t* name = path;
+  for (const wchar_t* c = path; *c; ++c) {
+    if (platform.isFolderSeparator(*c)) name = c + 1;
+  }
+  return name;
+}
+
 }  // namespace
 
 const wchar_t* choose_save_file(const wchar_t* title, const wchar_t* extension,
@@ -28,8 +37,8 @@ const wchar_t* choose_save_file(const wchar_t* title, const wchar_t* extension,
   if (!askDialog(1, title, filter)) {
     return nullptr;
   }
-  // Any dot counts, in a folder name too: "C:\My.Pics\wave" stays as it is.
-  if (extension && !std::wcschr(dialogResult, L'.')) {
+  // Only a dot in the name itself counts: "/home/jane.doe/wave" still gets one.
+  if (extension && !std::wcschr(lastComponent(dialogResult), L'.')) {
     if (std::wcslen(dialogResult) + std::wcslen(extension) >= dialogPathLimit) return nullptr;
     std::wcscat(dialogResult, extension);
   }

@@ -105,7 +105,7 @@ const wchar_t* dated_file_path(const wchar_t* folder, const wchar_t* stem,
   if (!folder || !*folder || !stem || !extension) return nullptr;
   std::wstring front = folder;
   if (!platform.isFolderSeparator(front.back())) {
-    front += platform.isFolderSeparator(L'/') ? L'/' : L'\\';
+    front += platform.isFolderSeparator(L'\\') ? L'\\' : L'/';
   }
   const std::time_t now = std::time(nullptr);
   const std::tm* local = std::localtime(&now);

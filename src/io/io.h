@@ -51,7 +51,8 @@ std::size_t stream_read(void* buffer, std::size_t count);       // bytes read
 void stream_close();
 
 // ---- 24-bit TGA rows, bottom row first, on the stream --------------------------
-// Width 1..65535 and height 0..65535, else 0 without touching the file. 1 or 0.
+// Width and height 1..65535 (a reader refuses 0), else 0 without touching the
+// file. 1 or 0.
 int tga_begin_write(const wchar_t* path, int width, int height);
 // Writes one row of width pixels as blue, green, red (alpha dropped); returns the
 // bytes written, 0 when no TGA is open for writing.
@@ -82,15 +83,16 @@ int settings_append_int(int value);
 // Writes the text and its zero byte to the settings path (the default path when
 // none was loaded), safely as write_whole_file does; the bytes written, or 0.
 int settings_save();
-// The default settings path: the program's folder as the command line names it,
-// its base name and ".ini" (elsewhere than on Windows, the user's settings folder
-// when the program's folder is not writable).
+// The default settings path: the program's folder as the command line names it
+// (the folder of its file when it names none), its base name and ".ini"; the
+// user's settings folder instead when the program's folder is not writable.
 const wchar_t* settings_default_path();
 
 // ---- dialogs ------------------------------------------------------------------
 // The chosen path in the process-wide dialog result (dialogPathLimit characters),
 // or null when cancelled. The save dialog appends `extension` (".png") to a path
-// with no dot anywhere; a path that would not fit then counts as cancelled.
+// whose last component has no dot; a path that would not fit then counts as
+// cancelled.
 const wchar_t* choose_save_file(const wchar_t* title, const wchar_t* extension,
                                 const wchar_t* filter);
 const wchar_t* choose_open_file(const wchar_t* title, const wchar_t* filter);

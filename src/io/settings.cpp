@@ -54,15 +54,10 @@ int toInt(const char* token) {
 const wchar_t* settings_default_path() {
   const std::vector<std::wstring> args = platform.commandLineArguments();
   const std::wstring program = args.empty() ? std::wstring() : args[0];
-  // Up to and including the last separator, searched from the end down to the
-  // second character; with none only the first character remains.
-  std::size_t keep = program.empty() ? 0 : 1;
-  for (std::size_t i = program.size(); i-- > 1;) {
-    if (platform.isFolderSeparator(program[i])) {
-      keep = i + 1;
-      break;
-    }
-  }
+  // Up to and including the last separator; a program named without a folder
+  // gives the empty folder, which the platform takes for the program's own.
+  std::size_t keep = program.size();
+  while (keep > 0 && !platform.isFolderSeparator(program[keep - 1])) --keep;
   settings.defaultPath =
       platform.settingsFolder(program.substr(0, keep)) + shell.programName + L".ini";
   return settings.defaultPath.c_str();

@@ -41,7 +41,7 @@ void endAny() {
 
 int tga_begin_write(const wchar_t* path, int width, int height) {
   endAny();
-  if (width < 1 || width > tgaSideLimit || height < 0 || height > tgaSideLimit) return 0;
+  if (width < 1 || width > tgaSideLimit || height < 1 || height > tgaSideLimit) return 0;
   if (!stream_open_write(path)) return 0;
   const auto rowBytes = static_cast<std::size_t>(width) * 3;
   tga.bytes = static_cast<std::uint8_t*>(allocAligned(rowBytes + 1, 16, 1));

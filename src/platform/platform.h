@@ -280,14 +280,14 @@ struct Platform {
   // the new one, never a mix. 1 or 0.
   int (*replaceFile)(const wchar_t* from, const wchar_t* to);
   int (*deleteFile)(const wchar_t* path);  // 1 or 0
-  // Whether `c` separates folders in a path of the command line ('\\' on Windows,
-  // '/' too elsewhere).
+  // Whether `c` separates folders in a path ('\\' or '/' on Windows, '/' elsewhere).
   int (*isFolderSeparator)(wchar_t c);
   // The folder for the program's settings file, given the folder of the program as
-  // the command line names it (with its final separator): on Windows that folder;
-  // elsewhere that folder when it is one and writable, else the user's settings
-  // folder for the program, created when missing. Always ends with a separator
-  // unless it is empty.
+  // the command line names it (with its final separator; empty when it names none:
+  // then the folder the program's file lies in). That folder when it is one and
+  // writable, else the user's settings folder for the program, created when missing
+  // (%APPDATA%\Brinemere\ on Windows, $XDG_CONFIG_HOME/brinemere/ elsewhere), else
+  // the program's folder. Always ends with a separator unless it is empty.
   std::wstring (*settingsFolder)(const std::wstring& programFolder);
   // The path of a shell folder (CSIDL_...) into `path`, which holds `capacity`
   // characters with the terminating zero. 1, or 0 when the folder cannot be resolved

@@ -42,8 +42,12 @@ void createHelpFont() {
 }
 
 void drawHelpPanel() {
-  if (helpFrames == 0) return;
-  helpFrames = helpFrames - 1;
+  // One read: an F1 between a test and a second read would make the count -1, and
+  // the panel would then stay for good. An F1 that lands before the store below is
+  // overwritten by it.
+  const int frames = helpFrames;
+  if (frames <= 0) return;
+  helpFrames = frames - 1;
   helpDrawn = 1;
   const BackBuffer& b = backBuffer;
   const int x0 = (b.viewWidth - panelWidth) / 2, y0 = (b.viewHeight - panelHeight) / 2;

@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The packages: the Debian package built by CPack holds the installed tree,
 # depends on the libraries the programs link (found by dpkg-shlibdeps), passes
-# lintian, and its brinemere-render runs from a throwaway root; the Windows zip
-# holds the 32-bit and the 64-bit Brinemere.scr, each in its folder, and the
-# install text.
+# lintian, carries the MIT licence of LICENSE in its copyright file, and its
+# brinemere-render runs from a throwaway root; the Windows zip holds the 32-bit and
+# the 64-bit Brinemere.scr, each in its folder, the install text and the licence.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -36,6 +36,14 @@ usr=$work/root/usr
   e2e_fail "the packaged renderer does not run"
 [ "$(identify "$work/sea.gif" | wc -l)" -eq 3 ] || e2e_fail "the packaged renderer's film"
 readelf -S "$usr/games/brinemere" | grep -q "\.symtab" && e2e_fail "the program is not stripped"
+# The licence: the copyright file names the holder and carries LICENSE's terms.
+copyright=$usr/share/doc/brinemere/copyright
+grep -qx "Copyright: 2026 The Brinemere authors" "$copyright" || e2e_fail "copyright holder"
+grep -qx "Copyright (c) 2026 The Brinemere authors" "$root/LICENSE" || e2e_fail "LICENSE holder"
+grep -qx "License: Expat" "$copyright" || e2e_fail "the copyright file's licence name"
+terms=$(sed -n '/^ Permission/,$p' "$copyright" | sed 's/^ //; s/^\.$//')
+[ "$terms" = "$(sed -n '/^Permission/,$p' "$root/LICENSE")" ] ||
+  e2e_fail "the copyright file's licence differs from LICENSE"
 
 # The Windows zip.
 [ -f "$root/build/windows/src/Brinemere.scr" ] || e2e_fail "build the windows preset first"
@@ -46,7 +54,7 @@ cmake --build "$root/build/windows" --target installer >/dev/null || e2e_fail "i
 zip=$(ls "$work"/win/*.zip 2>/dev/null | head -n 1)
 [ -n "$zip" ] || e2e_fail "no zip made"
 names=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v -e '/$' -e '^$' | sort | tr '\n' ' ')
-[ "$names" = "32-bit/Brinemere.scr 64-bit/Brinemere.scr INSTALL.txt " ] ||
+[ "$names" = "32-bit/Brinemere.scr 64-bit/Brinemere.scr INSTALL.txt LICENSE.txt " ] ||
   e2e_fail "zip holds $names"
 # Each build in its folder, as the install text says.
 unzip -q "$zip" -d "$work/zip" || e2e_fail "cannot unpack the zip"
@@ -55,4 +63,5 @@ for bits in 32 64; do
   cmp -s "$file" "$root/build/windows/stripped/$bits-bit/Brinemere.scr" ||
     e2e_fail "$bits-bit/ does not hold the $bits-bit build"
 done
+unzip -p "$zip" '*/LICENSE.txt' | cmp -s - "$root/LICENSE" || e2e_fail "the zip's licence is not LICENSE"
 exit 0

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # The widget demo through the frame renderer: a mouse script opens the menu with the
 # right button and chooses rows with the left. "Colours" turns the ramp from sea to
-# dusk in the frames after it; "Exit" ends the run early with 0. The demo's
+# dusk in the frames after it; "Exit" ends the run early with 0, but not once the
+# mouse has left the menu. The demo's
 # settings file is neither read nor written.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
@@ -39,6 +40,14 @@ mkdir "$work/colours"
   --keys "$menu,4:Move(360,172),6:LClick") >"$work/report" || e2e_fail "Exit did not end with 0"
 read -r frames _ <"$work/report"
 [ "$frames" -ge 7 ] && [ "$frames" -le 10 ] || e2e_fail "Exit ended after: $(cat "$work/report")"
+
+# Exit hovered, then a click away from the menu, in the same frame as the move:
+# nothing fires and the run goes on to its 20 frames.
+(cd "$work" && "$render" --demo --size 640x480 --frames 20 --quiet \
+  --keys "$menu,4:Move(360,172),6:Move(100,400),6:LClick") >"$work/report" ||
+  e2e_fail "the run failed: $(cat "$work/report")"
+read -r frames _ <"$work/report"
+[ "$frames" -eq 20 ] || e2e_fail "a click beside the menu ended the run: $(cat "$work/report")"
 
 # A bad script is refused with its reason.
 "$render" --demo --keys "1:Move(1,2" >/dev/null 2>"$work/err" && e2e_fail "a bad script was taken"

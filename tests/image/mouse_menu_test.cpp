@@ -89,7 +89,7 @@ TEST_F(MouseMenu, HoverLightsTheZoneUnderTheMouse) {
       {71, 30, 0x27, 24, 84, 95}, {50, 45, 0, 40, 1, 0},     // disabled: nobody's id
       {50, 60, 0x42, 56, 36, 95},                            // simple row: the whole bar
       {50, 21, 0, 21, 1, 0},                                 // the separator
-      {35, 8, 0x99, 5, 1, 0},     {50, 70, 0x99, 5, 1, 0},   // outside the bar area
+      {35, 8, 0, 5, 1, 0},        {50, 70, 0, 5, 1, 0},      // off the bar area: none
   };
   for (const auto& c : cases) {
     view.make(200, 100, background);
@@ -106,11 +106,12 @@ TEST_F(MouseMenu, HoverLightsTheZoneUnderTheMouse) {
   hoverAt(36, 8);
   EXPECT_EQ(std::vector<int>(menu->hoverAnchor, menu->hoverAnchor + 4),
             (std::vector<int>{9, 5, 16, -1}));
-  // The disabled row is dim, the others bright; the separator dots every second pixel.
+  // The disabled row is dim, the others bright; the separator dots every second pixel
+  // of the block, 10 to 95.
   EXPECT_EQ(view.at(10, 40), dimRow);
   EXPECT_EQ(view.at(10, 56), rowColour);
   for (int x = 8; x <= 99; ++x) {
-    const bool dot = x >= 10 && x <= 96 && x % 2 == 0;
+    const bool dot = x >= 10 && x <= 95 && x % 2 == 0;
     ASSERT_EQ(view.at(x, 21), dot ? 0xFF282828u : background) << x;
   }
 }
@@ -161,6 +162,62 @@ TEST_F(MouseMenu, PressAndReleaseForceTheHoveredKey) {
     EXPECT_EQ(input.keyReleased[k.key], k.key ? 1 : 0) << k.key;
   }
   EXPECT_EQ(menu->rows[wide].y, 72);
+}
+
+// The mouse comes in window coordinates; the view lies at (20, 10) in the window.
+// The menu is placed from the left or, as the demo does, from the right edge of the
+// view, and its hover anchor points to the left or the right side of the block.
+TEST_F(MouseMenu, HitTestingFollowsTheViewAndTheAnchorSide) {
+  view.make(240, 130, background);
+  setView(20, 10, 219, 109, 0, 1);  // 200 x 100
+  menu->clickHook = recordClick;
+  const struct {
+    int flags, side;
+    int x, y;  // the mouse in the window
+    int hover;
+    std::vector<int> anchor;  // given to the click hook; {777}: no row set it
+  } cases[] = {
+      // From the left: block (10, 5)-(95, 67), bar 36..95, as before but moved.
+      {1, -1, 20 + 36, 10 + 8, 0x25, {9, 5, 16, -1}},
+      {1, 0, 20 + 95, 10 + 60, 0x42, {96, 56, 67, 0}},
+      {1, -1, 36, 8, 0, {777}},            // the view's own coordinates: off the menu
+      {1, -1, 20 + 35, 10 + 8, 0, {777}},  // one left of the bar
+      // From the right edge: left = 200 - 10 - 86 = 104, block (104, 5)-(189, 67),
+      // bar 130..189, middle zone 154..165.
+      {0x11, -1, 20 + 130, 10 + 5, 0x25, {103, 5, 16, -1}},
+      {0x11, 1, 20 + 160, 10 + 16, 0x20, {190, 5, 16, 1}},
+      {0x11, 1, 20 + 189, 10 + 67, 0x42, {190, 56, 67, 1}},
+      {0x11, 1, 20 + 190, 10 + 67, 0, {777}},
+      {0x11, 1, 20 + 60, 10 + 8, 0, {777}},  // where the left-placed bar was
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(testing::Message()
+                 << std::hex << c.flags << std::dec << " at " << c.x << "," << c.y);
+    menu->Place(10, 5, c.flags);
+    menu->hoverAnchor[3] = c.side;
+    menu->hoverAnchor[0] = 777;
+    hoverAt(c.x, c.y);
+    EXPECT_EQ(menu->hoverId, c.hover);
+    clicks.clear();
+    menu->Press();
+    EXPECT_EQ(input.keyHeld[c.hover & 0xFF], c.hover ? 1 : 0);
+    ASSERT_EQ(clicks.size(), 4u);
+    clicks.resize(c.anchor.size());
+    EXPECT_EQ(clicks, c.anchor);
+    menu->Release();
+    resetInput();
+  }
+}
+
+// Hover "Exit", move off the menu and click before a frame is drawn: nothing fires.
+TEST_F(MouseMenu, APressOffTheBarAreaSendsNoKey) {
+  hoverAt(50, 60);
+  ASSERT_EQ(menu->hoverId, 0x42);
+  mouseMove(150, 90);
+  menu->Press();
+  EXPECT_EQ(input.keyHeld[0x42], 0);
+  menu->Release();
+  EXPECT_EQ(input.keyReleased[0x42], 0);
 }
 
 TEST_F(MouseMenu, FullTablesAndMissingTextsAreRefused) {

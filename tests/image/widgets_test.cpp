@@ -89,6 +89,7 @@ TEST_F(Widgets, ListMeasuresAndLaysOutEveryDirection) {
     int flags;
     int blockW, blockH;
     int ax, ay, bx, by;
+    int blockY0 = 3;
   } cases[] = {
       {0x4001, 8, 34, 2, 3, 2, 17},    // 10 + 4 + 20 high
       {0xC001, 8, 34, 2, 3, 2, 17},    // both columns: from the top
@@ -102,13 +103,19 @@ TEST_F(Widgets, ListMeasuresAndLaysOutEveryDirection) {
       {0x0801, 18, 20, 2, 7, 12, 2},   // centre row 3 + 19 / 2 = 12, less half height
       {0x0C01, 18, 20, 2, 13, 12, 3},  // bottoms at 22
       {0x1001, 18, 20, 14, 3, 2, 3},   // right to left from 19
+      // Anchored at the bottom (60 - 3 - h) or the centre (3 + 30 - h / 2): the items
+      // go where the block is.
+      {0x0041, 18, 20, 2, 37, 12, 37, 37},
+      {0x0081, 18, 20, 2, 23, 12, 23, 23},
+      {0x4041, 8, 34, 2, 23, 2, 37, 23},
+      {0x8081, 8, 34, 2, 40, 2, 16, 16},
   };
   for (const auto& c : cases) {
     list.Place(2, 3, c.flags);
     EXPECT_EQ(list.blockWidth, c.blockW) << std::hex << c.flags;
     EXPECT_EQ(list.blockHeight, c.blockH) << std::hex << c.flags;
     EXPECT_EQ(list.x0, 2);
-    EXPECT_EQ(list.y0, 3);
+    EXPECT_EQ(list.y0, c.blockY0) << std::hex << c.flags;
     EXPECT_EQ(list.items[0]->x0, c.ax) << std::hex << c.flags;
     EXPECT_EQ(list.items[0]->y0, c.ay) << std::hex << c.flags;
     EXPECT_EQ(list.items[1]->x0, c.bx) << std::hex << c.flags;
@@ -196,6 +203,64 @@ TEST_F(Widgets, ScrollStripsRunAlongTheChosenEdge) {
   scroll.Free();
   EXPECT_EQ(scroll.count, 0);
   scroll.SetDirection(0);  // nothing to turn
+}
+
+// Strips resampled by the view's scales: sizes w0 x s + 0.5 truncated, positions
+// scaled by the ratios the resize left, and a vertical scroll that wraps over the
+// scaled height. Rows of the picture differ, so the scroll offset shows; the
+// resample is a plain nearest-pixel one of the test's own.
+TEST_F(Widgets, ScrollStripsUnderScalingKeepTheirScaledSizeAndPlace) {
+  view.make(96, 50, background);
+  PictureData strip = solid(80, 10, 0);
+  for (int y = 0; y < 10; ++y)
+    for (int x = 0; x < 80; ++x) strip.pixels[y * 80 + x] = 0xFF000000u | y << 8 | x;
+  fake_pictures::install({{L"S", strip}});
+  platform.resamplePicture = [](const PictureData& from, int w, int h, PictureData& to) {
+    to = solid(w, h, 0);
+    for (int y = 0; y < h; ++y)
+      for (int x = 0; x < w; ++x)
+        to.pixels[y * w + x] = from.pixels[y * from.height / h * from.width + x * from.width / w];
+    return 1;
+  };
+  const auto source = [&](int x, int y) { return strip.pixels[y * 80 + x]; };
+
+  // Scales 2 (logical 40 x 20 on 80 x 40): 160 x 20 against the left edge at
+  // 3 x 2 + 10, centred on the view's height. Scales 0.5 (logical 160, the height
+  // following the width): 80 x 0.5 + 0.5 and 10 x 0.5 + 0.5 give 40 x 5, below the
+  // top edge at trunc(3 x 0.5 + 5) = 6, centred: 48 - 20 = 28.
+  ScrollSPR twice(10, 5, 80, 40, 40, 20, 0), half(10, 5, 80, 40, 160, -1, 0);
+  const struct {
+    ScrollSPR* scroll;
+    int step, flags;
+    int width, height, x0, y0;
+  } cases[] = {{&twice, 7, 0x0001, 160, 20, 16, 15}, {&half, 1, 0x4001, 40, 5, 28, 6}};
+  for (const auto& c : cases) {
+    ASSERT_EQ(c.scroll->Add(L"S", 3, c.step, c.flags), 0);
+    const BaseSPR& placed = *c.scroll->strips[0];
+    EXPECT_EQ(placed.width, c.width) << c.width;
+    EXPECT_EQ(placed.height, c.height) << c.width;
+    EXPECT_EQ(placed.x0, c.x0) << c.width;
+    EXPECT_EQ(placed.y0, c.y0) << c.width;
+  }
+  // Offsets 0, 7, 14, then 21 - 20 = 1: the top row (15) shows that picture row,
+  // the bottom row (34) the one before it; picture row r is the source's row r / 2.
+  for (const int offset : {0, 7, 14, 1}) {
+    twice.Draw(-1);
+    EXPECT_EQ(view.at(16, 15), source(0, offset / 2)) << offset;
+    EXPECT_EQ(view.at(95, 34), source(39, (offset + 19) % 20 / 2)) << offset;
+    EXPECT_EQ(view.at(15, 15), background);
+  }
+  EXPECT_EQ(view.at(16, 14), background);
+  EXPECT_EQ(view.at(16, 35), background);
+  view.make(96, 50, background);
+  half.Draw(-1);
+  EXPECT_EQ(view.at(28, 6), source(0, 0));
+  EXPECT_EQ(view.at(67, 10), source(78, 8));
+  EXPECT_EQ(view.at(68, 10), background);
+  half.Draw(-1);  // offset 1: the second column first
+  EXPECT_EQ(view.at(28, 6), source(2, 0));
+  EXPECT_EQ(view.at(67, 6), source(0, 0));
+  EXPECT_TRUE(boxes().empty());
 }
 
 TEST_F(Widgets, RampsBuildSampleAndFillRows) {

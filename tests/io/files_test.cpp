@@ -113,6 +113,7 @@ TEST_F(IoTest, TgaRefusesSizesItCannotStore) {
   EXPECT_EQ(tga_begin_write(path("z.tga").c_str(), 0, 1), 0);
   EXPECT_EQ(tga_begin_write(path("z.tga").c_str(), 65536, 1), 0);
   EXPECT_EQ(tga_begin_write(path("z.tga").c_str(), 1, -1), 0);
+  EXPECT_EQ(tga_begin_write(path("z.tga").c_str(), 1, 0), 0) << "a reader refuses no rows";
   EXPECT_FALSE(io_test::fs::exists(folder / "z.tga")) << "refused before the file is made";
   EXPECT_EQ(tga_write_row(&pixel), 0u);
   tga_end_write();
@@ -160,13 +161,25 @@ TEST_F(IoTest, TgaReaderRefusesHostileFiles) {
   tga_end_read();
 }
 
-// A path without any dot gets the extension; a dot anywhere, a folder's too, keeps it.
-TEST_F(IoTest, SaveDialogAddsTheExtensionOnlyToPathsWithoutADot) {
+// A name without a dot gets the extension, wherever else dots stand in the path.
+TEST_F(IoTest, SaveDialogAddsTheExtensionOnlyToNamesWithoutADot) {
   const std::wstring longest(2043, L'a'), tooLong(2044, L'a');
-  const std::vector<std::wstring> answers = {
-      L"C:\\Pics\\wave", L"C:\\Pics\\wave.bmp", L"C:\\My.Pics\\wave", L"", longest, tooLong};
+  // Only the last component's dot counts. '/' separates folders everywhere, '\\' on
+  // Windows only.
+  const std::vector<std::wstring> answers = {L"/home/jane.doe/wave",
+                                             L"/pics/wave.bmp",
+                                             L"wave",
+                                             L"C:\\My.Pics\\wave",
+                                             L"",
+                                             longest,
+                                             tooLong};
   configure(answers);
-  const wchar_t* expected[] = {L"C:\\Pics\\wave.png", L"C:\\Pics\\wave.bmp", L"C:\\My.Pics\\wave",
+  const wchar_t* expected[] = {L"/home/jane.doe/wave.png", L"/pics/wave.bmp", L"wave.png",
+#ifdef _WIN32
+                               L"C:\\My.Pics\\wave.png",
+#else
+                               L"C:\\My.Pics\\wave",  // one name, with a dot in it
+#endif
                                nullptr};
   for (const wchar_t* want : expected) {
     const wchar_t* got = choose_save_file(L"Save", L".png", L"PNG\0*.png\0");

@@ -104,8 +104,9 @@ TEST_F(IoTest, SettingsSaveLeavesTheOldFileWhenItCannotWrite) {
   EXPECT_EQ(readBytes("keep.ini"), "4 4\0"s);
 }
 
-// The folder as the command line names it, the base name, ".ini"; on Windows only
-// the backslash separates, and with none only the first character remains.
+// The folder as the command line names it, up to its last separator ('\\' or '/'
+// as on Windows), the base name, ".ini". A program named without a folder leaves the
+// folder to the platform (the program's own; here "<own>\\").
 TEST_F(IoTest, SettingsDefaultPathFollowsTheProgramPath) {
   struct Case {
     std::wstring program, expected;
@@ -113,11 +114,17 @@ TEST_F(IoTest, SettingsDefaultPathFollowsTheProgramPath) {
   const Case cases[] = {
       {L"C:\\Apps\\Sea.scr", L"C:\\Apps\\Sea.ini"},
       {L"C:\\Apps\\my.sea.scr", L"C:\\Apps\\my.ini"},
-      {L"Sea.scr", L"SSea.ini"},
+      {L"Sea.scr", L"<own>\\Sea.ini"},
+      {L"BrinemereDemo", L"<own>\\BrinemereDemo.ini"},
       {L"\\Sea.scr", L"\\Sea.ini"},
+      {L"C:/Apps/Sea.scr", L"C:/Apps/Sea.ini"},
+      {L"C:\\Apps/tools\\Sea.scr", L"C:\\Apps/tools\\Sea.ini"},
+      {L"..\\Sea", L"..\\Sea.ini"},
   };
-  ShellSandbox sandbox;  // backslash only, as on Windows
-  platform.settingsFolder = [](const std::wstring& folder) { return folder; };
+  ShellSandbox sandbox;  // separators as on Windows
+  platform.settingsFolder = [](const std::wstring& folder) {
+    return folder.empty() ? std::wstring(L"<own>\\") : folder;
+  };
   platform.commandLineArguments = [] { return fake->arguments; };
   for (const Case& c : cases) {
     fake->arguments = {c.program};

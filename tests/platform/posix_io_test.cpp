@@ -107,17 +107,20 @@ TEST_F(PosixFiles, SpecialFoldersComeFromTheUserDirsFile) {
   EXPECT_EQ(special_folder_path(CSIDL_PROFILE, path), 0);
 }
 
-// Beside the program when its folder is writable, else in the XDG config folder.
+// Beside the program when its folder is writable, else in the XDG config folder. A
+// program named without a folder lies in the folder of its file: this test's.
 TEST_F(PosixFiles, SettingsLiveBesideTheProgramOrInTheConfigFolder) {
   ScopedEnv config("XDG_CONFIG_HOME", (root / "config").string());
   fs::create_directories(root / "bin");
+  const fs::path own = fs::read_symlink("/proc/self/exe").parent_path();
   struct Case {
     std::string program, settings;
   };
   const Case cases[] = {
       {(root / "bin" / "tide.bin").string(), (root / "bin" / "tide.ini").string()},
       {"/no/such/folder/tide", (root / "config" / "brinemere" / "tide.ini").string()},
-      {"tide", (root / "config" / "brinemere" / "tide.ini").string()},  // no folder named
+      {"tide", (own / "tide.ini").string()},
+      {"bin\\tide", (own / "bin\\tide.ini").string()},  // one name: '\\' is no separator
   };
   for (const Case& c : cases) {
     headless::Options options;

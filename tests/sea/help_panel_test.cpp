@@ -4,7 +4,11 @@
 
 #include <gtest/gtest.h>
 
+#include <atomic>
+#include <chrono>
 #include <cstdint>
+#include <string>
+#include <thread>
 #include <vector>
 
 #include "platform/headless/headless.h"
@@ -90,8 +94,23 @@ TEST_F(Panel, LiesInTheMiddleDarkensTheSceneAndPrintsTheKeys) {
     EXPECT_EQ(at(midX, c.y1 + 1), pattern(midX, c.y1 + 1));
     EXPECT_EQ(rgb(at(c.x0 + 5, midY)), darkened(pattern(c.x0 + 5, midY)));
     EXPECT_EQ(rgb(at(midX, c.y1 - 3)), darkened(pattern(midX, c.y1 - 3)));
-    // The text: 9 lines, the widest the 89 full stops (89 + 88 gaps), the first
-    // "Control Keys:" (59 of advances + 12 gaps); 10 + 8 x (4 + 10) rows.
+    // The rounded corners, radius 20: at the top left the arc's centre is (x0 + 20,
+    // y0 + 20). Pixel (x0 + 7, y0 + 7) lies whole within 13.5 x sqrt 2 = 19.1 of it
+    // (inside even the chords, which sag 0.1 below the arc at 32 points a turn);
+    // (x0 + 5, y0 + 5) lies whole beyond 14.5 x sqrt 2 = 20.5. Mirrored likewise at
+    // the bottom right.
+    EXPECT_EQ(rgb(at(c.x0 + 7, c.y0 + 7)), darkened(pattern(c.x0 + 7, c.y0 + 7)));
+    EXPECT_EQ(at(c.x0 + 5, c.y0 + 5), pattern(c.x0 + 5, c.y0 + 5));
+    EXPECT_EQ(rgb(at(c.x1 - 7, c.y1 - 7)), darkened(pattern(c.x1 - 7, c.y1 - 7)));
+    EXPECT_EQ(at(c.x1 - 5, c.y1 - 5), pattern(c.x1 - 5, c.y1 - 5));
+    // The text, whole (the heading spelt right), then its layout: 9 lines, the widest
+    // the 89 full stops (89 + 88 gaps), the first "Control Keys:" (59 of advances +
+    // 12 gaps); 10 + 8 x (4 + 10) rows.
+    ASSERT_NE(helpFont->text, nullptr);
+    EXPECT_EQ(std::string(helpFont->text),
+              "Control Keys:\n\nEnter - Color\nCursor Left, Right - Direction\n"
+              "Cursor Up, Down - Waves Force\nSpace - Off/On White Horses\n" +
+                  std::string(89, '.') + "\nF1 - hide/show Help\nEsc - Exit");
     EXPECT_EQ(helpFont->lineCount, 9);
     EXPECT_EQ(helpFont->lineWidth[0], 71);
     EXPECT_EQ(helpFont->lineWidth[6], 177);
@@ -123,6 +142,33 @@ TEST_F(Panel, ShowsForTwoHundredFiftyFramesThenStaysAway) {
   }
   EXPECT_EQ(shown, 250);
   EXPECT_EQ(helpFrames, 0);
+}
+
+// F1 on the main thread toggles the counter while frames count it down. The count
+// must never go below 0: a -1 would never reach 0 again and keep the panel up.
+TEST_F(Panel, AnF1DuringTheCountdownNeverLeavesItBelowZero) {
+  view(16, 16, 16, 16);
+  releaseHelpFont();  // the text takes most of a frame's time and is not in question
+  std::atomic<bool> stop{false}, negative{false};
+  std::thread keys([&] {
+    while (!stop) {
+      const int seen = helpFrames;
+      if (seen < 0) negative = true;
+      helpFrames = seen != 0 ? 0 : 250;  // what the key handler does on F1
+    }
+  });
+  // The race is rare: up to 100000 frames that drew (so the loop does not end before
+  // the thread runs), or a second.
+  const auto end = std::chrono::steady_clock::now() + std::chrono::seconds(1);
+  for (int drawn = 0; drawn < 100000 && !negative && std::chrono::steady_clock::now() < end;) {
+    drawHelpPanel();
+    drawn += helpDrawn;
+    restoreHelpBackground();
+    if (helpFrames < 0) negative = true;
+  }
+  stop = true;
+  keys.join();
+  EXPECT_FALSE(negative);
 }
 
 }  // namespace

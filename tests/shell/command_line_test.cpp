@@ -224,19 +224,21 @@ TEST(PreviewPainter, DefaultPaintsTheGreyCard) {
   EXPECT_EQ(fake->calls, expected);
 }
 
-// Elsewhere than on Windows a slash separates folders too, so a program started
-// from a folder of the search path or as ./brinemere keeps its name.
+// Windows takes a slash for a backslash; elsewhere only the slash separates, so a
+// program started from a folder of the search path or as ./brinemere keeps its name.
 TEST_F(ProgramName, FolderSeparatorsAreTheSystemsOwn) {
   struct Case {
     std::wstring path, name;
   };
 #ifdef _WIN32
-  const Case cases[] = {{L"C:\\bin\\brinemere.scr", L"brinemere"}, {L"./brinemere", L""}};
+  const Case cases[] = {{L"C:\\bin\\brinemere.scr", L"brinemere"},
+                        {L"./brinemere", L"brinemere"},
+                        {L"C:/bin/x.y\\tide.scr", L"tide"}};
 #else
   const Case cases[] = {{L"/usr/bin/brinemere", L"brinemere"},
                         {L"./brinemere", L"brinemere"},
                         {L"../x.y/tide.bin", L"tide"},
-                        {L"C:\\bin\\brinemere.scr", L"brinemere"}};
+                        {L"C:\\bin\\brinemere.scr", L"C:\\bin\\brinemere"}};
 #endif
   for (const Case& c : cases) {
     headless::Options options;

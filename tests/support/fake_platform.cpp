@@ -60,7 +60,7 @@ void FakePlatform::install() {
     return 0;
   };
   // Paths as Windows writes them: only the backslash separates folders.
-  platform.isFolderSeparator = [](wchar_t c) { return c == L'\\' ? 1 : 0; };
+  platform.isFolderSeparator = [](wchar_t c) { return c == L'\\' || c == L'/' ? 1 : 0; };
   platform.postQuitMessage = [](int code) { record("PostQuitMessage " + n(code)); };
   platform.sendMessage = [](Handle w, std::uint32_t m, WParam wp, LParam lp) -> LResult {
     return recorded(

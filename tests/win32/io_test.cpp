@@ -7,10 +7,12 @@
 #include <cstdint>
 #include <cstring>
 #include <string>
+#include <vector>
 
 #include "io/io.h"
 #include "platform/platform.h"
 #include "platform/win32/win32.h"
+#include "shell/shell.h"
 
 #include <windows.h>
 
@@ -85,6 +87,48 @@ TEST_F(Win32Io, SpecialFoldersAndProcessors) {
   detect_cpu();
   EXPECT_GE(cpuInfo.processors, 1);
   EXPECT_EQ(cpuInfo.sse2, 1);
+}
+
+// Settings lie beside the program where it may write; elsewhere (Program Files,
+// System32) in %APPDATA%\\Brinemere\\. Wine's Z: is the Unix root, and no one, root
+// included, can make a file in /proc. The settings are saved and read back through
+// the default path, as the demo does.
+TEST_F(Win32Io, SettingsFallBackToTheUserFolderWhereTheProgramsFolderIsNotWritable) {
+  wchar_t appData[MAX_PATH], temp[MAX_PATH];
+  ASSERT_NE(special_folder_path(CSIDL_APPDATA, appData), 0);
+  ASSERT_NE(GetTempPathW(MAX_PATH, temp), 0u);  // ends with a backslash
+  wchar_t self[MAX_PATH];
+  const DWORD n = GetModuleFileNameW(nullptr, self, MAX_PATH);
+  ASSERT_GT(n, 0u);
+  std::wstring own(self, n);
+  own.resize(own.find_last_of(L'\\') + 1);
+  const std::wstring fallback = std::wstring(appData) + L"\\Brinemere\\";
+  RemoveDirectoryW(fallback.c_str());  // made on demand
+  static std::wstring program;
+  platform.commandLineArguments = [] { return std::vector<std::wstring>{program}; };
+  const struct {
+    std::wstring program, folder;
+  } cases[] = {
+      {std::wstring(temp) + L"Tide.scr", temp},  // beside the program
+      {L"Z:\\proc\\Tide.scr", fallback},
+      {L"Z:/proc/Tide.scr", fallback},
+      {L"Tide.exe", own},  // no folder named: the program's own
+  };
+  for (const auto& c : cases) {
+    program = c.program;
+    extractProgramName();
+    const std::wstring ini = c.folder + L"Tide.ini";
+    DeleteFileW(ini.c_str());
+    SCOPED_TRACE(std::string(c.program.begin(), c.program.end()));
+    EXPECT_EQ(std::wstring(settings_default_path()), ini);
+    EXPECT_EQ(settings_load(nullptr), 0);  // as a program starts: none yet
+    settings_clear();
+    settings_append_int(42);
+    EXPECT_EQ(settings_save(), 3);
+    EXPECT_EQ(settings_load(nullptr), 3);
+    EXPECT_EQ(settings_read_int(0), 42);
+    EXPECT_TRUE(DeleteFileW(ini.c_str())) << "saved where it was said to be";
+  }
 }
 
 }  // namespace

@@ -2,7 +2,8 @@
 // backends on Linux. A file handle is the descriptor plus one (0 stays "none").
 //
 // Where things live, following the XDG base-directory and user-directory rules:
-// - settings: beside the program when its folder is writable, else in
+// - settings: beside the program (in the folder the command line names, else the
+//   one its file lies in) when that folder is writable, else in
 //   $XDG_CONFIG_HOME/brinemere/ (default ~/.config/brinemere/), made on demand;
 // - special folders: the user directories of $XDG_CONFIG_HOME/user-dirs.dirs (or
 //   the variables of the same names when the file does not set them), with the
@@ -105,7 +106,8 @@ int deleteFile(const wchar_t* path) {
   return narrowPath(path, name) && ::unlink(name.c_str()) == 0 ? 1 : 0;
 }
 
-int isFolderSeparator(wchar_t c) { return c == L'/' || c == L'\\' ? 1 : 0; }
+// A backslash is an ordinary character in a POSIX file name.
+int isFolderSeparator(wchar_t c) { return c == L'/' ? 1 : 0; }
 
 // ---- folders -----------------------------------------------------------------------
 
@@ -136,16 +138,27 @@ bool makeFolders(const std::string& path) {
   return ::stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+// The folder of the running program's file, with its final slash; empty when the
+// system does not say.
+std::wstring ownFolder() {
+  std::string path(4096, '\0');
+  const ssize_t n = ::readlink("/proc/self/exe", path.data(), path.size());
+  if (n <= 0 || static_cast<std::size_t>(n) >= path.size()) return L"";
+  path.resize(static_cast<std::size_t>(n));
+  return wideFromUtf8(path.substr(0, path.find_last_of('/') + 1));
+}
+
 std::wstring settingsFolder(const std::wstring& programFolder) {
+  const std::wstring named = programFolder.empty() ? ownFolder() : programFolder;
   std::string folder;
   struct stat info {};
-  if (!programFolder.empty() && isFolderSeparator(programFolder.back()) &&
-      utf8FromWide(programFolder, folder) && ::stat(folder.c_str(), &info) == 0 &&
-      S_ISDIR(info.st_mode) && ::access(folder.c_str(), W_OK) == 0) {
-    return programFolder;
+  if (!named.empty() && isFolderSeparator(named.back()) && utf8FromWide(named, folder) &&
+      ::stat(folder.c_str(), &info) == 0 && S_ISDIR(info.st_mode) &&
+      ::access(folder.c_str(), W_OK) == 0) {
+    return named;
   }
   const std::string config = xdgFolder("XDG_CONFIG_HOME", "/.config");
-  if (config.empty() || !makeFolders(config + "/brinemere")) return programFolder;
+  if (config.empty() || !makeFolders(config + "/brinemere")) return named;
   return wideFromUtf8(config + "/brinemere/");
 }
 

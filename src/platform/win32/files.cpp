@@ -10,6 +10,7 @@
 #include <shlobj.h>
 
 #include <cstring>
+#include <string>
 
 namespace {
 
@@ -73,6 +74,45 @@ int specialFolderPath(int folderId, wchar_t* path, std::size_t capacity) {
   return 1;
 }
 
+// The folder of the running program's file, with its final separator.
+std::wstring ownFolder() {
+  std::wstring path(32768, L'\0');
+  const DWORD n = GetModuleFileNameW(nullptr, path.data(), static_cast<DWORD>(path.size()));
+  if (n == 0 || n >= path.size()) return L"";
+  path.resize(n);
+  const std::size_t separator = path.find_last_of(L"\\/");
+  return separator == std::wstring::npos ? L"" : path.substr(0, separator + 1);
+}
+
+// Whether a file can be made in the folder: its attributes do not say (a folder's
+// read-only flag means something else), its access rights are hard to read, so a
+// hidden file is made and deleted again.
+bool canWriteIn(const std::wstring& folder) {
+  const std::wstring probe = folder + L"~brinemere-" + std::to_wstring(GetCurrentProcessId());
+  const HANDLE file = CreateFileW(
+      probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+      FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+  if (file == INVALID_HANDLE_VALUE) return false;
+  CloseHandle(file);
+  return true;
+}
+
+// Beside the program when it may write there; Program Files and System32, where an
+// installed saver lies, are not writable for most users.
+std::wstring settingsFolder(const std::wstring& programFolder) {
+  const std::wstring named = programFolder.empty() ? ownFolder() : programFolder;
+  if (!named.empty() && canWriteIn(named)) return named;
+  wchar_t appData[MAX_PATH];
+  if (!specialFolderPath(CSIDL_APPDATA, appData, MAX_PATH)) return named;
+  const std::wstring folder = std::wstring(appData) + L"\\Brinemere";
+  CreateDirectoryW(folder.c_str(), nullptr);  // fails when it exists already
+  const DWORD attributes = GetFileAttributesW(folder.c_str());
+  if (attributes == INVALID_FILE_ATTRIBUTES || !(attributes & FILE_ATTRIBUTE_DIRECTORY)) {
+    return named;
+  }
+  return folder + L"\\";
+}
+
 // A fixed block: locking it gives back its own address.
 void* globalAlloc(std::size_t size) {
   const HGLOBAL block = GlobalAlloc(GMEM_FIXED | GMEM_ZEROINIT, size ? size : 1);
@@ -105,8 +145,8 @@ void installWin32Files(Platform& p) {
     return MoveFileExW(from, to, MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) ? 1 : 0;
   };
   p.deleteFile = [](const wchar_t* path) { return DeleteFileW(path) ? 1 : 0; };
-  p.isFolderSeparator = [](wchar_t c) { return c == L'\\' ? 1 : 0; };
-  p.settingsFolder = [](const std::wstring& programFolder) { return programFolder; };
+  p.isFolderSeparator = [](wchar_t c) { return c == L'\\' || c == L'/' ? 1 : 0; };
+  p.settingsFolder = settingsFolder;
   p.specialFolderPath = specialFolderPath;
   p.globalAlloc = globalAlloc;
   p.globalFree = globalFree;
