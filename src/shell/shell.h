@@ -95,6 +95,10 @@ void autoHideTick();
 void registerFramework();  // the framework's part of the registration step
 // The program: name, command line, the window or preview child, the message loop.
 int shellMain(Handle instance, int showCommand);
+// The whole start of a program: the framework's registration, then `registerApp`,
+// then `adjust` when given, then the shell. Returns the shell's exit code.
+int runApplication(void (*registerApp)(), Handle instance, int showCommand,
+                   void (*adjust)() = nullptr);
 void extractProgramName();
 int parseCommandLine();  // 1: end at once
 void startProcessThread();
