@@ -12,7 +12,7 @@
 include(CMakePackageConfigHelpers)
 
 set(BRINE_PUBLIC_HEADERS
-  platform/platform.h platform/common/resources.h platform/common/surface_memory.h
+  platform/platform.h platform/common/resources.h platform/common/canvas.h
   platform/headless/headless.h
   shell/shell.h shell/shared_word.h shell/pacing.h shell/monitors.h
   surface/surface.h surface/saved_rects.h
@@ -33,7 +33,19 @@ else()
   list(APPEND _backends brine_platform_codecs brine_platform_sdl)
 endif()
 
-set(_include include/brinemere)
+# The Windows zip holds the saver at its top and the package in a folder of its own.
+set(_root "")
+if(WIN32)
+  set(_root sdk/)
+endif()
+set(_include ${_root}include/brinemere)
+# Debian keeps architecture-dependent files in the multiarch folder.
+set(_libdir ${_root}lib)
+set(PC_PREFIX "\${pcfiledir}/../..")
+if(CMAKE_LIBRARY_ARCHITECTURE AND NOT WIN32)
+  set(_libdir lib/${CMAKE_LIBRARY_ARCHITECTURE})
+  set(PC_PREFIX "\${pcfiledir}/../../..")
+endif()
 foreach(_header IN LISTS BRINE_PUBLIC_HEADERS)
   get_filename_component(_dir ${_header} DIRECTORY)
   install(FILES ${PROJECT_SOURCE_DIR}/src/${_header} DESTINATION ${_include}/${_dir}
@@ -55,7 +67,7 @@ endif()
 # Applications include <brinemere/...>; the headers include each other from the
 # folder inside. Their own code keeps the determinism flags of the framework's.
 target_include_directories(brine_framework INTERFACE
-  $<INSTALL_INTERFACE:include> $<INSTALL_INTERFACE:${_include}>)
+  $<INSTALL_INTERFACE:${_root}include> $<INSTALL_INTERFACE:${_include}>)
 target_compile_options(brine_framework INTERFACE $<INSTALL_INTERFACE:-ffp-contract=off>)
 if(CMAKE_SIZEOF_VOID_P EQUAL 4)
   target_compile_options(brine_framework INTERFACE $<INSTALL_INTERFACE:-msse2 -mfpmath=sse>)
@@ -66,12 +78,12 @@ if(WIN32)
     $<INSTALL_INTERFACE:-static -static-libgcc -static-libstdc++>)
 endif()
 
-set(_cmake_dir lib/cmake/Brinemere)
+set(_cmake_dir ${_libdir}/cmake/Brinemere)
 install(TARGETS brine_framework ${_backends} EXPORT BrinemereTargets
-  ARCHIVE DESTINATION lib COMPONENT framework EXCLUDE_FROM_ALL)
+  ARCHIVE DESTINATION ${_libdir} COMPONENT framework EXCLUDE_FROM_ALL)
 install(EXPORT BrinemereTargets NAMESPACE Brinemere:: DESTINATION ${_cmake_dir}
   COMPONENT framework EXCLUDE_FROM_ALL)
-set(BRINE_STOCK_DIR share/brinemere)
+set(BRINE_STOCK_DIR ${_root}share/brinemere)
 configure_package_config_file(${PROJECT_SOURCE_DIR}/cmake/package/BrinemereConfig.cmake.in
   ${CMAKE_CURRENT_BINARY_DIR}/package/BrinemereConfig.cmake INSTALL_DESTINATION ${_cmake_dir}
   PATH_VARS BRINE_STOCK_DIR)
@@ -91,11 +103,18 @@ install(FILES ${PROJECT_SOURCE_DIR}/cmake/package/stock.txt
   DESTINATION ${BRINE_STOCK_DIR} COMPONENT framework EXCLUDE_FROM_ALL)
 
 if(NOT WIN32)
+  # libbrinemere-dev carries the copyright and changelog of every Debian package
+  # (package.cmake gzips the changelog).
+  install(FILES ${PROJECT_SOURCE_DIR}/resources/linux/copyright
+    ${CMAKE_CURRENT_BINARY_DIR}/doc/changelog.gz DESTINATION share/doc/libbrinemere-dev
+    COMPONENT framework EXCLUDE_FROM_ALL)
+
   # pkg-config: brinemere (the framework) and one file per backend that adds it.
   set(_pc ${CMAKE_CURRENT_BINARY_DIR}/package)
   set(PC_NAME brinemere)
   set(PC_SUMMARY "the Brinemere 2D framework (link a backend too)")
   set(PC_REQUIRES "")
+  set(PC_LIBDIR ${_libdir})
   set(PC_LIBS "-lbrine_framework")
   configure_file(${PROJECT_SOURCE_DIR}/cmake/package/brinemere.pc.in ${_pc}/brinemere.pc @ONLY)
   set(PC_REQUIRES "brinemere, libpng, libjpeg, libtiff-4, zlib")
@@ -110,5 +129,20 @@ if(NOT WIN32)
   set(PC_LIBS "-lbrine_platform_sdl ${PC_CODECS}")
   configure_file(${PROJECT_SOURCE_DIR}/cmake/package/brinemere.pc.in ${_pc}/brinemere-sdl.pc @ONLY)
   install(FILES ${_pc}/brinemere.pc ${_pc}/brinemere-headless.pc ${_pc}/brinemere-sdl.pc
-    DESTINATION lib/pkgconfig COMPONENT framework EXCLUDE_FROM_ALL)
+    DESTINATION ${_libdir}/pkgconfig COMPONENT framework EXCLUDE_FROM_ALL)
+endif()
+
+# The API reference: `docs` writes HTML from the public headers' comments with
+# Debian's doxygen; an undocumented public name fails it.
+find_program(BRINE_DOXYGEN doxygen)
+if(BRINE_DOXYGEN)
+  set(DOXYGEN_OUT ${CMAKE_CURRENT_BINARY_DIR}/docs)
+  set(DOXYGEN_INPUT ${BRINE_PUBLIC_HEADERS} platform/sdl/sdl.h platform/win32/win32.h)
+  list(REMOVE_DUPLICATES DOXYGEN_INPUT)
+  list(TRANSFORM DOXYGEN_INPUT PREPEND ${PROJECT_SOURCE_DIR}/src/)
+  list(JOIN DOXYGEN_INPUT " " DOXYGEN_INPUT)
+  configure_file(${PROJECT_SOURCE_DIR}/docs/api/Doxyfile.in ${DOXYGEN_OUT}/Doxyfile @ONLY)
+  add_custom_target(docs COMMAND ${BRINE_DOXYGEN} ${DOXYGEN_OUT}/Doxyfile
+    WORKING_DIRECTORY ${PROJECT_SOURCE_DIR} VERBATIM
+    COMMENT "Writing the API reference to ${DOXYGEN_OUT}/html")
 endif()
