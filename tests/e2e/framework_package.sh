@@ -17,7 +17,7 @@ cleanup() {
   for pid in "${pids[@]}"; do kill "$pid" 2>/dev/null; done
   for pid in "${pids[@]}"; do wait "$pid" 2>/dev/null; done
   [ -n "${WINEPREFIX:-}" ] && timeout 30 wineserver -w
-  e2e_stop_display
+  [ -n "${E2E_XVFB:-}" ] && e2e_stop_display
   rm -rf "$work"
 }
 trap cleanup EXIT
@@ -42,19 +42,24 @@ cmake --install "$build" --component framework --prefix "$prefix" >"$work/log" 2
   e2e_fail "install failed: $(tail -20 "$work/log")"
 
 # ---- the public headers: each compiles alone; only standard headers from outside ----
+# The Windows zip's sdk folder; Debian's multiarch folder for the libraries on Linux.
+top=$prefix
+[ "$target" = windows ] && top=$prefix/sdk
+cmake_dir=$(dirname "$(find "$prefix" -name BrinemereConfig.cmake | head -n 1)")
+[ -f "$cmake_dir/BrinemereConfigVersion.cmake" ] || e2e_fail "no CMake package installed"
 cxx=g++
 [ "$target" = windows ] && cxx=i686-w64-mingw32-g++-posix
-headers=$(cd "$prefix/include" && find brinemere -name '*.h' | sort)
+headers=$(cd "$top/include" && find brinemere -name '*.h' | sort)
 [ "$(echo "$headers" | wc -l)" -ge 20 ] || e2e_fail "too few public headers: $headers"
 for h in $headers; do
   out=$(echo "#include <$h>" | "$cxx" -std=c++20 -Wall -Wextra -Werror -fsyntax-only \
-    -I"$prefix/include" -I"$prefix/include/brinemere" -x c++ - 2>&1) ||
+    -I"$top/include" -I"$top/include/brinemere" -x c++ - 2>&1) ||
     e2e_fail "$h does not compile alone: $out"
   # <name> with no extension or folder is the C++ library; "dir/file.h" must be ours.
-  bad=$(grep -E '^[[:space:]]*#[[:space:]]*include' "$prefix/include/$h" |
+  bad=$(grep -E '^[[:space:]]*#[[:space:]]*include' "$top/include/$h" |
     grep -vE '#[[:space:]]*include[[:space:]]+<[a-z_]+>' |
     sed -nE 's/.*include[[:space:]]+"([^"]+)".*/\1/p;t;s/(.*)/!\1/p' |
-    while read -r inc; do [ -f "$prefix/include/brinemere/$inc" ] || echo "$inc"; done)
+    while read -r inc; do [ -f "$top/include/brinemere/$inc" ] || echo "$inc"; done)
   [ -z "$bad" ] || e2e_fail "$h includes what the package does not hold: $bad"
 done
 
@@ -93,7 +98,7 @@ brinemere_add_resources(demo demo.txt)
 CMAKE
 for program in minimal widgets demo; do
   cmake -S "$work/$program" -B "$work/$program/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    "${configure[@]}" -DBrinemere_DIR="$prefix/lib/cmake/Brinemere" >"$work/log" 2>&1 &&
+    "${configure[@]}" -DBrinemere_DIR="$cmake_dir" >"$work/log" 2>&1 &&
     cmake --build "$work/$program/build" >>"$work/log" 2>&1 ||
     e2e_fail "$program does not build against the package: $(tail -30 "$work/log")"
 done
@@ -102,7 +107,7 @@ mkdir -p "$work/v2"
 printf 'cmake_minimum_required(VERSION 3.25)\nproject(V LANGUAGES CXX)\nfind_package(Brinemere 2.0 REQUIRED)\n' \
   >"$work/v2/CMakeLists.txt"
 cmake -S "$work/v2" -B "$work/v2/build" "${configure[@]}" \
-  -DBrinemere_DIR="$prefix/lib/cmake/Brinemere" >/dev/null 2>&1 &&
+  -DBrinemere_DIR="$cmake_dir" >/dev/null 2>&1 &&
   e2e_fail "find_package(Brinemere 2.0) accepted version 1"
 
 if [ "$target" = linux ]; then
@@ -148,7 +153,7 @@ int main() {
   return 0;
 }
 CPP
-  export PKG_CONFIG_PATH=$prefix/lib/pkgconfig
+  export PKG_CONFIG_PATH=$(dirname "$(find "$prefix" -name brinemere.pc)")
   # shellcheck disable=SC2046
   g++ -std=c++20 -Wall -Wextra -Werror -o "$work/one" "$work/one.cpp" \
     $(pkg-config --cflags --libs brinemere-headless) >"$work/log" 2>&1 ||
