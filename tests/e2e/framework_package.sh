@@ -72,9 +72,6 @@ if [ "$target" = windows ]; then
 else
   cp "$root/src/app/main_demo.cpp" "$work/demo/main.cpp"
 fi
-# The demo's pictures and the font, by the names it uses.
-grep -E '^(TYPE_EN_RU|Demo)' "$root/resources/resources.txt" |
-  awk -v dir="$root/resources" '{print $1, $2, dir "/" $3}' >"$work/demo/demo.txt"
 cat >"$work/demo/CMakeLists.txt" <<'CMAKE'
 cmake_minimum_required(VERSION 3.25)
 project(DemoCopy LANGUAGES CXX)
@@ -94,11 +91,12 @@ else()
 endif()
 target_include_directories(demo PRIVATE src)
 target_compile_options(demo PRIVATE -Wall -Wextra -Werror)
-brinemere_add_resources(demo demo.txt)
+brinemere_add_resources(demo ${DEMO_RESOURCES})
 CMAKE
 for program in minimal widgets demo; do
   cmake -S "$work/$program" -B "$work/$program/build" -G Ninja -DCMAKE_BUILD_TYPE=Release \
-    "${configure[@]}" -DBrinemere_DIR="$cmake_dir" >"$work/log" 2>&1 &&
+    "${configure[@]}" -DBrinemere_DIR="$cmake_dir" -DDEMO_RESOURCES="$root/resources/demo.txt" \
+    >"$work/log" 2>&1 &&
     cmake --build "$work/$program/build" >>"$work/log" 2>&1 ||
     e2e_fail "$program does not build against the package: $(tail -30 "$work/log")"
 done
