@@ -92,7 +92,7 @@ write_basic_package_version_file(${CMAKE_CURRENT_BINARY_DIR}/package/BrinemereCo
 install(FILES ${CMAKE_CURRENT_BINARY_DIR}/package/BrinemereConfig.cmake
   ${CMAKE_CURRENT_BINARY_DIR}/package/BrinemereConfigVersion.cmake
   ${PROJECT_SOURCE_DIR}/cmake/package/BrinemereResources.cmake
-  ${PROJECT_SOURCE_DIR}/cmake/embed_resources.cmake
+  ${PROJECT_SOURCE_DIR}/cmake/embed_resources.cmake ${PROJECT_SOURCE_DIR}/cmake/resource_lists.cmake
   DESTINATION ${_cmake_dir} COMPONENT framework EXCLUDE_FROM_ALL)
 
 # The framework's stock pictures, for applications to embed: the bitmap font and
