@@ -30,7 +30,8 @@ if [ "$target" = windows ]; then
   exe=.exe
 else
   build=$root/build/release
-  backends="brine_platform_sdl brine_platform_headless"
+  # The dev package's doc folder takes the gzipped changelog.
+  backends="brine_platform_sdl brine_platform_headless brine_package_doc"
   configure=()
   exe=
 fi
