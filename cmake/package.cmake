@@ -26,6 +26,11 @@ if(WIN32)
   set(CPACK_GENERATOR ZIP)
   set(CPACK_SYSTEM_NAME win32)
   set(CPACK_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  # One zip: the saver at its top, the framework package in sdk/.
+  set(CPACK_ARCHIVE_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
+  set(CPACK_COMPONENT_INCLUDE_TOPLEVEL_DIRECTORY ON)
+  set(CPACK_COMPONENTS_ALL Unspecified framework)
 else()
   # What every Debian package carries in its doc folder; the changelog gzipped
   # without a time stamp like the man pages.
@@ -55,6 +60,24 @@ draws into a window XScreenSaver gives it (-root, -window-id), and comes with
 brinemere-render, which draws the same frames without a display and writes
 them as PNG pictures, an animated GIF or a YUV4MPEG2 stream for video
 encoders.")
+
+  # A second package from the same build: the framework for other programs.
+  set(CPACK_DEB_COMPONENT_INSTALL ON)
+  set(CPACK_COMPONENTS_ALL Unspecified framework)
+  set(CPACK_DEBIAN_UNSPECIFIED_PACKAGE_NAME brinemere)
+  set(CPACK_DEBIAN_FRAMEWORK_PACKAGE_NAME libbrinemere-dev)
+  set(CPACK_DEBIAN_FRAMEWORK_PACKAGE_SECTION libdevel)
+  set(CPACK_DEBIAN_FRAMEWORK_PACKAGE_SHLIBDEPS OFF)
+  # Static libraries: a program links the backends' libraries itself.
+  set(CPACK_DEBIAN_FRAMEWORK_PACKAGE_DEPENDS
+    "libsdl2-dev, libx11-dev, libpng-dev, libgif-dev, libjpeg-dev, libtiff-dev, zlib1g-dev")
+  set(CPACK_DEBIAN_FRAMEWORK_DESCRIPTION "2D framework of the Brinemere screen saver
+The framework under the Brinemere screen saver, for programs of one's own:
+an application shell with a process thread and frame pacing, a software back
+buffer, ten blend modes, an anti-aliased polygon rasterizer and shapes, noise,
+pictures and sprite widgets, a bitmap font, a mouse menu, files and the
+clipboard. Static libraries for the framework and its SDL2 and headless
+backends, headers, a CMake package and pkg-config files.")
 endif()
 
 include(CPack)

@@ -1,8 +1,8 @@
 // brinemere-demo: the widget demo on Linux (SDL2), on the same shell as brinemere.
 
-#include "app/program.h"
 #include "demo/demo_scene.h"
 #include "platform/sdl/sdl.h"
+#include "shell/shell.h"
 
 int main(int argc, char** argv) {
   if (!sdl::start(argc, argv)) return 1;

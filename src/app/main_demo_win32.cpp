@@ -1,8 +1,8 @@
 // BrinemereDemo.exe: the widget demo on Windows, started like Brinemere.scr.
 
-#include "app/program.h"
 #include "demo/demo_scene.h"
 #include "platform/win32/win32.h"
+#include "shell/shell.h"
 
 extern "C" int __stdcall wWinMain(void* instance, void* previousInstance, wchar_t* commandLine,
                                   int showCommand) {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "platform/platform.h"
+#include "shell/shell.h"
 
 // The application's part of the registration step.
 void registerApplication();
@@ -9,10 +10,6 @@ void registerApplication();
 // Runs the registration step (framework, then application), then `adjust` when
 // given, then the shell.
 int runProgram(Handle instance, int showCommand, void (*adjust)() = nullptr);
-
-// The same start for any application's registration (the widget demo has its own).
-int runApplication(void (*registerApp)(), Handle instance, int showCommand,
-                   void (*adjust)() = nullptr);
 
 // An `adjust` for the frame renderer, golden frames and benchmarks: no splash, so
 // the first frame presented is the scene's first.

@@ -10,14 +10,15 @@
 #include "image/base_spr.h"
 
 // ---- DrawFlags bits 8-9: how each line sits inside the block -----------------------
-constexpr int lineAlignMask = 0x300;
-constexpr int lineAlignCentre = 0x100;
-constexpr int lineAlignRight = 0x200;  // 0 and 0x300 align left
+constexpr int lineAlignMask = 0x300;    // the line alignment's bits
+constexpr int lineAlignCentre = 0x100;  // each line centred in the block
+constexpr int lineAlignRight = 0x200;   // 0 and 0x300 align left
 
 constexpr int fontCodes = 256;           // cells in the picture, advances in the table
 constexpr int fontLineLimit = 256;       // lines laid out at most; the rest is cut off
 constexpr int narrowTextCapacity = 256;  // bytes of a NarrowText buffer, terminator included
 
+// A bitmap font and the block of text it last laid out.
 class FontSPR {
  public:
   int blockWidth = 0, blockHeight = 0;  // the laid-out block at scale 1

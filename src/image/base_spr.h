@@ -12,33 +12,35 @@
 #include "blend/color.h"
 
 // ---- DrawFlags: bits 0-3 blend mode, 4-5 horizontal anchor, 6-7 vertical, 8-9 text --
-constexpr int drawModeMask = 0x0F;
+constexpr int drawModeMask = 0x0F;   // the blend mode's bits
 constexpr int anchorRight = 0x10;    // x counts from the right edge of the view
 constexpr int anchorCentreX = 0x20;  // x counts from the view's centre
 constexpr int anchorBottom = 0x40;   // y counts from the bottom edge
 constexpr int anchorCentreY = 0x80;  // y counts from the view's centre
 
 // ---- pending load options: consumed and reset by every load ------------------------
+// Options the next load takes, then resets.
 struct PendingLoad {
   Color tint = 0xFFFFFFFF;  // low 24 bits not 0xFFFFFF: each channel c * t >> 8
   int pixelSize = 0;        // becomes the picture's, rounded up to odd (0 stays 0)
-  int gap = 1;
-  int slant = 0;
-  int reportMissing = 1;  // 0: the next missing picture fails silently, once
+  int gap = 1;              // becomes the picture's gap between dots
+  int slant = 0;            // becomes the picture's slant of the dots
+  int reportMissing = 1;    // 0: the next missing picture fails silently, once
 };
-extern PendingLoad pendingLoad;
+extern PendingLoad pendingLoad;  // the one record
 
 // Replaces every picture's own mode in Draw and ScrollDraw when not 0.
 extern int spriteModeOverride;
 
+// A picture the framework owns, placed and drawn on the view.
 class BaseSPR {
  public:
-  int width = 0, height = 0;
-  int mode = 1;       // blend mode used by Draw, 0..15
-  int alphaFlag = 0;  // alpha not uniform, or a mask applied: Place promotes Copy to Alpha
-  int pixelSize = 0;  // 0: natural size; else the odd size of each dot
-  int gap = 1;        // pixels between dots
-  int slant = 0;      // row shift of the dots (347: odd rows staggered)
+  int width = 0, height = 0;  // its size in pixels
+  int mode = 1;               // blend mode used by Draw, 0..15
+  int alphaFlag = 0;          // alpha not uniform, or a mask applied: Place promotes Copy to Alpha
+  int pixelSize = 0;          // 0: natural size; else the odd size of each dot
+  int gap = 1;                // pixels between dots
+  int slant = 0;              // row shift of the dots (347: odd rows staggered)
   int x0 = 0, y0 = 0, x1 = 0, y1 = 0;  // where Place put it on the view, inclusive
   Color* pixels = nullptr;             // width x height, top row first, 16-byte aligned
   const wchar_t* name = nullptr;       // borrowed from the caller, null if not loaded by name
@@ -90,7 +92,7 @@ void placeRect(int x, int y, int w, int h, int flags, int pixelSize, int gap, in
 // The picture object of the registration step: constructed empty there, destroyed
 // at exit. Nothing in this program draws with it.
 extern BaseSPR* globalPicture;
-void constructGlobalPicture();
+void constructGlobalPicture();  // makes it empty (the registration step)
 
 // Blue, green and red each c * t >> 8 with the tint's channels; alpha kept.
 Color tintedColour(Color c, Color tint);

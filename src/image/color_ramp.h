@@ -9,14 +9,15 @@
 
 constexpr int colorRampLimit = 16384;  // colours at most (the tallest picture)
 
+// A column of colours, spread over rows or sampled by level.
 class ColorRamp {
  public:
-  int count = 0;
-  std::vector<Color> colors;
-  Color tint = 0xFFFFFFFF;  // multiplied into the colours that FillRows writes
+  int count = 0;              // colours in the ramp
+  std::vector<Color> colors;  // top first
+  Color tint = 0xFFFFFFFF;    // multiplied into the colours that FillRows writes
 
   ColorRamp() = default;
-  explicit ColorRamp(const wchar_t* pictureName);
+  explicit ColorRamp(const wchar_t* pictureName);  // LoadFile(pictureName)
 
   // Empties the ramp, then reads the picture's column top to bottom (alpha forced
   // opaque). A picture of another width, or none, shows the run-time error box and
@@ -34,5 +35,5 @@ class ColorRamp {
   // Rows y0 .. y1, columns x0 .. x1, clipped to the view, each row its level of the
   // ramp spread over the rows, tinted. y0, x1 and y1 all 0: the view inset by x0.
   void FillRows(int x0, int y0, int x1, int y1) const;
-  void Free();
+  void Free();  // empties the ramp
 };

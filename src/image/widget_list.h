@@ -9,6 +9,7 @@
 
 constexpr int widgetListLimit = 256;  // entries of any widget list; the 257th add gives -1
 
+// A widget's own pictures, in order up to the first empty slot.
 using OwnedPictures = std::unique_ptr<BaseSPR> (&)[widgetListLimit];
 
 // Frees the pictures in order up to the first empty slot and empties the list.

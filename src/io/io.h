@@ -48,7 +48,7 @@ int stream_open_read(const wchar_t* path);   // closes any current file first; 1
 int stream_open_write(const wchar_t* path);  // creates or truncates; 1 or 0
 std::size_t stream_write(const void* data, std::size_t count);  // bytes written
 std::size_t stream_read(void* buffer, std::size_t count);       // bytes read
-void stream_close();
+void stream_close();  // closes the current file; none is fine
 
 // ---- 24-bit TGA rows, bottom row first, on the stream --------------------------
 // Width and height 1..65535 (a reader refuses 0), else 0 without touching the
@@ -57,7 +57,7 @@ int tga_begin_write(const wchar_t* path, int width, int height);
 // Writes one row of width pixels as blue, green, red (alpha dropped); returns the
 // bytes written, 0 when no TGA is open for writing.
 std::size_t tga_write_row(const std::uint32_t* row);
-void tga_end_write();
+void tga_end_write();  // closes the TGA being written
 // Opens a TGA and reads its header; 1 with the size in width and height, else 0
 // with both untouched: no file, a short header, a width or height of 0, or fewer
 // bytes in the file than the rows the header claims.
@@ -65,7 +65,7 @@ int tga_begin_read(const wchar_t* path, int* width, int* height);
 // The next row as width pixels with alpha 255, valid until the next call; null when
 // no TGA is open or the file ends inside the row.
 const std::uint32_t* tga_read_row();
-void tga_end_read();
+void tga_end_read();  // closes the TGA being read
 
 // ---- settings: integers as text beside the program ----------------------------
 // Loads the settings file (null: the default path, the program's folder and base
@@ -76,7 +76,7 @@ int settings_load(const wchar_t* path);
 // past the last value, after two spaces, or for a token over 15 characters (which
 // is skipped). Values beyond the int range are clamped.
 int settings_read_int(int defaultValue);
-void settings_clear();
+void settings_clear();  // empties the text that settings_save writes
 // Appends " value" (no space on an empty text); returns the characters of the
 // number plus one, or 0 when the text would pass settingsTextLimit (nothing added).
 int settings_append_int(int value);
@@ -95,6 +95,7 @@ const wchar_t* settings_default_path();
 // cancelled.
 const wchar_t* choose_save_file(const wchar_t* title, const wchar_t* extension,
                                 const wchar_t* filter);
+// The open dialog, as choose_save_file without the extension.
 const wchar_t* choose_open_file(const wchar_t* title, const wchar_t* filter);
 // 1 when the last dialog could not be shown at all: the system has no file chooser
 // (Linux without zenity). A cancel gives 0.
@@ -115,15 +116,16 @@ int clipboard_put_text(const char* text);  // 1, or 0 (an empty text empties it)
 // The clipboard's text in a block the caller releases with clipboard_free_text;
 // null when there is none.
 char* clipboard_get_text();
-void clipboard_free_text(char* text);
+void clipboard_free_text(char* text);  // null is ignored
 
 // ---- system information -------------------------------------------------------
+// What the processor offers, each 1 or 0.
 struct CpuInfo {
-  int mmx, sse, sse2, amd3dNow;
-  int processors;
+  int mmx, sse, sse2, amd3dNow;  // the instruction sets
+  int processors;                // logical processors, at least 1
 };
-extern CpuInfo cpuInfo;
-void detect_cpu();  // fills cpuInfo
+extern CpuInfo cpuInfo;  // filled by detect_cpu
+void detect_cpu();       // fills cpuInfo
 // The feature flags from cpuid leaf 1's edx, the highest extended leaf and leaf
 // 0x80000001's edx (read only when that leaf exists).
 CpuInfo cpu_features(std::uint32_t standardEdx, std::uint32_t maxExtendedLeaf,

@@ -14,9 +14,9 @@
 #include <vector>
 
 using Handle = std::uintptr_t;  // window, device context, thread, surface, resource
-using WParam = std::uintptr_t;
-using LParam = std::intptr_t;
-using LResult = std::intptr_t;
+using WParam = std::uintptr_t;  // a message's first parameter, Win32's packing
+using LParam = std::intptr_t;   // a message's second parameter, Win32's packing
+using LResult = std::intptr_t;  // what a window procedure returns
 
 // ---- Window messages (Win32 numbers) ---------------------------------------
 enum : std::uint32_t {
@@ -103,40 +103,48 @@ enum : int {
   CSIDL_PROFILE = 0x0028,
 };
 
+// A rectangle as Win32 gives it: right and bottom exclusive.
 struct Rect {
-  int left, top, right, bottom;
+  int left;    // first column
+  int top;     // first row
+  int right;   // column after the last
+  int bottom;  // row after the last
 };
 
 // One message as the loop receives it.
 struct Message {
-  Handle window;
-  std::uint32_t message;
-  WParam wParam;
-  LParam lParam;
+  Handle window;          // the window it is for
+  std::uint32_t message;  // WM_...
+  WParam wParam;          // its first parameter
+  LParam lParam;          // its second parameter
 };
 
 // What a window class carries. The window procedure is always the shell's.
 struct WindowClass {
-  const wchar_t* name;
+  const wchar_t* name;  // the class name, the title of the program's windows
   std::uint32_t style;  // CS_PARENTDC for the preview child, 0 for the main window
   int withIcon;         // "ICON_MAIN" from the resources, else the standard icon
   int customCursor;     // "USER_CURSOR" from the resources, else the standard arrow
   int blackBackground;  // stock black brush as the class background
 };
 
+// The shell's window procedure, as the backend calls it for every message.
 using WindowProcedure = LResult (*)(Handle window, std::uint32_t message, WParam, LParam);
+// A thread's body; its result is the thread's exit code.
 using ThreadBody = std::uint32_t (*)(void* parameter);
 
 // A decoded picture: 32-bit ARGB, top row first, rows packed. Decoders refuse
 // pictures beyond the limits, which bound what a user's file can make us allocate.
 constexpr int pictureSideLimit = 16384;             // pixels, either side
 constexpr long long picturePixelLimit = 1LL << 26;  // 64 M pixels, 256 MiB
+// A decoded picture.
 struct PictureData {
-  int width = 0;
-  int height = 0;
-  std::vector<std::uint32_t> pixels;
+  int width = 0;                      // pixels a row
+  int height = 0;                     // rows
+  std::vector<std::uint32_t> pixels;  // 0xAARRGGBB, width x height
 };
 
+// The backend's entries, filled by installPlatform (or a test's fake).
 struct Platform {
   // ---- windows and messages ----
   // Registers a window class whose procedure is `procedure`; 1 or 0.
@@ -145,18 +153,20 @@ struct Platform {
   // procedure before this returns.
   Handle (*createWindow)(const wchar_t* className, const wchar_t* title, std::uint32_t style, int x,
                          int y, int width, int height, Handle parent);
-  void (*showWindow)(Handle window, int showCommand);
-  void (*updateWindow)(Handle window);
-  int (*destroyWindow)(Handle window);
+  void (*showWindow)(Handle window, int showCommand);  // ShowWindow (SW_SHOWNORMAL ...)
+  void (*updateWindow)(Handle window);                 // UpdateWindow: WM_PAINT now when one is due
+  int (*destroyWindow)(Handle window);  // DestroyWindow: WM_DESTROY, then gone; 1 or 0
   // GetMessageW for all windows: 0 once WM_QUIT is taken, else 1.
   int (*getMessage)(Message& message);
   // TranslateMessage then DispatchMessageW.
   void (*dispatchMessage)(const Message& message);
+  // DefWindowProcW: the default handling of a message the shell passes on.
   LResult (*defWindowProc)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
-  void (*postQuitMessage)(int exitCode);
+  void (*postQuitMessage)(int exitCode);  // WM_QUIT ends the loop with this code
   // Synchronous from any thread, as on Windows; from another thread it waits until
   // the main thread has handled the message.
   LResult (*sendMessage)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
+  // PostMessageW: queued for the main thread, returns at once; 1 or 0.
   int (*postMessage)(Handle window, std::uint32_t message, WParam wParam, LParam lParam);
   // MessageBoxW; blocks until dismissed; returns the button pressed (IDOK = 1).
   int (*messageBox)(Handle owner, const wchar_t* text, const wchar_t* caption, std::uint32_t type);
@@ -164,25 +174,26 @@ struct Platform {
   int (*showCursor)(int show);
   // SetTimer without a timer procedure: WM_TIMER with wParam = id; 1 or 0.
   int (*setTimer)(Handle window, std::uintptr_t id, std::uint32_t milliseconds);
-  int (*killTimer)(Handle window, std::uintptr_t id);
-  int (*getSystemMetrics)(int index);
+  int (*killTimer)(Handle window, std::uintptr_t id);  // stops it; 1, or 0 when none ran
+  int (*getSystemMetrics)(int index);  // SM_CXSCREEN, SM_CYSCREEN: the primary screen
   // FindWindowW(NULL, title); 0 when no window has that title.
   Handle (*findWindow)(const wchar_t* title);
-  int (*getClientRect)(Handle window, Rect& rect);
+  int (*getClientRect)(Handle window, Rect& rect);  // 1, or 0 for a window that is not
   // SetWindowPos to the top of the z order, no move, no size.
   int (*bringToTop)(Handle window);
+  // MoveWindow: screen position and outer size; 1 or 0.
   int (*moveWindow)(Handle window, int x, int y, int width, int height, int repaint);
   // SetClipboardViewer (returns the next viewer) and ChangeClipboardChain.
   Handle (*setClipboardViewer)(Handle window);
-  int (*changeClipboardChain)(Handle window, Handle next);
+  int (*changeClipboardChain)(Handle window, Handle next);  // leaves the chain; 1 or 0
   // GetCommandLineW split by CommandLineToArgvW; argument 0 is the program path.
   std::vector<std::wstring> (*commandLineArguments)();
 
   // ---- device contexts, painting and GDI ----
-  Handle (*getDC)(Handle window);
-  int (*releaseDC)(Handle window, Handle dc);
-  Handle (*beginPaint)(Handle window);
-  void (*endPaint)(Handle window);
+  Handle (*getDC)(Handle window);              // the window's device context; 0 on failure
+  int (*releaseDC)(Handle window, Handle dc);  // gives it back; 1 or 0
+  Handle (*beginPaint)(Handle window);         // BeginPaint: the context for WM_PAINT
+  void (*endPaint)(Handle window);             // EndPaint: the window is valid again
   // FillRect with a stock brush (WHITE_BRUSH, GRAY_BRUSH, DKGRAY_BRUSH, BLACK_BRUSH).
   int (*fillRectStock)(Handle dc, const Rect& rect, int stockBrush);
   // SetBkColor, SetTextColor, SetTextAlign then TextOutW. Colours are 0x00BBGGRR.
@@ -209,19 +220,19 @@ struct Platform {
   // TerminateThread. Where a thread cannot be killed, the backend stops it at its
   // next wait point (sleep, send, present) and returns once it has ended.
   int (*terminateThread)(Handle thread);
-  int (*setThreadPriority)(Handle thread, int priority);
-  void (*sleep)(std::uint32_t milliseconds);
-  std::uint32_t (*timeGetTime)();
-  void (*timeBeginPeriod)(std::uint32_t milliseconds);
-  int (*queryPerformanceFrequency)(std::int64_t& frequency);
-  int (*queryPerformanceCounter)(std::int64_t& counter);
+  int (*setThreadPriority)(Handle thread, int priority);      // THREAD_PRIORITY_...; 1 or 0
+  void (*sleep)(std::uint32_t milliseconds);                  // Sleep; a stop point elsewhere
+  std::uint32_t (*timeGetTime)();                             // milliseconds, wrapping at 2^32
+  void (*timeBeginPeriod)(std::uint32_t milliseconds);        // the timer resolution asked for
+  int (*queryPerformanceFrequency)(std::int64_t& frequency);  // ticks a second; 0: no counter
+  int (*queryPerformanceCounter)(std::int64_t& counter);      // now, in ticks; 1 or 0
   // Major version of the system (GetVersionExW).
   int (*systemMajorVersion)();
   // The vertical-blank object: create (1 or 0), wait for the end of the next blank
   // (1 or 0), release. A backend without a blocking wait fails create.
   int (*createVerticalBlank)();
-  int (*waitVerticalBlank)();
-  void (*releaseVerticalBlank)();
+  int (*waitVerticalBlank)();      // until the next blank ends; 1 or 0
+  void (*releaseVerticalBlank)();  // releases the object; none is fine
 
   // ---- monitors ----
   // Rectangles of the desktop's monitors in enumeration order; 0 on failure.
@@ -238,7 +249,7 @@ struct Platform {
   // GdiplusStartup / GdiplusShutdown: the picture entries below work between them.
   // 1 or 0.
   int (*startPictures)();
-  void (*stopPictures)();
+  void (*stopPictures)();  // GdiplusShutdown
   // Decodes PNG, JPEG, GIF, TIFF or BMP bytes; 0 on any failure (picture empty).
   int (*decodePicture)(const std::uint8_t* bytes, std::size_t size, PictureData& picture);
   // Decodes a bitmap resource by name; 0 when missing or broken.
@@ -272,7 +283,7 @@ struct Platform {
   std::size_t (*writeFile)(Handle file, const void* data, std::size_t count);
   // Pushes what was written to the disk (FlushFileBuffers); 1 or 0.
   int (*flushFile)(Handle file);
-  void (*closeFile)(Handle file);
+  void (*closeFile)(Handle file);  // closes it; 0 is ignored
   // 1 when the path can be queried (a file or a folder), with the size of a file in
   // `size` (0 for a folder); 0 when it cannot.
   int (*fileStatus)(const wchar_t* path, std::uint64_t& size);
@@ -303,7 +314,7 @@ struct Platform {
   // A fixed, locked, zero-filled global memory block; null on failure. Free releases
   // it; null is ignored.
   void* (*globalAlloc)(std::size_t size);
-  void (*globalFree)(void* block);
+  void (*globalFree)(void* block);  // frees a block of globalAlloc
   // Opens the clipboard (no owner window), empties it and, when `size` > 0, places a
   // copy of the bytes as `format` (CF_TEXT: text with its zero; CF_DIB: the 40-byte
   // header and the pixels); closes it. 1 when the data was placed, else 0 (always 0
@@ -321,6 +332,7 @@ struct Platform {
 // The framework's 8-bit text is code page 1251, the font's order. Backends whose
 // system speaks Unicode convert at their edge with these two.
 constexpr unsigned char cp1251Replacement = '?';  // for what the code page cannot hold
+// The Unicode code point of byte `c` (0x98, unassigned, maps to U+0098).
 char32_t codePointOf1251(unsigned char c);
 // The byte of `codePoint` in the code page, cp1251Replacement when it has none.
 unsigned char cp1251Of(char32_t codePoint);

@@ -2,7 +2,7 @@
 // onto the rightmost monitor.
 #pragma once
 
-constexpr int maxMonitorRates = 16;
+constexpr int maxMonitorRates = 16;        // monitors whose rates are kept
 extern int monitorRates[maxMonitorRates];  // Hz by enumeration index, from monitorRate
 extern int monitorCount;                   // monitors seen by the last enumeration
 extern int onRightmostMonitor;             // the window was moved onto the rightmost one

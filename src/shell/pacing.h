@@ -5,6 +5,7 @@
 
 #include <cstdint>
 
+// The pacing's state; one process-wide record, used by the process thread.
 struct PacingState {
   int clockStopped = 1;           // the frame clock is not started while set
   int useVerticalBlank = 1;       // pace on the vertical blank; cleared for good when unusable
@@ -25,7 +26,7 @@ struct PacingState {
   int effectiveRate = 0;                    // the rate the frames really reach
   int verticalBlankCreated = 0;             // the platform's vertical-blank object exists
 };
-extern PacingState pacing;
+extern PacingState pacing;  // the one pacing record
 
 // ---- set-up ----------------------------------------------------------------
 void initPacing(int rate, void (*callback)(int));  // rate -1: the display decides; 0 or

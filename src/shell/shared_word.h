@@ -8,22 +8,26 @@
 
 #include <atomic>
 
+// One word of type T behind acquire loads and release stores.
 template <typename T>
 class SharedWord {
  public:
-  constexpr SharedWord(T value = T{}) : value_(value) {}
-  SharedWord(const SharedWord& other) : value_(other.load()) {}
+  constexpr SharedWord(T value = T{}) : value_(value) {}         // holds `value`
+  SharedWord(const SharedWord& other) : value_(other.load()) {}  // a copy of the value
+  // Stores the other word's value.
   SharedWord& operator=(const SharedWord& other) {
     store(other.load());
     return *this;
   }
+  // Stores `value`.
   SharedWord& operator=(T value) {
     store(value);
     return *this;
   }
-  operator T() const { return load(); }
-  T load() const { return value_.load(std::memory_order_acquire); }
-  void store(T value) { value_.store(value, std::memory_order_release); }
+  operator T() const { return load(); }                              // reads like a plain variable
+  T load() const { return value_.load(std::memory_order_acquire); }  // acquire load
+  void store(T value) { value_.store(value, std::memory_order_release); }  // release store
+  // Stores `value` and returns the one it replaced, in one step.
   T exchange(T value) { return value_.exchange(value, std::memory_order_acq_rel); }
 
  private:

@@ -11,20 +11,22 @@ constexpr int savedRectLimit = 256;                      // rectangles at most
 constexpr std::uint32_t savedRectStoreBytes = 0xA0000;   // 655,360: the first store
 constexpr std::uint32_t savedRectGrowthBytes = 0xA0000;  // slack added when it grows
 
+// One saved rectangle.
 struct SavedRect {
   int x1, y1, x2, y2;  // clipped, inclusive view corners as saved
 };
 
+// The stack and its store.
 struct SavedRectStack {
-  int depth = 0;                         // saved rectangles, 0 .. 256
-  SavedRect rects[savedRectLimit] = {};  // entry i: the rectangle of push i
-  Color* blocks[savedRectLimit] = {};    // entry i: its first pixel in the store
-  std::uint8_t* store = nullptr;         // allocAligned, 16-byte aligned
-  std::uint32_t usedBytes = 0;           // bytes of the store in use
-  std::uint32_t capacityBytes = 0;       // bytes of the store
-  std::uint32_t growthBytes = savedRectGrowthBytes;
+  int depth = 0;                                     // saved rectangles, 0 .. 256
+  SavedRect rects[savedRectLimit] = {};              // entry i: the rectangle of push i
+  Color* blocks[savedRectLimit] = {};                // entry i: its first pixel in the store
+  std::uint8_t* store = nullptr;                     // allocAligned, 16-byte aligned
+  std::uint32_t usedBytes = 0;                       // bytes of the store in use
+  std::uint32_t capacityBytes = 0;                   // bytes of the store
+  std::uint32_t growthBytes = savedRectGrowthBytes;  // slack added when it grows
 };
-extern SavedRectStack savedRects;
+extern SavedRectStack savedRects;  // the one stack
 
 // ---- the store (registration step) ------------------------------------------
 void initSavedRects();  // frees any store, allocates 655,360 bytes, empties the stack

@@ -9,6 +9,7 @@
 #include "platform/platform.h"
 #include "shell/shared_word.h"
 
+// The surface and its view; one process-wide record, drawn by the process thread.
 struct BackBuffer {
   // ---- surface ----
   int surfaceWidth = 0;            // pixels per row, also the pitch; a multiple of 8
@@ -22,17 +23,17 @@ struct BackBuffer {
   int pacingEnabled = 1;           // present paces the frame first
 
   // ---- view (inclusive surface rectangle, y from the top; -1 = whole surface) ----
-  int viewLeft = -1, viewTop = -1, viewRight = -1, viewBottom = -1;
-  int viewWidth = 0, viewHeight = 0;
-  int viewMaxX = -1, viewMaxY = -1;
-  int halfViewWidth = 0, halfViewHeight = 0;
-  int viewArea = 0;
-  int rowStep = 0;                             // bytes from one view row to the one below
-  std::vector<std::uint8_t*> rowTable;         // entry y: address of view pixel (0, y)
-  std::uint8_t* firstPixelAddress = nullptr;   // lowest address of a view pixel
-  std::uint8_t* lastPixelAddress = nullptr;    // highest address of a view pixel
-  float clipMaxXf = -0.5f, clipMaxYf = -0.5f;  // vector culling limits
-  int viewIsFullWidth = 0, viewIsFullHeight = 0;
+  int viewLeft = -1, viewTop = -1, viewRight = -1, viewBottom = -1;  // its surface corners
+  int viewWidth = 0, viewHeight = 0;                                 // its size in pixels
+  int viewMaxX = -1, viewMaxY = -1;               // the last column and row: size - 1
+  int halfViewWidth = 0, halfViewHeight = 0;      // size / 2, truncated
+  int viewArea = 0;                               // width x height
+  int rowStep = 0;                                // bytes from one view row to the one below
+  std::vector<std::uint8_t*> rowTable;            // entry y: address of view pixel (0, y)
+  std::uint8_t* firstPixelAddress = nullptr;      // lowest address of a view pixel
+  std::uint8_t* lastPixelAddress = nullptr;       // highest address of a view pixel
+  float clipMaxXf = -0.5f, clipMaxYf = -0.5f;     // vector culling limits
+  int viewIsFullWidth = 0, viewIsFullHeight = 0;  // the view spans the surface that way
 
   // ---- what the frame changed ----
   // present() shows the whole view unless the frame's drawing vouched, through
@@ -53,23 +54,26 @@ struct BackBuffer {
   SharedWord<Handle> surface = 0;
 };
 
-extern BackBuffer backBuffer;
+extern BackBuffer backBuffer;  // the one back buffer
 
 // Called after every setView but the one inside setScreenSize; null by default.
 extern void (*onViewChange)();
 
 // The splash: painter hook, its timer slot and the minimum time it stays.
 extern void (*splashPainter)();
-extern int splashTimerSlot;
-constexpr int splashMinimumMs = 1000;
+extern int splashTimerSlot;            // the timer that ends the splash's minimum time
+constexpr int splashMinimumMs = 1000;  // how long the splash stays at least
 
 // ---- size, view, life cycle ----------------------------------------------
 void setScreenSize(int width, int height);  // width 7777777 asks for the whole screen
+// The view becomes the surface rectangle of the two corners (any order; x1 = -1:
+// the whole surface), clipped to the surface; alignTo8 rounds left, top, right + 1
+// and bottom + 1 down to multiples of 8. The row table follows.
 void setView(int x1, int y1, int x2, int y2, int alignTo8, int bottomUp);
-int createDibSection();  // 1 or 0
-int createBackBuffer();  // 1 or 0; draws the splash if one is set
-void releaseBackBuffer();
-void present();  // paces, then copies the view (or what changed) to the window
+int createDibSection();    // 1 or 0
+int createBackBuffer();    // 1 or 0; draws the splash if one is set
+void releaseBackBuffer();  // frees the surface; WM_PAINT then paints nothing
+void present();            // paces, then copies the view (or what changed) to the window
 // The frame's drawing vouches that only what it marks next differs from the frame
 // shown last (see BackBuffer::changedCount).
 void beginChangedRects();

@@ -16,8 +16,9 @@
 #include "blend/color.h"
 
 // ---- state records (one global instance each) -------------------------------
+// One pending point, in view pixels.
 struct PathPoint {
-  float x, y;
+  float x, y;  // the point after the rotation
 };
 
 // The pending point list.
@@ -26,17 +27,18 @@ struct PathBuffer {
   int count = 0;                // points in the list
   int capacity = 0;             // in points
   // Box of the points added since the last conversion; reset to +-100000 after each.
-  float minX = 0, minY = 0, maxX = 0, maxY = 0;
+  float minX = 0, minY = 0, maxX = 0, maxY = 0;  // (the box)
 };
 
 // Optional rotation applied to every point as it is added.
 struct PathRotation {
-  float centreX = 0, centreY = 0;
-  float angle = 0;  // radians
-  int enabled = 0;
+  float centreX = 0, centreY = 0;    // the point turned about
+  float angle = 0;                   // radians
+  int enabled = 0;                   // points are turned while set
   float cosAngle = 1, sinAngle = 0;  // of angle, kept with it so addPoint needs no call
 };
 
+// The fill rule and what a one-shot rule must restore.
 struct FillRuleState {
   int fillRule = 1;          // 0 non-zero winding, 1 even-odd
   int previousRule = 1;      // the rule before the last change
@@ -57,22 +59,23 @@ struct CoverageCell {
 // store bounds memory, never the picture.
 constexpr int cellsPerBlock = 4096;
 constexpr int maxCellBlocks = 1024;  // per fill, or per band of an oversized fill
+// The rasterizer's whole state: cell store, outline, sort and sweep buffers.
 struct CellRasterizer {
   CoverageCell** blocks = nullptr;  // allocated blocks stay for later fills
   int blockSlots = 0;               // entries of `blocks`, grows by 512
-  int blocksAllocated = 0;
-  int blockIndex = -1;  // block being written, -1 before the first cell
+  int blocksAllocated = 0;          // blocks with memory
+  int blockIndex = -1;              // block being written, -1 before the first cell
   // The cell being accumulated; it is stored at `next` when the walk leaves it
   // holding cover or area. `next` reaching `limit` opens the next block.
   CoverageCell cell{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};
-  CoverageCell* next = nullptr;
-  CoverageCell* limit = nullptr;
+  CoverageCell* next = nullptr;     // where the next cell is stored
+  CoverageCell* limit = nullptr;    // the end of the block being written
   int numCells = 0;                 // cells stored for the current fill or band (set by the sort)
   int overflowed = 0;               // the fill outgrew the store: it is drawn band by band
   int bandTop = 0, bandBottom = 0;  // rows walked: the band, or the whole view
   int banded = 0;                   // walking one band: a full store is compacted
   // The rows plotted whole, and the columns plotted in the others (setFillRows).
-  int rowsTop = 0, rowsBottom = 0x7FFFFFFF, columnsOutside = 0;
+  int rowsTop = 0, rowsBottom = 0x7FFFFFFF, columnsOutside = 0;  // (setFillRows)
   int streamed = 0;  // plain runs bypass the caches (setFillStreamed)
   // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
   // can walk it again: per sub-path a header (point count, closed flag), then points.
@@ -80,27 +83,27 @@ struct CellRasterizer {
   int outlineCount = 0;                               // int32 entries in use
   int outlineCapacity = 0;                            // in int32 entries
   int minCellX = 0x7FFFFFFF, maxCellX = -0x7FFFFFFF;  // maxima hold the last index + 1
-  int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;
-  int startX = 0, startY = 0;  // first point of the sub-path, 24.8
-  int curX = 0, curY = 0;      // current point, 24.8
-  int flags = 2;               // bit 0 sub-path open, bit 1 accumulating
-  int* rowCounts = nullptr;    // stored cells per row from row -1, counted as stored
-  int rowCountsCapacity = 0;
+  int minCellY = 0x7FFFFFFF, maxCellY = -0x7FFFFFFF;  // rows the same way
+  int startX = 0, startY = 0;                         // first point of the sub-path, 24.8
+  int curX = 0, curY = 0;                             // current point, 24.8
+  int flags = 2;                                      // bit 0 sub-path open, bit 1 accumulating
+  int* rowCounts = nullptr;              // stored cells per row from row -1, counted as stored
+  int rowCountsCapacity = 0;             // entries of rowCounts
   int rowsInUse = 0;                     // rows counted: -1 .. viewHeight of the views walked
   CoverageCell* sorted = nullptr;        // copies of all cells by row, then column
   int sortedCapacity = 0;                // grows in steps of 16384 cells
   CoverageCell* mergeScratch = nullptr;  // one row's cells, for merging them
-  int mergeScratchCapacity = 0;
-  int* rowStarts = nullptr;  // per counted row: its first sorted cell, then its end
-  int rowStartsCapacity = 0;
-  int fillRule = 1;  // mirror of FillRuleState::fillRule
-  int curve[256];    // raw coverage -> alpha handed to the coverage routines
+  int mergeScratchCapacity = 0;          // in cells
+  int* rowStarts = nullptr;              // per counted row: its first sorted cell, then its end
+  int rowStartsCapacity = 0;             // entries of rowStarts
+  int fillRule = 1;                      // mirror of FillRuleState::fillRule
+  int curve[256];                        // raw coverage -> alpha handed to the coverage routines
 };
 
-extern PathBuffer pathBuffer;
-extern PathRotation pathRotation;
-extern FillRuleState fillRuleState;
-extern CellRasterizer cellRasterizer;
+extern PathBuffer pathBuffer;          // the one point list
+extern PathRotation pathRotation;      // the one rotation
+extern FillRuleState fillRuleState;    // the one fill rule
+extern CellRasterizer cellRasterizer;  // the one rasterizer
 
 // ---- building and filling ---------------------------------------------------
 void beginPath();                      // the pending points become a sub-path
@@ -120,15 +123,15 @@ void clearFillRows();  // every row of the view again
 void setFillStreamed(int streamed);
 
 // ---- fill rule --------------------------------------------------------------
-void setFillRule(int rule);  // 0 non-zero, 1 even-odd
-void setFillRuleNonZero();
-void setFillRuleEvenOdd();
+void setFillRule(int rule);      // 0 non-zero, 1 even-odd
+void setFillRuleNonZero();       // setFillRule(0)
+void setFillRuleEvenOdd();       // setFillRule(1)
 void restoreFillRule();          // back to the rule before the last change
 void setFillRuleOnce(int rule);  // for the next fillPath; shapes only add outlines
 
 // ---- point rotation ---------------------------------------------------------
 void setPathRotation(float centreX, float centreY, float angle);  // |angle| <= 1e-5: off
-void clearPathRotation();
+void clearPathRotation();                                         // points are added as given again
 
 // ---- coverage curve ---------------------------------------------------------
 void setCoverageGamma(float g);           // entry i = 255 * (i / 255)^g; non-finite g refused

@@ -15,17 +15,24 @@ int arcSegmentCount(float r);     // points on a full circle of radius r: 12 .. 
 float angleOf(float x, float y);  // direction of (x, y) with y down, in [0, 2 pi); 0 for ~(0, 0)
 
 // ---- rectangles and lines ---------------------------------------------------
+// The rectangle whose corners are the two points, as a polygon.
 void fillPolyRect(float x1, float y1, float x2, float y2, Color color, int mode);
+// A line `width` wide with square ends (fillTaperedLine with equal widths).
 void fillThickLine(float x1, float y1, float x2, float y2, float width, Color color, int mode);
+// A line width1 wide at the first point and width2 at the second.
 void fillTaperedLine(float x1, float y1, float x2, float y2, float width1, float width2,
                      Color color, int mode);
+// fillThickLine with round ends where asked.
 void fillCappedLine(float x1, float y1, float x2, float y2, float width, Color color, int mode,
                     int capEnd, int capStart);  // semicircular ends where the flag is set
 
 // ---- round shapes -----------------------------------------------------------
-void fillCircle(float cx, float cy, float r, Color color, int mode);
+void fillCircle(float cx, float cy, float r, Color color, int mode);  // centre and radius
+// Centre and the radii along x and y.
 void fillEllipse(float cx, float cy, float rx, float ry, Color color, int mode);
+// The rectangle of the two corners with its corners rounded by `radius`.
 void fillRoundRect(float x1, float y1, float x2, float y2, float radius, Color color, int mode);
+// The hull of two discs: centres (x1, y1) and (x2, y2), their diameters.
 void fillDiscHull(float x1, float y1, float x2, float y2, float diameter1, float diameter2,
                   Color color, int mode);  // both ends round
 // arcAtFirst rounds the left disc (the smaller centre x; on a tie the larger disc),

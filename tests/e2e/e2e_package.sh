@@ -53,7 +53,7 @@ cmake --build "$root/build/windows" --target installer >/dev/null || e2e_fail "i
   e2e_fail "cpack (windows) failed: $(cat "$work/cpack.log")"
 zip=$(ls "$work"/win/*.zip 2>/dev/null | head -n 1)
 [ -n "$zip" ] || e2e_fail "no zip made"
-names=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v -e '/$' -e '^$' | sort | tr '\n' ' ')
+names=$(unzip -Z1 "$zip" | sed 's|^[^/]*/||' | grep -v -e '/$' -e '^$' -e '^sdk/' | sort | tr '\n' ' ')
 [ "$names" = "32-bit/Brinemere.scr 64-bit/Brinemere.scr INSTALL.txt LICENSE.txt " ] ||
   e2e_fail "zip holds $names"
 # Each build in its folder, as the install text says.
@@ -64,4 +64,27 @@ for bits in 32 64; do
     e2e_fail "$bits-bit/ does not hold the $bits-bit build"
 done
 unzip -p "$zip" '*/LICENSE.txt' | cmp -s - "$root/LICENSE" || e2e_fail "the zip's licence is not LICENSE"
+
+# The framework for other programs: libbrinemere-dev from the same cpack run, and
+# the zip's sdk folder, each with headers, libraries and the CMake package.
+dev=$(ls "$work"/out/libbrinemere-dev_*.deb 2>/dev/null | head -n 1)
+[ -n "$dev" ] || e2e_fail "no libbrinemere-dev package made"
+[ "$(dpkg-deb -f "$dev" Section)" = libdevel ] || e2e_fail "libbrinemere-dev's section"
+grep -q "libsdl2-dev" <<<"$(dpkg-deb -f "$dev" Depends)" || e2e_fail "libbrinemere-dev lacks libsdl2-dev"
+lintian --fail-on error,warning "$dev" >"$work/lintian.log" 2>&1 ||
+  e2e_fail "lintian (libbrinemere-dev): $(cat "$work/lintian.log")"
+dpkg-deb -x "$dev" "$work/dev"
+pc=$(find "$work/dev/usr/lib" -name brinemere-sdl.pc)
+[ -n "$pc" ] || e2e_fail "libbrinemere-dev has no brinemere-sdl.pc"
+# Its pkg-config files point into the tree they were unpacked in.
+[ "$(PKG_CONFIG_PATH=$(dirname "$pc") pkg-config --variable=includedir brinemere | xargs realpath)" = \
+  "$work/dev/usr/include" ] || e2e_fail "brinemere.pc points elsewhere"
+for f in include/brinemere/shell/shell.h include/brinemere/platform/sdl/sdl.h \
+  lib/x86_64-linux-gnu/libbrine_platform_sdl.a lib/x86_64-linux-gnu/cmake/Brinemere/BrinemereConfig.cmake; do
+  [ -f "$work/dev/usr/$f" ] || e2e_fail "libbrinemere-dev lacks $f"
+done
+for f in include/brinemere/platform/win32/win32.h lib/libbrine_platform_win32.a \
+  lib/cmake/Brinemere/BrinemereConfigVersion.cmake share/brinemere/type_en_ru.gif; do
+  unzip -Z1 "$zip" | grep -qx "[^/]*/sdk/$f" || e2e_fail "the zip's sdk folder lacks $f"
+done
 exit 0

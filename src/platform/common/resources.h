@@ -10,11 +10,12 @@
 
 namespace emu {
 
+// One resource of the table.
 struct EmbeddedResource {
-  const wchar_t* name;
-  const wchar_t* type;  // L"BINARYDATA", L"BITMAP", L"ICON"
-  const std::uint8_t* data;
-  std::size_t size;
+  const wchar_t* name;       // found without regard to case
+  const wchar_t* type;       // L"BINARYDATA", L"BITMAP", L"ICON"
+  const std::uint8_t* data;  // the file's bytes
+  std::size_t size;          // their count
 };
 
 // Sets platform.findResource to look in the table.
@@ -22,6 +23,7 @@ void installResources(Platform& platform);
 
 }  // namespace emu
 
-// Generated from resources/resources.txt at build time.
+// The program's table, generated from its resource lists at build time
+// (brinemere_add_resources); a program without resources defines an empty one.
 extern const emu::EmbeddedResource embeddedResources[];
-extern const int embeddedResourceCount;
+extern const int embeddedResourceCount;  // entries of the table

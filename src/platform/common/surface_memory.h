@@ -8,6 +8,7 @@
 #include <mutex>
 #include <vector>
 
+#include "platform/common/canvas.h"
 #include "platform/platform.h"
 
 namespace emu {
@@ -16,13 +17,6 @@ struct Surface {
   int width = 0, height = 0;
   std::uint8_t* pixels = nullptr;  // bottom row first, width * 4 bytes a row
   Handle handle = 0;               // a serial number, never reused, so a stale handle finds nothing
-};
-
-// A window's picture: top row first, rows packed.
-struct Canvas {
-  int width = 0, height = 0;
-  std::vector<std::uint32_t> pixels;
-  void resize(int w, int h);
 };
 
 Handle createSurface(Handle windowDC, int width, int height, void** pixels);

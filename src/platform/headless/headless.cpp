@@ -14,6 +14,7 @@
 #include <mutex>
 
 #include "platform/common/resources.h"
+#include "platform/common/surface_memory.h"
 #include "platform/headless/io.h"
 #ifdef _WIN32
 #include <io.h>

@@ -9,17 +9,18 @@
 #include <string>
 #include <vector>
 
-#include "platform/common/surface_memory.h"
+#include "platform/common/canvas.h"
 #include "platform/platform.h"
 
 namespace headless {
 
+// How the backend pretends the machine to be; configure takes it.
 struct Options {
-  int screenWidth = 1024;
-  int screenHeight = 768;
+  int screenWidth = 1024;         // the primary screen's size
+  int screenHeight = 768;         // (the window's, when it asks for the whole screen)
   int refreshRate = 60;           // what the monitor reports
   std::uint32_t startTimeMs = 0;  // timeGetTime at start
-  std::vector<std::wstring> arguments{L"brinemere"};
+  std::vector<std::wstring> arguments{L"brinemere"};  // the command line, program first
   // Called on the process thread after each presented frame, with its number from
   // 0; it may post input (postKey). The frame is in windowCanvas(mainWindow).
   void (*onPresent)(int frame) = nullptr;
@@ -38,7 +39,7 @@ void postKey(int virtualKey, bool down);
 // window's client area, as the mouse would.
 void postMouse(std::uint32_t message, int x, int y);
 
-using Canvas = emu::Canvas;
+using Canvas = emu::Canvas;  // a window's picture, top row first
 
 // What a window shows; null for a handle that is not a live window.
 const Canvas* windowCanvas(std::uintptr_t window);
@@ -50,8 +51,8 @@ std::uintptr_t mainWindow();
 // answer OK at once.
 const std::vector<std::wstring>& messageBoxes();
 
-std::uint32_t now();  // the virtual clock
-int framesPresented();
+std::uint32_t now();    // the virtual clock
+int framesPresented();  // frames presented since configure
 
 // Whether standard error is a terminal (where a progress bar may redraw itself).
 bool stderrIsTerminal();

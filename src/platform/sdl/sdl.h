@@ -10,7 +10,7 @@ namespace sdl {
 // Returns 0 with a message on stderr when no display can be opened.
 // Bad hack options or a window that cannot be drawn into end it the same way.
 int start(int argc, char** argv);
-void stop();
+void stop();  // closes what start opened; the program ends after it
 
 // Hack mode: 1 when the run that just ended stopped because its window took a new
 // size, and the next run (from a reset shell) should draw at that size.

@@ -1,9 +1,8 @@
 // The program start shared by every program and target: the framework's
 // registration, the application's, an optional adjustment, then the shell.
 
-#include "app/program.h"
-
 #include "shell/shell.h"
+
 #include "surface/memory.h"
 #include "surface/surface.h"
 
