@@ -297,7 +297,7 @@ struct Platform {
   // the command line names it (with its final separator; empty when it names none:
   // then the folder the program's file lies in). That folder when it is one and
   // writable, else the user's settings folder for the program, created when missing
-  // (%APPDATA%\Brinemere\ on Windows, $XDG_CONFIG_HOME/brinemere/ elsewhere), else
+  // (Brinemere in %APPDATA% on Windows, $XDG_CONFIG_HOME/brinemere/ elsewhere), else
   // the program's folder. Always ends with a separator unless it is empty.
   std::wstring (*settingsFolder)(const std::wstring& programFolder);
   // The path of a shell folder (CSIDL_...) into `path`, which holds `capacity`
