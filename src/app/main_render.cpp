@@ -5,6 +5,7 @@
 //
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
+//                    [--scheme S] [--force F] [--foam|--no-foam] [--drift D]
 //
 // The scene seeds itself from the clock at start; the virtual clock is set so that
 // the seed is S (0 .. 32767). The event script (render_options.h) presses and
@@ -30,6 +31,7 @@
 #include "input/input_state.h"
 #include "platform/codecs/codecs.h"
 #include "platform/headless/headless.h"
+#include "sea/scene_start.h"
 
 namespace {
 
@@ -249,6 +251,7 @@ int main(int argc, char** argv) {
   headless::configure(options);
   started = std::chrono::steady_clock::now();
   demoRemembersState = 0;
+  sceneStart = settings.start;
   const int code = settings.demo ? runApplication(registerDemo, 0, SW_SHOWNORMAL)
                                  : runProgram(0, SW_SHOWNORMAL, withoutSplash);
   const double ms =
