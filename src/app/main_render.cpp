@@ -5,7 +5,7 @@
 //
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
-//                    [--scheme S] [--force F] [--foam|--no-foam] [--drift D]
+//                    [--scheme S] [--force F] [--foam|--no-foam] [--drift D] [--hashes]
 //
 // The scene seeds itself from the clock at start; the virtual clock is set so that
 // the seed is S (0 .. 32767). The event script (render_options.h) presses and
@@ -24,6 +24,7 @@
 #include <filesystem>
 #include <string>
 
+#include "app/frame_hash.h"
 #include "app/program.h"
 #include "app/render_options.h"
 #include "app/y4m.h"
@@ -182,7 +183,17 @@ void sendEvent(const ScriptEvent& e, int& mouseX, int& mouseY) {
   }
 }
 
+// "frame N HASH" where the closing report goes: the frames to compare with other targets.
+void printHash(int frame) {
+  const headless::Canvas* canvas = headless::windowCanvas(headless::mainWindow());
+  if (!settings.hashes || !canvas) return;
+  std::FILE* out = settings.y4mPath == "-" || settings.gifPath == "-" ? stderr : stdout;
+  std::fprintf(out, "frame %d %s\n", frame,
+               hashText(frameHash(canvas->pixels.data(), canvas->pixels.size())).c_str());
+}
+
 void onPresent(int frame) {
+  printHash(frame);
   if (!settings.outDir.empty() && frame % settings.every == 0) writeFrame(frame);
   writeFilms(frame);
   showProgress(frame);

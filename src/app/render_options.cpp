@@ -14,7 +14,7 @@ const char renderUsage[] =
     "                        [--keys F:EVENT,...] [--out DIR] [--gif FILE] [--y4m FILE|-]\n"
     "                        [--every K] [--quiet]\n"
     "                        [--scheme dusk|teal|red|blue] [--force 1.0..3.0]\n"
-    "                        [--foam|--no-foam] [--drift left|right]\n"
+    "                        [--foam|--no-foam] [--drift left|right] [--hashes]\n"
     "  EVENT: a key name (Enter, Space, Esc, CU, A ... Z), Move(X,Y), LDown, LUp, LClick,\n"
     "         RDown, RUp or RClick\n";
 
@@ -170,6 +170,8 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
       options.demo = true;
     } else if (arg == "--quiet") {
       options.quiet = true;
+    } else if (arg == "--hashes") {
+      options.hashes = true;
     } else if (const int used = readStartOption(argc, argv, i, "--", options.start, problem)) {
       if (used < 0) return false;
       i += used - 1;

@@ -4,7 +4,7 @@
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
 //                    [--scheme dusk|teal|red|blue] [--force 1.0..3.0] [--foam|--no-foam]
-//                    [--drift left|right]
+//                    [--drift left|right] [--hashes]
 //
 // An event script is FRAME:EVENT items separated by commas ("10:Enter,20:CU"), each
 // sent after frame FRAME (0 .. 100000000), in the order written. EVENT, in any case:
@@ -44,7 +44,8 @@ struct RenderOptions {
   std::string gifPath;  // one looping GIF of every K-th frame; empty: none
   std::string y4mPath;  // a YUV4MPEG2 stream of every frame, "-" standard output
   std::vector<ScriptEvent> script;
-  SceneStart start;  // --scheme, --force, --foam / --no-foam, --drift
+  SceneStart start;     // --scheme, --force, --foam / --no-foam, --drift
+  bool hashes = false;  // --hashes: "frame N HASH" for every frame (frame_hash.h)
 };
 
 // Appends the events of `text` to `script`; false (script partly filled) when an
