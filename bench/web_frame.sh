@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
 # The whole frame at 1920x1080 in the web page (render mode, Debian's chromium)
-# beside the frame renderer, the same 300 frames, three rounds in the same run, all
-# on one core (the browser's helper threads too); and the sizes of the page's .wasm
-# and .js.
+# beside the frame renderer, the same 300 frames, three rounds in the same run
+# after a page that warms the browser up, all on one core (the browser's helper
+# threads too); and the sizes of the page's .wasm and .js.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
 cd "$root"
