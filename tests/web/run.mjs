@@ -175,6 +175,16 @@ if (bench) {
   const warnings = lines.filter((l) => l.type === 'warn' || l.type === 'warning').map((l) => l.text);
   check(warnings.some((w) => w.includes('scheme=green')) && warnings.some((w) => w.includes('force=9')),
     `bad parameters ignored with console warnings: ${warnings.join(' / ')}`);
+  // Full screen: a double click enters it, F11 leaves it (the browser's own Esc does
+  // too, outside the page's reach).
+  const fullScreen = () => page.evaluate(() => document.fullscreenElement !== null);
+  await page.mouse.click(400, 300, { clickCount: 2 });
+  const entered = await page.waitForFunction(() => document.fullscreenElement !== null, { timeout: 5000 })
+    .then(() => true, () => false);
+  await page.keyboard.press('F11');
+  const left = await page.waitForFunction(() => document.fullscreenElement === null, { timeout: 5000 })
+    .then(() => true, () => false);
+  check(entered && left && !(await fullScreen()), 'a double click enters full screen, F11 leaves it');
   await page.keyboard.press('Enter');
   check(await waitForShot(page, (f) => pixels(f, [[400, 20]])[0] === teal) !== null,
     `Enter turns the sky teal ${teal}`);
