@@ -5,17 +5,17 @@
 //
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
-//                    [--scheme S] [--force F] [--foam|--no-foam] [--drift D] [--hashes]
+//                    [--hashes] [--scheme S] [--force F] [--foam|--no-foam] [--drift D]
 //
 // The scene seeds itself from the clock at start; the virtual clock is set so that
-// the seed is S (0 .. 32767). The event script (render_options.h) presses and
-// releases keys, moves the mouse and presses its buttons after frame F. Esc is
-// released after the last frame. The demo neither reads nor writes its settings
-// file here. With --out every K-th frame (default every one) is written as
-// DIR/frame_NNNNN.png; --gif writes every K-th frame into one looping GIF; --y4m
-// writes every frame at the scene's 30 frames per second ("-": standard output,
-// and the closing report then goes to standard error). A bar on standard error
-// shows the progress when it is a terminal.
+// the seed is S (0 .. 32767). --hashes prints "FRAME HASH" for every frame, the
+// hash the golden frames compare on every target (emu::hashPixels). The event script
+// (render_options.h) presses and releases keys, moves the mouse and presses its buttons after frame
+// F. Esc is released after the last frame. The demo neither reads nor writes its settings file
+// here. With --out every K-th frame (default every one) is written as DIR/frame_NNNNN.png; --gif
+// writes every K-th frame into one looping GIF; --y4m writes every frame at the scene's 30 frames
+// per second ("-": standard output, and the closing report then goes to standard error). A bar on
+// standard error shows the progress when it is a terminal.
 
 #include <cerrno>
 #include <chrono>
@@ -24,7 +24,6 @@
 #include <filesystem>
 #include <string>
 
-#include "app/frame_hash.h"
 #include "app/program.h"
 #include "app/render_options.h"
 #include "app/y4m.h"
@@ -183,17 +182,12 @@ void sendEvent(const ScriptEvent& e, int& mouseX, int& mouseY) {
   }
 }
 
-// "frame N HASH" where the closing report goes: the frames to compare with other targets.
-void printHash(int frame) {
-  const headless::Canvas* canvas = headless::windowCanvas(headless::mainWindow());
-  if (!settings.hashes || !canvas) return;
-  std::FILE* out = settings.y4mPath == "-" || settings.gifPath == "-" ? stderr : stdout;
-  std::fprintf(out, "frame %d %s\n", frame,
-               hashText(frameHash(canvas->pixels.data(), canvas->pixels.size())).c_str());
-}
-
 void onPresent(int frame) {
-  printHash(frame);
+  if (settings.hashes) {
+    if (const headless::Canvas* canvas = headless::windowCanvas(headless::mainWindow())) {
+      std::printf("%d %016llx\n", frame, static_cast<unsigned long long>(emu::hashCanvas(*canvas)));
+    }
+  }
   if (!settings.outDir.empty() && frame % settings.every == 0) writeFrame(frame);
   writeFilms(frame);
   showProgress(frame);

@@ -6,16 +6,15 @@
 //
 // Render mode (render=1): the frame renderer's options as parameters (frames, size,
 // seed, keys, demo, hashes and the start options), drawn on a virtual clock; with
-// hashes=1 each frame is reported as "frame N HASH", then "N frames at WxH, seed S:
-// X ms per frame" (the renderer's line) and "done"; a bad parameter as
-// "error: REASON", then "done".
+// hashes=1 each frame is reported as "FRAME HASH" (brinemere-render --hashes), then "N frames at
+// WxH, seed S: X ms per frame" (the renderer's line) and "done"; a bad parameter as "error:
+// REASON", then "done".
 
 #include <cstdio>
 #include <string>
 #include <utility>
 #include <vector>
 
-#include "app/frame_hash.h"
 #include "app/program.h"
 #include "app/render_options.h"
 #include "app/start_options.h"
@@ -53,8 +52,10 @@ int readArguments(const std::vector<std::string>& words, RenderOptions& options,
 void onPresent(int frame) {
   const emu::Canvas* canvas = web::windowCanvas();
   if (canvas && settings.hashes) {
-    web::report("frame " + std::to_string(frame) + " " +
-                hashText(frameHash(canvas->pixels.data(), canvas->pixels.size())));
+    char line[40];
+    std::snprintf(line, sizeof line, "%d %016llx", frame,
+                  static_cast<unsigned long long>(emu::hashCanvas(*canvas)));
+    web::report(line);
   }
   for (const ScriptEvent& e : settings.script) {
     if (e.frame == frame) {

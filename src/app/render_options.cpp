@@ -12,9 +12,9 @@
 const char renderUsage[] =
     "usage: brinemere-render [--demo] [--frames N] [--size WxH] [--seed S]\n"
     "                        [--keys F:EVENT,...] [--out DIR] [--gif FILE] [--y4m FILE|-]\n"
-    "                        [--every K] [--quiet]\n"
+    "                        [--every K] [--quiet] [--hashes]\n"
     "                        [--scheme dusk|teal|red|blue] [--force 1.0..3.0]\n"
-    "                        [--foam|--no-foam] [--drift left|right] [--hashes]\n"
+    "                        [--foam|--no-foam] [--drift left|right]\n"
     "  EVENT: a key name (Enter, Space, Esc, CU, A ... Z), Move(X,Y), LDown, LUp, LClick,\n"
     "         RDown, RUp or RClick\n";
 
@@ -179,6 +179,10 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
       problem = "unknown argument " + arg;
       return false;
     }
+  }
+  if (options.hashes && (options.y4mPath == "-" || options.gifPath == "-")) {
+    problem = "--hashes and a film on standard output cannot share it";
+    return false;
   }
   return true;
 }

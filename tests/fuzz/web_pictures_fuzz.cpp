@@ -13,9 +13,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fuzz::checkDecoded(ok, ours);
   PictureData theirs;
   if (ok && emu::decodeGif(data, size, theirs)) {
-    fuzz::check(ours.width == theirs.width && ours.height == theirs.height &&
-                    ours.pixels == theirs.pixels,
-                "the web's GIF decoder differs from giflib's");
+    fuzz::check(
+        ours.width == theirs.width && ours.height == theirs.height && ours.pixels == theirs.pixels,
+        "the web's GIF decoder differs from giflib's");
   }
   return 0;
 }

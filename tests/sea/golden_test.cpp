@@ -29,7 +29,7 @@ const std::vector<Script>* script = nullptr;
 std::vector<std::uint64_t> hashes;
 int lastFrame = 0;
 
-std::uint64_t hashCanvas(const headless::Canvas& c) {
+std::uint64_t hashAllBytes(const headless::Canvas& c) {
   std::uint64_t h = 1469598103934665603ull;  // FNV-1a over the pixel words
   for (std::uint32_t p : c.pixels) {
     for (int b = 0; b < 4; ++b) {
@@ -42,7 +42,7 @@ std::uint64_t hashCanvas(const headless::Canvas& c) {
 
 void onPresent(int frame) {
   if (const headless::Canvas* c = headless::windowCanvas(headless::mainWindow())) {
-    hashes.push_back(hashCanvas(*c));
+    hashes.push_back(hashAllBytes(*c));
   }
   for (const Script& s : *script) {
     if (s.frame == frame) {

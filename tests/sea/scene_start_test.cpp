@@ -21,15 +21,9 @@ constexpr int frames = 3;
 std::vector<std::uint64_t> hashes;
 std::vector<int> keysFirst;
 
-std::uint64_t hashCanvas(const headless::Canvas& c) {
-  std::uint64_t h = 1469598103934665603ull;  // FNV-1a
-  for (std::uint32_t p : c.pixels) h = (h ^ (p & 0xFFFFFF)) * 1099511628211ull;
-  return h;
-}
-
 void onPresent(int frame) {
   if (const headless::Canvas* c = headless::windowCanvas(headless::mainWindow())) {
-    hashes.push_back(hashCanvas(*c));
+    hashes.push_back(emu::hashCanvas(*c));
   }
   if (frame + 1 == frames) {
     headless::postKey(VK_ESCAPE, true);

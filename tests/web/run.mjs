@@ -151,9 +151,10 @@ if (bench) {
       `&keys=${encodeURIComponent(c.keys)}` + start.map(([n, v]) => `&${n}=${v}`).join('');
     const args = ['--hashes', '--frames', String(c.frames), '--size', c.size, '--seed', String(c.seed),
       '--keys', c.keys, ...start.flatMap(([n, v, flag]) => (n === 'foam' ? [flag] : [flag, v]))];
-    const web = (await renderReport(base, query)).filter((l) => l.startsWith('frame '));
-    const native = nativeLines(args).filter((l) => l.startsWith('frame '));
-    const distinct = new Set(native.map((l) => l.split(' ')[2])).size;
+    const hashLine = (l) => /^[0-9]+ [0-9a-f]{16}$/.test(l);
+    const web = (await renderReport(base, query)).filter(hashLine);
+    const native = nativeLines(args).filter(hashLine);
+    const distinct = new Set(native.map((l) => l.split(' ')[1])).size;
     check(native.length === c.frames && distinct === c.frames && web.join() === native.join(),
       `render ${c.size} seed ${c.seed} keys ${c.keys}${start.length ? ' ' + query.split('&').slice(-4).join('&') : ''}: ` +
       `${web.length} page frames, the same hashes as the renderer's ${native.length}` +

@@ -178,6 +178,25 @@ void drawPictureOnCanvas(Canvas& canvas, const PictureData& picture, int x, int 
   }
 }
 
+std::uint64_t hashPixels(const std::uint8_t* topRow, std::ptrdiff_t pitch, int width, int height) {
+  std::uint64_t h = 14695981039346656037ull;  // the FNV offset basis
+  for (int y = 0; y < height; ++y) {
+    const std::uint8_t* p = topRow + y * pitch;
+    for (int x = 0; x < width; ++x, p += 4) {
+      for (int b = 0; b < 3; ++b) {
+        h ^= p[b];
+        h *= 1099511628211ull;
+      }
+    }
+  }
+  return h;
+}
+
+std::uint64_t hashCanvas(const Canvas& canvas) {
+  return hashPixels(reinterpret_cast<const std::uint8_t*>(canvas.pixels.data()),
+                    static_cast<std::ptrdiff_t>(canvas.width) * 4, canvas.width, canvas.height);
+}
+
 namespace {
 Canvas* (*paintedCanvas)(Handle dc) = nullptr;
 }  // namespace

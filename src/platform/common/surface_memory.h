@@ -64,6 +64,13 @@ void copyToCanvas(const Surface& surface, int sourceX, int sourceY, int width, i
 // on Windows, whose pictures come from GDI+.
 int encodeSurfaceFile(Handle surface, const wchar_t* path, int format, int quality);
 
+// The hash that golden frames compare across targets: 64-bit FNV-1a over the
+// blue, green and red bytes of each pixel, top row first. Alpha is left out, as
+// presentation ignores it. `topRow` points at 4-byte pixels; `pitch` is the byte
+// step from a row to the one below it (negative for a bottom-up block).
+std::uint64_t hashPixels(const std::uint8_t* topRow, std::ptrdiff_t pitch, int width, int height);
+std::uint64_t hashCanvas(const Canvas& canvas);
+
 // platform.drawPicture on a canvas: source over by the picture's alpha, clipped.
 void drawPictureOnCanvas(Canvas& canvas, const PictureData& picture, int x, int y);
 
