@@ -13,19 +13,12 @@
 
 int main(int argc, char** argv) {
   // The start options go to the scene; the rest (run modes, hack options) to SDL.
-  std::vector<char*> rest{argv[0]};
-  for (int i = 1; i < argc; ++i) {
-    std::string problem;
-    // One dash or two, as the hack options.
-    const char* dash = argv[i][0] == '-' && argv[i][1] == '-' ? "--" : "-";
-    const int used = readStartOption(argc, argv, i, dash, sceneStart, problem);
-    if (used < 0) {
-      std::fprintf(stderr, "brinemere: %s\n  options: %s\n", problem.c_str(),
-                   startUsage("-").c_str());
-      return 1;
-    }
-    if (used == 0) rest.push_back(argv[i]);
-    i += used > 0 ? used - 1 : 0;
+  std::vector<char*> rest;
+  std::string problem;
+  if (!takeStartOptions(argc, argv, sceneStart, rest, problem)) {
+    std::fprintf(stderr, "brinemere: %s\n  options: %s\n", problem.c_str(),
+                 startUsage("-").c_str());
+    return 1;
   }
   if (!sdl::start(static_cast<int>(rest.size()), rest.data())) return 1;
   int code = runProgram(0, SW_SHOWNORMAL);

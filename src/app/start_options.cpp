@@ -68,6 +68,20 @@ int readStartOption(int argc, const char* const* argv, int i, const char* dash, 
   return 2;
 }
 
+bool takeStartOptions(int argc, char** argv, SceneStart& start, std::vector<char*>& rest,
+                      std::string& problem) {
+  rest.assign(argv, argv + (argc > 0 ? 1 : 0));
+  for (int i = 1; i < argc; ++i) {
+    // One dash or two, as the hack options.
+    const char* dash = argv[i][0] == '-' && argv[i][1] == '-' ? "--" : "-";
+    const int used = readStartOption(argc, argv, i, dash, start, problem);
+    if (used < 0) return false;
+    if (used == 0) rest.push_back(argv[i]);
+    i += used > 0 ? used - 1 : 0;
+  }
+  return true;
+}
+
 std::string startUsage(const char* dash) {
   const std::string d = dash;
   return "[" + d + "scheme dusk|teal|red|blue] [" + d + "force 1.0..3.0] [" + d + "foam|" + d +

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 #include "sea/scene_start.h"
 
@@ -16,6 +17,12 @@
 // value is missing or bad. `start` changes only on success.
 int readStartOption(int argc, const char* const* argv, int i, const char* dash, SceneStart& start,
                     std::string& problem);
+
+// The Linux program's command line: the start options, with one dash or two, into
+// `start`; every other argument, argv[0] first, into `rest`. False with `problem`
+// set at the first bad one.
+bool takeStartOptions(int argc, char** argv, SceneStart& start, std::vector<char*>& rest,
+                      std::string& problem);
 
 // The usage line of the options, with `dash` before each name.
 std::string startUsage(const char* dash);

@@ -91,3 +91,22 @@ TEST(StartOptions, OneDashIsAnotherSpellingOnly) {
   EXPECT_EQ(readStartOption(6, args, 3, "--", start, problem), 2);
   EXPECT_EQ(start.scheme, 0);
 }
+
+TEST(StartOptions, TheLinuxProgramPassesTheOtherArgumentsOn) {
+  const char* words[] = {"brinemere", "-root",      "-scheme", "red",      "--drift",
+                         "right",     "-window-id", "7",       "-no-foam", "/s"};
+  std::vector<char*> argv;
+  for (const char* w : words) argv.push_back(const_cast<char*>(w));
+  SceneStart start;
+  std::vector<char*> rest;
+  std::string problem;
+  ASSERT_TRUE(takeStartOptions(static_cast<int>(argv.size()), argv.data(), start, rest, problem));
+  std::vector<std::string> others(rest.begin(), rest.end());
+  EXPECT_EQ(others, (std::vector<std::string>{"brinemere", "-root", "-window-id", "7", "/s"}));
+  EXPECT_EQ(start.scheme, 0);
+  EXPECT_EQ(start.direction, 1.0f);
+  EXPECT_EQ(start.foam, 0);
+  char* bad[] = {argv[0], argv[1], const_cast<char*>("-force"), const_cast<char*>("0")};
+  EXPECT_FALSE(takeStartOptions(4, bad, start, rest, problem));
+  EXPECT_EQ(problem, "-force wants a number from 1.0 to 3.0, not '0'");
+}
