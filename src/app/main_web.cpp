@@ -31,6 +31,9 @@ using Parameters = std::vector<std::pair<std::string, std::string>>;
 
 RenderOptions settings;
 
+// The back buffer, the window's picture and the page's copy each hold every pixel.
+constexpr long long pageLimit = 7680LL * 4320;
+
 // One parameter as the renderer's arguments: --name value, --name alone when it has
 // no value; foam=0 and foam=1 are --no-foam and --foam, hashes=1 is --hashes.
 std::vector<std::string> asArguments(const std::pair<std::string, std::string>& p) {
@@ -79,6 +82,8 @@ void render(const Parameters& parameters) {
   std::string problem;
   if (!readArguments(words, settings, problem)) {
     web::report("error: " + problem);
+  } else if (static_cast<long long>(settings.width) * settings.height > pageLimit) {
+    web::report("error: size: at most 7680x4320 pixels in a page (its memory ends at 2 GiB)");
   } else if (!settings.outDir.empty() || !settings.gifPath.empty() || !settings.y4mPath.empty()) {
     web::report("error: a page writes no files (out, gif, y4m)");
   } else {

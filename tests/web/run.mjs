@@ -160,9 +160,13 @@ if (bench) {
       `${web.length} page frames, the same hashes as the renderer's ${native.length}` +
       (web.join() === native.join() ? '' : `\n  page:     ${web.join(' | ')}\n  renderer: ${native.join(' | ')}`));
   }
-  const refused = await renderReport(base, 'render=1&frames=0&size=64x48');
-  check(refused.some((l) => l.startsWith('error: --frames wants')) && refused.at(-1) === 'done',
-    `render mode refuses frames=0: ${refused.join(' / ')}`);
+  for (const [query, reason] of [['frames=0&size=64x48', 'error: --frames wants'],
+    ['size=16384x16384', 'error: size: at most'], ['keys=1:Move(3,4)', 'error: keys only'],
+    ['out=frames', 'error: a page writes no files']]) {
+    const refused = await renderReport(base, `render=1&${query}`);
+    check(refused.some((l) => l.startsWith(reason)) && refused.at(-1) === 'done',
+      `render mode refuses ${query}: ${refused.join(' / ')}`);
+  }
 
   // ---- the live page ----
   // Under the panel: the teal sky, or the disc drifting into the point, at 50/256.
