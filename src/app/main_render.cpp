@@ -5,10 +5,12 @@
 //
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
-//                    [--splash] [--hashes]
+//                    [--splash] [--hashes] [--scheme S] [--force F] [--foam|--no-foam]
+//                    [--drift D]
 //
 // The scene seeds itself from the clock at start; the virtual clock is set so that
-// the seed is S (0 .. 32767). --splash keeps the start-up screen as frame 0;
+// the seed is S (0 .. 32767), and the start options set its first state
+// as on the Linux program. --splash keeps the start-up screen as frame 0;
 // --hashes prints "FRAME HASH" for every frame, the hash the golden frames compare
 // on every target (emu::hashPixels). The event script (render_options.h) presses and
 // releases keys, moves the mouse and presses its buttons after frame F. Esc is
@@ -33,6 +35,7 @@
 #include "input/input_state.h"
 #include "platform/codecs/codecs.h"
 #include "platform/headless/headless.h"
+#include "sea/scene_start.h"
 
 namespace {
 
@@ -257,6 +260,7 @@ int main(int argc, char** argv) {
   headless::configure(options);
   started = std::chrono::steady_clock::now();
   demoRemembersState = 0;
+  sceneStart = settings.start;
   const int code = settings.demo
                        ? runApplication(registerDemo, 0, SW_SHOWNORMAL)
                        : runProgram(0, SW_SHOWNORMAL, settings.splash ? nullptr : withoutSplash);

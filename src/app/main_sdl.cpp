@@ -17,7 +17,9 @@
 
 #include "app/program.h"
 #include "app/render_options.h"
+#include "app/start_options.h"
 #include "platform/sdl/sdl.h"
+#include "sea/scene_start.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
 
@@ -96,7 +98,15 @@ int installTestHooks() {
 }  // namespace
 
 int main(int argc, char** argv) {
-  if (!sdl::start(argc, argv)) return 1;
+  // The start options go to the scene; the rest (run modes, hack options) to SDL.
+  std::vector<char*> rest;
+  std::string problem;
+  if (!takeStartOptions(argc, argv, sceneStart, rest, problem)) {
+    std::fprintf(stderr, "brinemere: %s\n  options: %s\n", problem.c_str(),
+                 startUsage("-").c_str());
+    return 1;
+  }
+  if (!sdl::start(static_cast<int>(rest.size()), rest.data())) return 1;
   if (!installTestHooks()) {
     sdl::stop();
     return 1;

@@ -6,12 +6,15 @@
 #include <cctype>
 #include <cstdlib>
 
+#include "app/start_options.h"
 #include "input/input_state.h"
 
 const char renderUsage[] =
     "usage: brinemere-render [--demo] [--frames N] [--size WxH] [--seed S]\n"
     "                        [--keys F:EVENT,...] [--out DIR] [--gif FILE] [--y4m FILE|-]\n"
     "                        [--every K] [--quiet] [--splash] [--hashes]\n"
+    "                        [--scheme dusk|teal|red|blue] [--force 1.0..3.0]\n"
+    "                        [--foam|--no-foam] [--drift left|right]\n"
     "  EVENT: a key name (Enter, Space, Esc, CU, A ... Z), Move(X,Y), LDown, LUp, LClick,\n"
     "         RDown, RUp or RClick\n";
 
@@ -171,6 +174,9 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
       options.splash = true;
     } else if (arg == "--hashes") {
       options.hashes = true;
+    } else if (const int used = readStartOption(argc, argv, i, "--", options.start, problem)) {
+      if (used < 0) return false;
+      i += used - 1;
     } else {
       problem = "unknown argument " + arg;
       return false;

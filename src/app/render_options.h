@@ -3,7 +3,8 @@
 //
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
-//                    [--splash] [--hashes]
+//                    [--splash] [--hashes] [--scheme dusk|teal|red|blue]
+//                    [--force 1.0..3.0] [--foam|--no-foam] [--drift left|right]
 //
 // An event script is FRAME:EVENT items separated by commas ("10:Enter,20:CU"), each
 // sent after frame FRAME (0 .. 100000000), in the order written. EVENT, in any case:
@@ -16,6 +17,8 @@
 
 #include <string>
 #include <vector>
+
+#include "sea/scene_start.h"
 
 enum class ScriptAction { key, move, leftDown, leftUp, leftClick, rightDown, rightUp, rightClick };
 
@@ -38,11 +41,13 @@ struct RenderOptions {
   int seed = 347;  // 0 .. 32767
   bool quiet = false;
   bool splash = false;  // the scene's start-up screen first, as frame 0
+  //                    [--force 1.0..3.0] [--foam|--no-foam] [--drift left|right]
   bool hashes = false;  // print each frame's hash (the golden frames' hash)
   std::string outDir;
   std::string gifPath;  // one looping GIF of every K-th frame; empty: none
   std::string y4mPath;  // a YUV4MPEG2 stream of every frame, "-" standard output
   std::vector<ScriptEvent> script;
+  SceneStart start;  // --scheme, --force, --foam / --no-foam, --drift
 };
 
 // Appends the events of `text` to `script`; false (script partly filled) when an

@@ -1,6 +1,8 @@
 // What the processor offers (cpuid) and how many logical processors the system has.
 
+#if defined(__i386__) || defined(__x86_64__)
 #include <cpuid.h>
+#endif
 
 #include "io/io.h"
 #include "platform/platform.h"
@@ -18,10 +20,14 @@ CpuInfo cpu_features(std::uint32_t standardEdx, std::uint32_t maxExtendedLeaf,
 }
 
 void detect_cpu() {
-  unsigned a = 0, b = 0, c = 0, standardEdx = 0, extendedEdx = 0;
+  unsigned standardEdx = 0, extendedEdx = 0, maxExtended = 0;
+#if defined(__i386__) || defined(__x86_64__)
+  unsigned a = 0, b = 0, c = 0;
   __get_cpuid(1, &a, &b, &c, &standardEdx);
-  const unsigned maxExtended = __get_cpuid_max(0x80000000u, nullptr);
+  maxExtended = __get_cpuid_max(0x80000000u, nullptr);
   if (maxExtended >= 0x80000001u) __get_cpuid(0x80000001u, &a, &b, &c, &extendedEdx);
+#endif
+  // Other processors have none of the x86 features to report.
   cpuInfo = cpu_features(standardEdx, maxExtended, extendedEdx);
   cpuInfo.processors = platform.processorCount();
 }

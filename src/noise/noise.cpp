@@ -228,6 +228,17 @@ float sampleAlongRow(const NoiseRow2D& r, float x) {
 
 #if defined(__SSE2__)
 
+// Truncation of lanes that lie within the int range. WebAssembly's translation of
+// _mm_cvttps_epi32 converts lane by lane to mimic x86 on out-of-range lanes; its own
+// saturating truncation gives the same ints in range at one instruction.
+inline __m128i truncateInRange(__m128 v) {
+#if defined(__wasm_simd128__)
+  return (__m128i)wasm_i32x4_trunc_sat_f32x4((v128_t)v);  // bit casts of vectors
+#else
+  return _mm_cvttps_epi32(v);
+#endif
+}
+
 // wrap() on four lanes, those marked inside left as they are. Below 2^23 the
 // remainder fmod would give is found without it: n = trunc(|u| / period) is the
 // true quotient's integer part (a float just below a multiple k * period divides to
@@ -243,7 +254,7 @@ __m128 wrapFour(__m128 u, __m128 inside, float periodX) {
   const __m128 magnitude = _mm_andnot_ps(sign, u);
   const __m128 small = _mm_cmplt_ps(magnitude, _mm_set1_ps(8388608.0f));  // false for NaN
   const __m128 quotient = _mm_div_ps(_mm_and_ps(small, magnitude), period);
-  const __m128 n = _mm_cvtepi32_ps(_mm_cvttps_epi32(quotient));
+  const __m128 n = _mm_cvtepi32_ps(truncateInRange(quotient));
   __m128 r = _mm_sub_ps(magnitude, _mm_mul_ps(n, period));
   r = _mm_or_ps(r, _mm_and_ps(sign, u));
   // The steps of wrap() after fmod: a negative remainder moves up by the period, and
@@ -274,7 +285,7 @@ __m128 sampleFourAlongRow(const NoiseRow2D& r, __m128 x) {
   const __m128 period = _mm_set1_ps(g.periodX);
   const __m128 inside = _mm_and_ps(_mm_cmpge_ps(u, _mm_setzero_ps()), _mm_cmplt_ps(u, period));
   if (_mm_movemask_ps(inside) != 0xF) u = wrapFour(u, inside, g.periodX);
-  const __m128i i = _mm_cvttps_epi32(u);
+  const __m128i i = truncateInRange(u);
   const __m128 f = _mm_sub_ps(u, _mm_cvtepi32_ps(i));
   const __m128i next = _mm_add_epi32(i, _mm_set1_epi32(1));
   const __m128i i1 = _mm_andnot_si128(_mm_cmpeq_epi32(next, _mm_set1_epi32(g.nx)), next);

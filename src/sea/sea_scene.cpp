@@ -15,6 +15,7 @@
 #include "noise/random.h"
 #include "platform/platform.h"
 #include "sea/help_panel.h"
+#include "sea/scene_start.h"
 #include "sea/splash.h"
 #include "sea/waves.h"
 #include "shell/pacing.h"
@@ -27,6 +28,7 @@
 SharedWord<int> schemeIndex = 1;
 SharedWord<int> helpFrames = 0;
 SharedWord<int> exitRequested = 0;
+SceneStart sceneStart;
 
 namespace {
 
@@ -153,6 +155,12 @@ void initScene() {
   platform.bringToTop(shell.mainWindow);
   waitForSplash();
   createHelpFont();
+  // The start asked for, before the keys can change it; nextScheme installs the
+  // scheme after the one set here.
+  waveForce = sceneStart.force;
+  whiteHorses = sceneStart.foam;
+  waveDirection = sceneStart.direction;
+  schemeIndex = (sceneStart.scheme + 3) & 3;
   userCallbacks.onKeyUp = seaKeyHandler;
   nextScheme();
   discX = static_cast<float>(backBuffer.viewWidth * 0.75);

@@ -45,6 +45,18 @@ xml=$usr/share/xscreensaver/config/brinemere.xml
 grep -q '<screensaver name="brinemere" _label="Brinemere">' "$xml" || e2e_fail "hack name"
 grep -q '<command arg="-root"/>' "$xml" || e2e_fail "hack command line"
 grep -q '<_description>' "$xml" && grep -q '</screensaver>' "$xml" || e2e_fail "hack description"
+# Every start option the settings dialog passes is one the program takes (the
+# renderer reads them with two dashes), the slider at both of its ends.
+starts=$(grep -o 'arg\(-set\|-unset\)\?="[^"]*"' "$xml" | sed 's/^[^"]*"//; s/"$//' |
+  grep -v -x -e '-root' -e '-fps')
+[ "$(echo "$starts" | wc -l)" -eq 6 ] || e2e_fail "the description offers: $starts"
+while read -r option value; do
+  for end in 1.0 3.0; do
+    "$usr/games/brinemere-render" --frames 1 --size 64x40 --quiet "-$option" \
+      ${value:+"${value//%/$end}"} >/dev/null ||
+      e2e_fail "brinemere.xml offers '$option $value', which the program refuses"
+  done
+done <<<"$starts"
 desktop=$usr/share/applications/brinemere.desktop
 for line in "[Desktop Entry]" "Type=Application" "Name=Brinemere" "Exec=brinemere"; do
   grep -qxF "$line" "$desktop" || e2e_fail "desktop entry lacks $line"

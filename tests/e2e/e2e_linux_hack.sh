@@ -56,9 +56,16 @@ pid=$!
 e2e_wait_pixel 700 20 "$sky" 10 || e2e_fail "root shows $(e2e_pixel 700 20)"
 term_within_a_second "$pid" "-root"
 
-# Bad ids: a message and status 1 at once.
+# Start options beside the hack options: the teal sky (00D290) from the start.
+"$program" -root -scheme teal -force 2.6 -no-foam -drift right &
+pid=$!
+e2e_wait_pixel 700 20 "#00D290" 10 || e2e_fail "-scheme teal: root shows $(e2e_pixel 700 20)"
+term_within_a_second "$pid" "-scheme teal"
+
+# Bad ids and bad start values: a message and status 1 at once.
 for args in "-window-id 0x7ffffff0" "-window-id 12abc" "-window-id 0x" "-window-id" \
-  "-window-id -5" "-root -nonsense" "-root /s"; do
+  "-window-id -5" "-root -nonsense" "-root /s" "-scheme green" "-root -scheme" \
+  "-force 0.9" "-force 3.01" "-force nan" "-force 2x" "-drift up" "--drift"; do
   timeout 5 "$program" $args 2>"$root/build/release/hack_err"
   status=$?
   [ "$status" -eq 1 ] || e2e_fail "[$args] status $status"

@@ -19,22 +19,6 @@
 
 namespace emu {
 
-bool allocatePicture(PictureData& picture, std::int64_t width, std::int64_t height) {
-  picture = PictureData{};
-  if (width < 1 || height < 1 || width > maxPictureSide || height > maxPictureSide ||
-      width * height > maxPicturePixels) {
-    return false;
-  }
-  try {
-    picture.pixels.assign(static_cast<std::size_t>(width * height), 0u);
-  } catch (const std::bad_alloc&) {
-    return false;
-  }
-  picture.width = static_cast<int>(width);
-  picture.height = static_cast<int>(height);
-  return true;
-}
-
 namespace {
 
 bool decodeBySignature(const std::uint8_t* bytes, std::size_t size, PictureData& picture) {

@@ -197,4 +197,29 @@ std::uint64_t hashCanvas(const Canvas& canvas) {
                     static_cast<std::ptrdiff_t>(canvas.width) * 4, canvas.width, canvas.height);
 }
 
+namespace {
+Canvas* (*paintedCanvas)(Handle dc) = nullptr;
+}  // namespace
+
+void installCanvasPainting(Platform& p, Canvas* (*canvasOf)(Handle dc)) {
+  paintedCanvas = canvasOf;
+  p.fillRectStock = [](Handle dc, const Rect& rect, int brush) {
+    Canvas* canvas = paintedCanvas(dc);
+    if (!canvas) return 0;
+    fillCanvas(*canvas, rect, brush);
+    return 1;
+  };
+  p.textOut = [](Handle dc, int x, int y, const wchar_t* text, std::uint32_t back,
+                 std::uint32_t fore, std::uint32_t align) {
+    Canvas* canvas = paintedCanvas(dc);
+    return canvas ? drawText(*canvas, x, y, text, back, fore, align) : 0;
+  };
+  p.drawPicture = [](Handle dc, const PictureData& picture, int x, int y) {
+    Canvas* canvas = paintedCanvas(dc);
+    if (!canvas) return 0;
+    drawPictureOnCanvas(*canvas, picture, x, y);
+    return 1;
+  };
+}
+
 }  // namespace emu

@@ -65,6 +65,10 @@ void drawPictureOnCanvas(Canvas& canvas, const PictureData& picture, int x, int 
 // FillRect with a stock brush on a canvas.
 void fillCanvas(Canvas& canvas, const Rect& rect, int stockBrush);
 
+// platform.fillRectStock, textOut and drawPicture for a backend whose device contexts
+// are canvases: `canvasOf` finds a context's canvas (null when it is none).
+void installCanvasPainting(Platform& platform, Canvas* (*canvasOf)(Handle dc));
+
 }  // namespace emu
 
 namespace emu {

@@ -445,6 +445,23 @@ void installWindowSystem(const Native& native) {
   platform.sleep = sleep;
 }
 
+void installMillisecondClock() {
+  platform.timeGetTime = [] { return static_cast<std::uint32_t>(state().native.nowMs()); };
+  platform.timeBeginPeriod = [](std::uint32_t) {};
+  platform.queryPerformanceFrequency = [](std::int64_t& f) {
+    f = 0;
+    return 0;
+  };
+  platform.queryPerformanceCounter = [](std::int64_t& c) {
+    c = static_cast<std::int64_t>(state().native.nowMs());
+    return 0;
+  };
+  platform.systemMajorVersion = [] { return 6; };
+  platform.createVerticalBlank = [] { return 0; };
+  platform.waitVerticalBlank = [] { return 0; };
+  platform.releaseVerticalBlank = [] {};
+}
+
 void resetWindowSystem() {
   State& s = state();
   stopAllThreads();

@@ -45,6 +45,10 @@ struct Native {
 
 void installWindowSystem(const Native& native);
 
+// The time entries of a backend with neither a performance counter nor a vertical
+// blank (headless, web): pacing runs on the native millisecond clock.
+void installMillisecondClock();
+
 // Forgets every window, message, timer and thread (tests start from nothing).
 void resetWindowSystem();
 

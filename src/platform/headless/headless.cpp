@@ -217,37 +217,13 @@ void configure(const Options& options) {
   platform.setClipboardViewer = [](Handle) -> Handle { return 0; };
   platform.changeClipboardChain = [](Handle, Handle) { return 1; };
   platform.commandLineArguments = [] { return state().options.arguments; };
-  platform.fillRectStock = [](Handle dc, const Rect& rect, int brush) {
-    emu::Canvas* canvas = canvasOf(dc);
-    if (!canvas) return 0;
-    emu::fillCanvas(*canvas, rect, brush);
-    return 1;
-  };
-  platform.textOut = [](Handle dc, int x, int y, const wchar_t* text, std::uint32_t back,
-                        std::uint32_t fore, std::uint32_t align) {
-    emu::Canvas* canvas = canvasOf(dc);
-    return canvas ? emu::drawText(*canvas, x, y, text, back, fore, align) : 0;
-  };
   platform.createSurface = emu::createSurface;
   platform.releaseSurface = emu::releaseSurface;
   platform.bitBlt = bitBlt;
   platform.presentRects = presentRects;
-  platform.timeGetTime = [] { return static_cast<std::uint32_t>(nativeNow()); };
-  platform.timeBeginPeriod = [](std::uint32_t) {};
-  // No performance counter and no vertical blank: pacing runs on the virtual
-  // millisecond clock, so each frame advances time by whole milliseconds.
-  platform.queryPerformanceFrequency = [](std::int64_t& f) {
-    f = 0;
-    return 0;
-  };
-  platform.queryPerformanceCounter = [](std::int64_t& c) {
-    c = static_cast<std::int64_t>(nativeNow());
-    return 0;
-  };
-  platform.systemMajorVersion = [] { return 6; };
-  platform.createVerticalBlank = [] { return 0; };
-  platform.waitVerticalBlank = [] { return 0; };
-  platform.releaseVerticalBlank = [] {};
+  // Pacing runs on the virtual millisecond clock, so each frame advances time by
+  // whole milliseconds.
+  emu::installMillisecondClock();
   platform.enumMonitors = [](std::vector<Rect>& monitors) {
     const Options& o = state().options;
     monitors.assign(1, Rect{0, 0, o.screenWidth, o.screenHeight});
@@ -267,12 +243,7 @@ void configure(const Options& options) {
   emu::installCodecs(platform);
 #endif
   // After the pictures: our device contexts are canvases on every system.
-  platform.drawPicture = [](Handle dc, const PictureData& picture, int x, int y) {
-    emu::Canvas* canvas = canvasOf(dc);
-    if (!canvas) return 0;
-    emu::drawPictureOnCanvas(*canvas, picture, x, y);
-    return 1;
-  };
+  emu::installCanvasPainting(platform, canvasOf);
 }
 
 void postKey(int virtualKey, bool down) {
