@@ -125,7 +125,8 @@ TEST(MonotoneFill, RandomOutlinesGiveTheRasterizersPixels) {
     ASSERT_EQ(differ, 0u) << "seed " << seed << ", view " << width << "x" << height << ", mode "
                           << mode << ", " << outline.size() << " points";
     setFillStreamed(0);
-    RasterSettingsGuard reset;
+    clearFillRows();
+    setCoverageTable(settings.curve);
   }
 }
 
