@@ -25,6 +25,7 @@
 #include <algorithm>
 #include <climits>
 #include <cstdint>
+#include <cstdlib>
 #include <type_traits>
 
 #include "blend/coverage_pixels.h"
@@ -459,14 +460,21 @@ EdgeKind classify(FixedPoint a, FixedPoint b, int width, int height, int& fronti
   return EdgeKind::walk;
 }
 
+// A fill with more cells than the rasterizer's store holds is drawn by it in bands,
+// whose edges are cut at each band's top: their cells differ from one walk's. Such
+// outlines are left to it, judged by a bound on the cells an edge can visit (its
+// rows in the view, its columns, and one).
 bool qualifies(const FixedPoint* p, int n, int width, int height) {
   int frontier = INT_MIN;
+  std::int64_t cells = 0;
   for (int i = 0; i < n; ++i) {
-    if (classify(p[i], p[i + 1 < n ? i + 1 : 0], width, height, frontier) == EdgeKind::refuse) {
-      return false;
-    }
+    const FixedPoint a = p[i], b = p[i + 1 < n ? i + 1 : 0];
+    if (classify(a, b, width, height, frontier) == EdgeKind::refuse) return false;
+    const int rowA = std::clamp(cell_of(a.y), -1, height),
+              rowB = std::clamp(cell_of(b.y), -1, height);
+    cells += std::abs(rowA - rowB) + std::abs(cell_of(a.x) - cell_of(b.x)) + 2;
   }
-  return true;
+  return cells <= std::int64_t{maxCellBlocks} * cellsPerBlock;
 }
 
 template <bool evenOdd, class Pixel>

@@ -130,8 +130,9 @@ TEST(MonotoneFill, RandomOutlinesGiveTheRasterizersPixels) {
   }
 }
 
-// Outlines that turn back left, or that join earlier sub-paths, are the rasterizer's.
-TEST(MonotoneFill, OutlinesTurningBackAreLeftToTheRasterizer) {
+// Outlines that turn back left, join earlier sub-paths or outgrow the cell store are
+// the rasterizer's.
+TEST(MonotoneFill, OutlinesTheRasterizerMustDrawAreLeftToIt) {
   RasterSettingsGuard settings;
   TestSurface surface(64, 48);
   const std::vector<std::vector<PathPoint>> refused = {
@@ -148,6 +149,19 @@ TEST(MonotoneFill, OutlinesTurningBackAreLeftToTheRasterizer) {
   addSubPath({0, 40, 0, 10, 60, 40});
   addSubPath({0, 40, 0, 20, 60, 40});
   EXPECT_FALSE(fillMonotonePath(0xFF102030, 1)) << "a second sub-path";
+  fillRuleState.cellsPending = 0;
+  cellRasterizer.flags &= ~2;
+  pathBuffer.count = 0;
+
+  // More cells than the store holds: the rasterizer draws it in bands, with other
+  // cells than one walk gives (a million pixels of this zigzag differ).
+  TestSurface wide(7680, 1080);
+  beginPath();
+  addPoint(0, 1100);
+  for (int k = 0; k <= 7682; ++k) addPoint(float(k), k % 2 ? -5.0f : 1085.0f);
+  addPoint(7680, 1100);
+  EXPECT_FALSE(fillMonotonePath(0xFF102030, 1)) << "a fill in bands";
+  pathBuffer.count = 0;
 }
 
 }  // namespace
