@@ -110,6 +110,10 @@ void beginPath();                      // the pending points become a sub-path
 void beginPathAt(float x, float y);    // beginPath, then addPoint
 void addPoint(float x, float y);       // non-finite points are dropped
 void fillPath(Color color, int mode);  // fills every pending sub-path, mode & 0xF
+// fillPath for a lone sub-path whose edges run left to right (monotone_fill.cpp):
+// the same pixels without the cell store and its sort. False, drawing nothing, for
+// any other outline.
+bool fillMonotonePath(Color color, int mode);
 
 // Fills plot only view rows top .. bottom - 1, and in the other rows only the first
 // `columnsOutside` columns, until the next call: a caller that knows pixels will be

@@ -1330,6 +1330,7 @@ void beginPathAt(float x, float y) {
 }
 
 void fillPath(Color color, int mode) {
+  if (fillMonotonePath(color, mode)) return;
   convert_pending_points();
   if (fillRuleState.cellsPending) {
     select_coverage_mode(mode & 0xF);

@@ -3,8 +3,8 @@
 // mismatch, a pixel plotted twice, or a plot outside the view.
 //
 // Input bytes, read in order (missing bytes read as 0):
-//   2 + 2   view width and height, each 1 .. 8192 (see side()); the height is then cut
-//           so the view has at most 2^18 pixels (1 MiB), which keeps one run fast;
+//   2 + 2   view width and height, each 1 .. 8192, the height then cut so the view
+//           has at most 2^18 pixels (fuzz::viewSize);
 //   1       bit 0 the fill rule (0 non-zero, 1 even-odd), bit 1 a top-down surface;
 //   then    commands until the input ends: a byte whose low 3 bits are 0 starts a new
 //           sub-path; any other adds a point whose x and y are each decoded by a
@@ -25,29 +25,17 @@
 #include <vector>
 
 #include "blend/dispatch.h"
+#include "fuzz_support.h"
 #include "reference_raster.h"
 #include "surface/surface.h"
 #include "vector/path.h"
 
 namespace {
 
-constexpr int maxSide = 8192;
-constexpr int maxPixels = 1 << 18;
 constexpr int maxSubPaths = 64;
 constexpr int maxPoints = 4096;
 
-class Bytes {
- public:
-  Bytes(const std::uint8_t* data, std::size_t size) : data_(data), size_(size) {}
-  bool empty() const { return at_ >= size_; }
-  std::uint8_t byte() { return at_ < size_ ? data_[at_++] : 0; }
-  std::uint16_t u16() { return static_cast<std::uint16_t>(byte() | byte() << 8); }
-  std::uint32_t u32() { return u16() | static_cast<std::uint32_t>(u16()) << 16; }
-
- private:
-  const std::uint8_t* data_;
-  std::size_t size_, at_ = 0;
-};
+using fuzz::Bytes;
 
 float coordinate(Bytes& in, int side) {
   constexpr float inf = std::numeric_limits<float>::infinity();
@@ -72,11 +60,6 @@ float coordinate(Bytes& in, int side) {
       return static_cast<float>(static_cast<std::int16_t>(in.u16()));
   }
 }
-
-// A view side of 1 .. 8192 from 16 bits: the low 13 give the size, the top 3 a
-// right shift of 0 .. 14 bits, so that small views, which run fast, come often and
-// every size can still be reached.
-int side(std::uint16_t bits) { return 1 + ((bits & (maxSide - 1)) >> (bits >> 13) * 2); }
 
 struct View {
   int width, height;
@@ -126,9 +109,9 @@ struct Plotted {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   Bytes in(data, size);
   View view;
-  view.width = side(in.u16());
-  view.height = side(in.u16());
-  if (view.width * view.height > maxPixels) view.height = maxPixels / view.width;
+  const fuzz::ViewSize side = fuzz::viewSize(in);
+  view.width = side.width;
+  view.height = side.height;
   const std::uint8_t flags = in.byte();
   const int rule = flags & 1;
   view.topDown = (flags & 2) != 0;

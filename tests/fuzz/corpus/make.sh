@@ -109,3 +109,20 @@ for name, data in seeds.items():
     with open(os.path.join("raster", name), "wb") as f:
         f.write(data)
 PY
+
+# Outlines that run left to right: a 200x100 view, a gentle wave and a rough one
+# (steps and heights as the monotone target reads them).
+python3 - <<'PY'
+import math, os, struct
+os.makedirs("monotone", exist_ok=True)
+def wave(flags, base, x0, samples):
+    return struct.pack("<HHBff", 199, 99, flags, base, x0) + b"".join(
+        struct.pack("<Bh", step, h) for step, h in samples)
+seeds = {
+    "gentle": wave(0x08, 90.0, 0.0, [(95, int(80 * math.sin(k / 5))) for k in range(80)]),
+    "rough": wave(0x27, 120.0, -3.5, [(k * 37 % 256, (k * 7919 % 1200) - 600) for k in range(120)]),
+}
+for name, data in seeds.items():
+    with open(os.path.join("monotone", name), "wb") as f:
+        f.write(data)
+PY

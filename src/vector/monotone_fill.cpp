@@ -1,0 +1,550 @@
+// Fills of outlines that run left to right, without the cell store, the sort or a
+// running sum carried from row to row.
+//
+// The rasterizer's cells come out of its walk in the order of the walk. When every
+// edge that leaves cover in the view runs left to right and starts where the
+// previous one ended or further right, the walk reaches the cells of each row in
+// column order: the sweep of a row can follow the walk itself. Each row keeps the
+// cover of the cells left of the one being summed and the column where its next run
+// starts; a cell is finished when the walk enters a cell further right in its row.
+//
+//        walk ->   row r:  [cover so far]  ...run...  [cell]  ...run...  [cell]
+//
+// The edge walk is the rasterizer's own, step for step (the same floor divisions,
+// the same clipping, the same cells stored or not), so cover and area are the same
+// integers and the runs and pixels handed to the coverage routines are the same;
+// only their order differs, and no two of them share a pixel. Edges that leave
+// nothing in the view do not count: horizontal ones (no cover), those above or
+// below the view, those right of it. An outline that does not qualify (edges back
+// to the left, points beyond the rasterizer's limits, earlier sub-paths pending) is
+// left to the rasterizer.
+//
+// The wave layers are such outlines: a straight left side, the top edge sampled
+// left to right, the right side beyond the view and a straight bottom.
+
+#include <algorithm>
+#include <climits>
+#include <cstdint>
+#include <cstdlib>
+#include <type_traits>
+
+#include "blend/coverage_pixels.h"
+#include "blend/dispatch.h"
+#include "surface/memory.h"
+#include "surface/surface.h"
+#include "vector/path.h"
+
+namespace {
+
+// ---- fixed point, as the rasterizer has it ---------------------------------------
+
+constexpr int pixelShift = 8;
+constexpr int pixelOne = 1 << pixelShift;
+constexpr int pixelMask = pixelOne - 1;
+constexpr int maxRunLength = 4095;
+
+constexpr int cell_of(int v) { return v >> pixelShift; }
+
+constexpr std::int32_t wrap_add(std::int32_t a, std::int32_t b) {
+  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
+}
+
+// Quotient toward -inf and a remainder 0 <= rem < divisor.
+template <typename T>
+struct Quotient {
+  T quotient, remainder;
+};
+template <typename T>
+constexpr Quotient<T> divide_floor(T dividend, T divisor) {
+  const T q = dividend / divisor, r = dividend % divisor;
+  const T borrow = r < 0 ? 1 : 0;
+  return {q - borrow, r + (divisor & -borrow)};
+}
+
+// The rasterizer converts points inside these limits directly; beyond them it cuts
+// edges first, and such outlines are left to it.
+constexpr float columnLimit = 32767.0f - 1.0f;
+constexpr float rowLimit = 4194303.0f - 1.0f;
+
+inline int to_fixed(float v) { return static_cast<int>((v + 0.5f) * 256.0f); }
+
+// Floor division by a row piece's width. Sampled every 3 pixels, most edges of a
+// wave lie within one row and are 768 wide: a constant divisor, which the compiler
+// turns into a multiplication, with the quotient and remainder of the division (an
+// integer division costs a few dozen cycles, two per row piece).
+constexpr int sampledWidth = 3 * pixelOne;
+inline Quotient<int> divide_by_width(int dividend, int width) {
+  return width == sampledWidth ? divide_floor(dividend, sampledWidth)
+                               : divide_floor(dividend, width);
+}
+
+// Raw coverage 0..255 of cover * 512 - area under the rule.
+template <bool evenOdd>
+inline int raw_coverage(std::int32_t cover, std::int32_t area) {
+  std::int64_t c = (std::int64_t{cover} * 512 - area) >> 9;
+  c = c < 0 ? -c : c;
+  if constexpr (evenOdd) {
+    c &= 511;
+    c = c > 256 ? 512 - c : c;
+  }
+  return c > 255 ? 255 : static_cast<int>(c);
+}
+
+// ---- rows ------------------------------------------------------------------------
+
+// One view row while the walk passes: the cell being summed and what lies left of it.
+struct RowCells {
+  std::int32_t cover;      // the covers of the finished cells, and of all left of column 0
+  std::int32_t x;          // the cell being summed, -1 for none
+  std::int32_t cellCover;  // its sums so far
+  std::int32_t cellArea;
+  std::int32_t nextFree;  // the first column not yet plotted
+};
+
+RowCells* rowCells = nullptr;
+int rowCellsCapacity = 0;
+
+// Grows a work array of this file to `needed` elements (contents not kept); freed
+// with the drawing. False when memory ran out (already reported).
+template <auto& block, int& capacity>
+bool reserve(int needed) {
+  using T = std::remove_reference_t<decltype(*block)>;
+  if (needed <= capacity) return true;
+  void* grown = growBuffer(block, sizeof(T) * needed, sizeof(T) * 1024, 0);
+  if (!grown) return false;
+  if (!block) {
+    addDrawingShutdownHook([] {
+      freeGrownBuffer(block);
+      block = nullptr;
+      capacity = 0;
+    });
+  }
+  block = static_cast<T*>(grown);
+  capacity = needed;
+  return true;
+}
+
+// The pixel routine, through its pointer or, for Copy, inlined.
+struct AnyPixel {
+  CoveragePixelRoutine routine;
+  void operator()(Color* p, Color color, int alpha) const { routine(p, color, alpha); }
+};
+struct CopyPixel {
+  void operator()(Color* p, Color color, int alpha) const {
+    coverPixel<px::coverCopy>(p, color, alpha);
+  }
+};
+
+// Hands a row's runs and pixels to the coverage routines, cut as the rasterizer
+// cuts them: to the view, to the rows plotted whole (setFillRows), to 12-bit run
+// lengths. Which routine a pixel gets must not change: a run cut to one pixel at the
+// view's edge takes the pixel routine, one cut by the rows' limit does not.
+template <class Pixel>
+class Plotter {
+ public:
+  Plotter(Color color, Pixel pixel)
+      : color_(color),
+        pixel_(pixel),
+        run_(cellRasterizer.streamed ? streamedRun(coverageRoutines.run) : coverageRoutines.run),
+        rows_(backBuffer.rowTable.data()),
+        viewMaxX_(backBuffer.viewMaxX),
+        firstWholeRow_(cellRasterizer.rowsTop),
+        lastWholeRow_(cellRasterizer.rowsBottom - 1),
+        outsideMaxX_(std::min(cellRasterizer.columnsOutside - 1, backBuffer.viewMaxX)) {}
+
+  int row_max_x(int y) const {
+    return y >= firstWholeRow_ && y <= lastWholeRow_ ? viewMaxX_ : outsideMaxX_;
+  }
+  Color* line(int y) const { return reinterpret_cast<Color*>(rows_[y]); }
+
+  void pixel(int y, int x, int alpha) const {
+    if (x >= 0 && x <= row_max_x(y)) pixel_(line(y) + x, color_, alpha);
+  }
+
+  void run(int y, int x, int length, int alpha) const {
+    const int rowMaxX = row_max_x(y);
+    if (rowMaxX < 0) return;
+    int last = x + length - 1;
+    if (x > viewMaxX_ || last < 0) return;
+    if (x < 0) x = 0;
+    if (last > viewMaxX_) last = viewMaxX_;
+    if (x == last) {
+      if (x <= rowMaxX) pixel_(line(y) + x, color_, alpha);
+      return;
+    }
+    if (last > rowMaxX) last = rowMaxX;
+    length = last - x + 1;
+    if (length < 1) return;
+    Color* p = line(y) + x;
+    while (length > maxRunLength) {
+      const int piece = std::min(maxRunLength, length - 2);
+      run_(p, color_, piece, alpha);
+      p += piece;
+      length -= piece;
+    }
+    run_(p, color_, length, alpha);
+  }
+
+ private:
+  const Color color_;
+  const Pixel pixel_;
+  const CoverageRunRoutine run_;
+  std::uint8_t* const* const rows_;
+  const int viewMaxX_;
+  const int firstWholeRow_, lastWholeRow_;
+  const int outsideMaxX_;
+};
+
+// ---- the walk --------------------------------------------------------------------
+
+// The rasterizer's edge walk for edges running left to right, feeding the rows as
+// it leaves each cell instead of storing the cell.
+template <bool evenOdd, class Pixel>
+class MonotoneWalk {
+ public:
+  MonotoneWalk(const Plotter<Pixel>& plot, RowCells* rows, int width, int height)
+      : plot_(plot), rows_(rows), width_(width), height_(height), curve_(cellRasterizer.curve) {}
+
+  // The first point: its cell, the row kept to the view and one row beyond it.
+  void move_to(int x, int y) {
+    cellX_ = cell_of(x);
+    cellY_ = std::clamp(cell_of(y), -1, height_);
+    cover_ = area_ = 0;
+  }
+
+  // An edge with x2 >= x1, or a horizontal one; the current cell holds (x1, y1).
+  void edge(int x1, int y1, int x2, int y2) {
+    const int bottomLimit = height_ * pixelOne;
+    const bool swapped = y1 > y2;
+    if (swapped) {
+      std::swap(x1, x2);
+      std::swap(y1, y2);
+    }
+    if (y2 < 0 || y1 >= bottomLimit) return;
+    if (y1 < -1) {
+      x1 = x2 + static_cast<int>(static_cast<std::int64_t>(x1 - x2) * (y2 + 1) / (y2 - y1));
+      y1 = -1;
+    }
+    if (y2 > bottomLimit) {
+      x2 = x1 +
+           static_cast<int>(static_cast<std::int64_t>(x2 - x1) * (bottomLimit - y1) / (y2 - y1));
+      y2 = bottomLimit;
+    }
+    if (swapped) {
+      std::swap(x1, x2);
+      std::swap(y1, y2);
+    }
+    const int ey1 = cell_of(y1), ey2 = cell_of(y2);
+    const int fy1 = y1 & pixelMask, fy2 = y2 & pixelMask;
+    if (ey1 == ey2) {
+      row_piece(ey1, x1, fy1, x2, fy2);
+      return;
+    }
+    const bool down = y2 >= y1;
+    const int first = down ? pixelOne : 0;
+    const int incr = down ? 1 : -1;
+
+    if (x1 == x2) {
+      const int ex = cell_of(x1);
+      const int twoFx = (x1 & pixelMask) * 2;
+      int delta = first - fy1;
+      accumulate(delta, twoFx * delta);
+      int row = ey1 + incr;
+      step_to(ex, row);
+      const int fullCover = pixelOne * incr;
+      const int fullArea = twoFx * fullCover;
+      while (row != ey2) {
+        accumulate(fullCover, fullArea);
+        row += incr;
+        step_to(ex, row);
+      }
+      delta = fy2 - pixelOne + first;
+      accumulate(delta, twoFx * delta);
+      return;
+    }
+
+    const int dx = x2 - x1;
+    const int dy = down ? y2 - y1 : y1 - y2;
+    const bool narrow = dx < (1 << 22);
+    const auto divide = [narrow, dx, dy](int factor) {
+      if (narrow) return divide_floor(factor * dx, dy);
+      const Quotient<std::int64_t> d = divide_floor(std::int64_t{factor} * dx, std::int64_t{dy});
+      return Quotient<int>{static_cast<int>(d.quotient), static_cast<int>(d.remainder)};
+    };
+    const Quotient<int> head = divide(down ? pixelOne - fy1 : fy1);
+    int xFrom = x1 + head.quotient;
+    int mod = head.remainder;
+    row_piece(ey1, x1, fy1, xFrom, first);
+    int row = ey1 + incr;
+    step_to(cell_of(xFrom), row);
+    if (row != ey2) {
+      const Quotient<int> step = divide(pixelOne);
+      mod -= dy;
+      while (row != ey2) {
+        mod += step.remainder;
+        const int carry = mod >= 0;
+        const int xTo = xFrom + step.quotient + carry;
+        mod -= dy & -carry;
+        row_piece(row, xFrom, pixelOne - first, xTo, first);
+        xFrom = xTo;
+        row += incr;
+        step_to(cell_of(xFrom), row);
+      }
+    }
+    row_piece(ey2, xFrom, pixelOne - first, x2, fy2);
+  }
+
+  // An edge wholly right of the view: its cells show nothing. The walk would end
+  // in the cell of its end point, or in the row beyond the view it was clipped at;
+  // any such cell is as good, since all of them lie outside the view.
+  void skip_edge(int x2, int y2, int yLow, int yHigh) {
+    if (yHigh < 0 || yLow >= height_ * pixelOne) return;
+    select(cell_of(x2), std::clamp(cell_of(y2), -1, height_));
+  }
+
+  // The last cell, then the rest of every row: with cover left over, the row's
+  // cells right of the view take it back, and the run reaches past the view.
+  void finish(int firstRow, int lastRow, bool upwards) {
+    leave_cell();
+    const auto end_row = [this](int y) {
+      RowCells& row = rows_[y];
+      if (row.x >= 0) finish_cell(y, row);
+      const int raw = raw_coverage<evenOdd>(row.cover, 0);
+      if (raw != 0) plot_.run(y, row.nextFree, width_ - row.nextFree, curve_[raw]);
+    };
+    if (upwards) {
+      for (int y = lastRow; y >= firstRow; --y) end_row(y);
+    } else {
+      for (int y = firstRow; y <= lastRow; ++y) end_row(y);
+    }
+  }
+
+ private:
+  // The row piece of the rasterizer with xb >= xa.
+  void row_piece(int ey, int xa, int ya, int xb, int yb) {
+    int ex1 = cell_of(xa);
+    const int ex2 = cell_of(xb);
+    const int fx1 = xa & pixelMask, fx2 = xb & pixelMask;
+    if (ya == yb) {
+      select(ex2, ey);
+      return;
+    }
+    if (ex1 == ex2) {
+      const int delta = yb - ya;
+      accumulate(delta, (fx1 + fx2) * delta);
+      return;
+    }
+    const int dxAbs = xb - xa;
+    const Quotient<int> head = divide_by_width((pixelOne - fx1) * (yb - ya), dxAbs);
+    int delta = head.quotient;
+    int mod = head.remainder;
+    accumulate(delta, (fx1 + pixelOne) * delta);
+    ya += delta;
+    ++ex1;
+    step_to(ex1, ey);
+    if (ex1 != ex2) {
+      const Quotient<int> step = divide_by_width(pixelOne * (yb - ya + delta), dxAbs);
+      mod -= dxAbs;
+      while (ex1 != ex2) {
+        mod += step.remainder;
+        const int carry = mod >= 0;
+        delta = step.quotient + carry;
+        mod -= dxAbs & -carry;
+        accumulate(delta, pixelOne * delta);
+        ya += delta;
+        ++ex1;
+        step_to(ex1, ey);
+      }
+    }
+    delta = yb - ya;
+    accumulate(delta, fx2 * delta);
+  }
+
+  void accumulate(int cover, int area) {
+    cover_ = wrap_add(cover_, cover);
+    area_ = wrap_add(area_, area);
+  }
+
+  // Leaves the current cell for (cx, cy), which the walk has just stepped into.
+  void step_to(int cx, int cy) {
+    leave_cell();
+    cellX_ = cx;
+    cellY_ = cy;
+    cover_ = area_ = 0;
+  }
+  void select(int cx, int cy) {
+    if (cx != cellX_ || cy != cellY_) step_to(cx, cy);
+  }
+
+  // What the rasterizer would store: the cell, when it holds cover or area. Left of
+  // the view only its cover counts; right of it and outside the rows, nothing.
+  void leave_cell() {
+    if (!(cover_ | area_)) return;
+    const int y = cellY_, x = cellX_;
+    if (static_cast<unsigned>(y) >= static_cast<unsigned>(height_) || x >= width_) return;
+    RowCells& row = rows_[y];
+    if (x < 0) {
+      row.cover = wrap_add(row.cover, cover_);
+      return;
+    }
+    if (row.x == x) {
+      row.cellCover = wrap_add(row.cellCover, cover_);
+      row.cellArea = wrap_add(row.cellArea, area_);
+      return;
+    }
+    if (row.x >= 0) finish_cell(y, row);
+    if (x > row.nextFree) {
+      const int raw = raw_coverage<evenOdd>(row.cover, 0);
+      if (raw != 0) plot_.run(y, row.nextFree, x - row.nextFree, curve_[raw]);
+    }
+    row.x = x;
+    row.cellCover = cover_;
+    row.cellArea = area_;
+  }
+
+  // The row's summed cell: its pixel, and its cover added to the row's.
+  void finish_cell(int y, RowCells& row) {
+    row.cover = wrap_add(row.cover, row.cellCover);
+    row.nextFree = row.x;
+    if (row.cellArea != 0) {
+      const int raw = raw_coverage<evenOdd>(row.cover, row.cellArea);
+      if (raw != 0) plot_.pixel(y, row.x, curve_[raw]);
+      row.nextFree = row.x + 1;
+    }
+    row.x = -1;
+  }
+
+  const Plotter<Pixel>& plot_;
+  RowCells* const rows_;
+  const int width_, height_;
+  const int* const curve_;
+  int cellX_ = 0, cellY_ = 0;
+  std::int32_t cover_ = 0, area_ = 0;
+};
+
+// ---- the outline -----------------------------------------------------------------
+
+struct FixedPoint {
+  int x, y;
+};
+
+FixedPoint* fixedPoints = nullptr;
+int fixedCapacity = 0;
+
+// The pending points in 24.8, identical neighbours merged as the rasterizer skips
+// them; the count, or -1 when memory ran out.
+int convert_points(const PathBuffer& pb) {
+  if (!reserve<fixedPoints, fixedCapacity>(pb.count)) return -1;
+  int n = 0;
+  for (int i = 0; i < pb.count; ++i) {
+    const FixedPoint p{to_fixed(pb.points[i].x), to_fixed(pb.points[i].y)};
+    if (n > 0 && p.x == fixedPoints[n - 1].x && p.y == fixedPoints[n - 1].y) continue;
+    fixedPoints[n++] = p;
+  }
+  return n;
+}
+
+// What the walk does with an edge.
+enum class EdgeKind { walk, skip, refuse };
+
+// Horizontal edges and those above or below the view leave no cover; those right of
+// the view none that shows. Every other edge must run left to right from where the
+// last one ended or further right: `frontier`, with all of the left of the view as
+// one place, since there only the sum of the covers counts.
+EdgeKind classify(FixedPoint a, FixedPoint b, int width, int height, int& frontier) {
+  if (a.y == b.y) return EdgeKind::walk;
+  if (std::max(a.y, b.y) < 0 || std::min(a.y, b.y) >= height * pixelOne) return EdgeKind::walk;
+  if (cell_of(std::min(a.x, b.x)) >= width) return EdgeKind::skip;
+  if (b.x < a.x || std::max(a.x, -pixelOne) < frontier) return EdgeKind::refuse;
+  frontier = std::max(b.x, -pixelOne);
+  return EdgeKind::walk;
+}
+
+// A fill with more cells than the rasterizer's store holds is drawn by it in bands,
+// whose edges are cut at each band's top: their cells differ from one walk's. Such
+// outlines are left to it, judged by a bound on the cells an edge can visit (its
+// rows in the view, its columns, and one).
+bool qualifies(const FixedPoint* p, int n, int width, int height) {
+  int frontier = INT_MIN;
+  std::int64_t cells = 0;
+  for (int i = 0; i < n; ++i) {
+    const FixedPoint a = p[i], b = p[i + 1 < n ? i + 1 : 0];
+    if (classify(a, b, width, height, frontier) == EdgeKind::refuse) return false;
+    const int rowA = std::clamp(cell_of(a.y), -1, height),
+              rowB = std::clamp(cell_of(b.y), -1, height);
+    cells += std::abs(rowA - rowB) + std::abs(cell_of(a.x) - cell_of(b.x)) + 2;
+  }
+  return cells <= std::int64_t{maxCellBlocks} * cellsPerBlock;
+}
+
+template <bool evenOdd, class Pixel>
+void walk_outline(const FixedPoint* p, int n, Color color, Pixel pixel) {
+  const BackBuffer& b = backBuffer;
+  const int width = b.viewWidth, height = b.viewHeight;
+  int top = p[0].y, bottom = p[0].y;
+  for (int i = 1; i < n; ++i) {
+    top = std::min(top, p[i].y);
+    bottom = std::max(bottom, p[i].y);
+  }
+  const int firstRow = std::clamp(cell_of(top), 0, height - 1);
+  const int lastRow = std::clamp(cell_of(bottom), 0, height - 1);
+  for (int y = firstRow; y <= lastRow; ++y) rowCells[y] = {0, -1, 0, 0, 0};
+
+  const Plotter<Pixel> plot(color, pixel);
+  MonotoneWalk<evenOdd, Pixel> walk(plot, rowCells, width, height);
+  walk.move_to(p[0].x, p[0].y);
+  int frontier = INT_MIN;
+  for (int i = 0; i < n; ++i) {
+    const FixedPoint a = p[i], c = p[i + 1 < n ? i + 1 : 0];
+    if (classify(a, c, width, height, frontier) == EdgeKind::skip) {
+      walk.skip_edge(c.x, c.y, std::min(a.y, c.y), std::max(a.y, c.y));
+    } else {
+      walk.edge(a.x, a.y, c.x, c.y);
+    }
+  }
+  walk.finish(firstRow, lastRow, b.rowStep < 0);
+}
+
+template <bool evenOdd>
+void walk_with_routines(const FixedPoint* p, int n, Color color) {
+  if (coverageRoutines.pixel == &coverPixel<px::coverCopy>) {
+    walk_outline<evenOdd>(p, n, color, CopyPixel{});
+  } else {
+    walk_outline<evenOdd>(p, n, color, AnyPixel{coverageRoutines.pixel});
+  }
+}
+
+}  // namespace
+
+bool fillMonotonePath(Color color, int mode) {
+  PathBuffer& pb = pathBuffer;
+  const BackBuffer& b = backBuffer;
+  if (fillRuleState.cellsPending || pb.count < 2 || b.viewWidth < 1 || b.viewHeight < 1) {
+    return false;
+  }
+  // Not shown at all, or beyond the limits where the rasterizer converts directly.
+  if (pb.maxX < -0.5f || pb.minX > b.clipMaxXf || pb.maxY < -0.5f || pb.minY > b.clipMaxYf ||
+      !(pb.minX > -columnLimit && pb.maxX < columnLimit && pb.minY > -rowLimit &&
+        pb.maxY < rowLimit)) {
+    return false;
+  }
+  const int n = convert_points(pb);
+  if (n < 2 || !qualifies(fixedPoints, n, b.viewWidth, b.viewHeight) ||
+      !reserve<rowCells, rowCellsCapacity>(b.viewHeight)) {
+    return false;
+  }
+  select_coverage_mode(mode & 0xF);
+  if (cellRasterizer.fillRule == 1) {
+    walk_with_routines<true>(fixedPoints, n, color);
+  } else {
+    walk_with_routines<false>(fixedPoints, n, color);
+  }
+  pb.count = 0;
+  pb.minX = pb.minY = 100000.0f;
+  pb.maxX = pb.maxY = -100000.0f;
+  if (fillRuleState.restoreAfterFill) {
+    fillRuleState.restoreAfterFill = 0;
+    restoreFillRule();
+  }
+  return true;
+}
