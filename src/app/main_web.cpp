@@ -1,8 +1,10 @@
 // brinemere in a web page (the web backend).
 //
 // Live: the splash, then the sea at the page's size; Esc stops it and a click or a
-// key starts it again. The parameters scheme, force, foam (0 or 1) and drift start
-// it otherwise; a bad one is ignored with a warning.
+// key starts it again. A new page size starts it again at once at that size, without
+// the splash, in the scheme, force, foam and drift it had. The parameters scheme,
+// force, foam (0 or 1) and drift start it otherwise; a bad one is ignored with a
+// warning.
 //
 // Render mode (render=1): the frame renderer's options as parameters (frames, size,
 // seed, keys, demo, hashes and the start options), drawn on a virtual clock; with
@@ -22,6 +24,8 @@
 #include "input/input_state.h"
 #include "platform/web/web.h"
 #include "sea/scene_start.h"
+#include "sea/sea_scene.h"
+#include "sea/waves.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
 
@@ -70,6 +74,18 @@ void onPresent(int frame) {
     web::postKey(VK_ESCAPE, true);
     web::postKey(VK_ESCAPE, false);
   }
+}
+
+bool splash = true;  // false: the run starts again at a new page size
+
+// After the registration step of a live run: the scene's state as it will start,
+// so that a run closed before its scene began hands on the same.
+void startLive() {
+  schemeIndex = sceneStart.scheme;
+  waveForce = sceneStart.force;
+  whiteHorses = sceneStart.foam;
+  waveDirection = sceneStart.direction;
+  if (!splash) withoutSplash();
 }
 
 // The renderer's run, on the virtual clock, reported line by line.
@@ -144,11 +160,19 @@ int main() {
                 (problem.empty() ? "" : " (" + problem.substr(2) + ")"));
     }
   }
+  const SceneStart asked = sceneStart;
   for (;;) {
     web::configure(web::Options{});
-    runProgram(0, SW_SHOWNORMAL);
+    runProgram(0, SW_SHOWNORMAL, startLive);
+    const SceneStart reached{schemeIndex, waveForce, whiteHorses, waveDirection};
     resetShellState();
     backBuffer = BackBuffer{};
-    web::waitForRestart();
+    splash = !web::endedByResize();
+    if (splash) {
+      sceneStart = asked;
+      web::waitForRestart();
+    } else {
+      sceneStart = reached;
+    }
   }
 }

@@ -123,6 +123,11 @@ struct State {
   emu::Canvas canvas;
   std::vector<std::uint8_t> rgba;   // scratch for the page's byte order
   std::vector<std::uint8_t> first;  // the run's first picture, RGBA, for the stopped page
+  int firstWidth = 0, firstHeight = 0, firstScreenWidth = 0, firstScreenHeight = 0;
+  int screenWidth = 0, screenHeight = 0;  // the run's screen, fixed at its start
+  int newWidth = 0, newHeight = 0;        // the page's new size, held since `newSince`
+  double newSince = 0;
+  bool resizeEnded = false;  // the run was ended to start again at the page's new size
   int frames = 0;
   int cursorCount = 0;
   bool stopped = false;
@@ -142,6 +147,9 @@ constexpr std::uint32_t pumpDone = 0x7FFF;
 constexpr int longestYield = 100;
 // The longest the page goes without painting while frames are drawn (ms).
 constexpr double paintEvery = 50;
+// How long a new page size must hold before the run starts again at it (ms): a
+// drag reports many.
+constexpr double resizeSettles = 250;
 
 std::uint64_t nowMs() {
   const State& s = state();
@@ -174,6 +182,31 @@ void pump() {
 
 // ---- the window system's native half ----
 
+void pageScreen(int& width, int& height);
+
+// A live run whose page has held a new size for a moment is ended, to start again
+// at that size. The process cannot be stopped from outside: it gets Esc, as from
+// the keyboard, again now and then (the splash does not take it).
+void watchResize() {
+  State& s = state();
+  if (s.options.virtualClock || !s.mainWindow) return;
+  int w = 0, h = 0;
+  pageScreen(w, h);
+  const double now = emscripten_get_now();
+  if (w == s.screenWidth && h == s.screenHeight) {
+    s.newWidth = s.newHeight = 0;
+  } else if (w != s.newWidth || h != s.newHeight) {
+    s.newWidth = w;
+    s.newHeight = h;
+    s.newSince = now;
+  } else if (now - s.newSince >= resizeSettles) {
+    s.resizeEnded = true;
+    s.newSince = now;
+    postKey(VK_ESCAPE, true);
+    postKey(VK_ESCAPE, false);
+  }
+}
+
 void nativeWait(int timeoutMs) {
   State& s = state();
   if (s.pumping) {
@@ -186,6 +219,7 @@ void nativeWait(int timeoutMs) {
     s.process.body(s.process.parameter);
     return;
   }
+  watchResize();
   yieldToPage(timeoutMs < 0 ? longestYield : std::min(timeoutMs, longestYield));
 }
 
@@ -199,6 +233,7 @@ void nativeSleep(std::uint32_t milliseconds) {
     return;
   }
   const std::uint64_t deadline = nowMs() + milliseconds;
+  watchResize();
   pump();
   while (nowMs() < deadline) {
     yieldToPage(static_cast<int>(deadline - nowMs()));
@@ -260,7 +295,13 @@ void frameShown(const Rect* rects, int count) {
                    std::min(rects[i].bottom, s.canvas.height)};
       putOnPage(r.left, r.top, r.right - r.left, r.bottom - r.top);
     }
-    if (s.frames == 0) toPageOrder(0, 0, s.canvas.width, s.canvas.height, s.first);
+    if (s.first.empty()) {
+      toPageOrder(0, 0, s.canvas.width, s.canvas.height, s.first);
+      s.firstWidth = s.canvas.width;
+      s.firstHeight = s.canvas.height;
+      s.firstScreenWidth = s.screenWidth;
+      s.firstScreenHeight = s.screenHeight;
+    }
   }
   const int frame = s.frames++;
   if (s.options.onPresent) {
@@ -388,20 +429,20 @@ void installNoFiles(Platform& p) {
   p.processorCount = [] { return 1; };
 }
 
-// The screen: as asked, or the page in device pixels, scaled down to fit
-// 3840x2160 (the browser scales it up again).
-void screenSize(int& width, int& height) {
-  const Options& o = state().options;
-  if (o.screenWidth > 0 && o.screenHeight > 0) {
-    width = o.screenWidth;
-    height = o.screenHeight;
-    return;
-  }
+// The page in device pixels, scaled down to fit 3840x2160 (the browser scales it
+// up again).
+void pageScreen(int& width, int& height) {
   width = std::max(page_width(), 8);
   height = std::max(page_height(), 8);
   const double scale = std::min({1.0, 3840.0 / width, 2160.0 / height});
   width = std::max(static_cast<int>(width * scale), 8);
   height = std::max(static_cast<int>(height * scale), 8);
+}
+
+// The run's screen: as asked, or the page's at configure.
+void screenSize(int& width, int& height) {
+  width = state().screenWidth;
+  height = state().screenHeight;
 }
 
 }  // namespace
@@ -418,7 +459,17 @@ void configure(const Options& options) {
   s.frames = 0;
   s.cursorCount = 0;
   s.stopped = s.restart = false;
-  s.first.clear();
+  // A run started again at a new size shows no splash: the stopped page keeps the
+  // one before.
+  if (!s.resizeEnded) s.first.clear();
+  s.resizeEnded = false;
+  s.newWidth = s.newHeight = 0;
+  if (options.screenWidth > 0 && options.screenHeight > 0) {
+    s.screenWidth = options.screenWidth;
+    s.screenHeight = options.screenHeight;
+  } else {
+    pageScreen(s.screenWidth, s.screenHeight);
+  }
   page_text(3, "");
   platform = Platform{};
   emu::installWindowSystem(
@@ -539,7 +590,12 @@ void waitForRestart() {
   State& s = state();
   s.stopped = true;
   s.restart = false;
-  if (!s.first.empty()) page_put_pixels(s.first.data(), s.canvas.width, s.canvas.height, 0, 0);
+  if (!s.first.empty()) {
+    if (s.firstWidth != s.canvas.width || s.firstHeight != s.canvas.height) {
+      page_size_canvas(s.firstWidth, s.firstHeight, s.firstScreenWidth, s.firstScreenHeight);
+    }
+    page_put_pixels(s.first.data(), s.firstWidth, s.firstHeight, 0, 0);
+  }
   page_text(3, "Stopped. Click or press a key to start the sea again.");
   while (!s.restart) yieldToPage(longestYield);
   page_text(3, "");
@@ -547,6 +603,8 @@ void waitForRestart() {
 }
 
 double realMilliseconds() { return emscripten_get_now(); }
+
+bool endedByResize() { return state().resizeEnded; }
 
 }  // namespace web
 

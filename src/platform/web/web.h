@@ -54,6 +54,10 @@ void warn(const std::string& line);
 // saying how to start again, and returns once a click or a key asks for it.
 void waitForRestart();
 
+// Whether the run that just ended was closed because the page took a new size
+// (live runs only); the next configure starts at that size.
+bool endedByResize();
+
 // Real milliseconds, for timing runs.
 double realMilliseconds();
 
