@@ -3,7 +3,7 @@
 //   render mode: each frame's hash equals the Linux renderer's, at three sizes, with
 //     keys that change scheme, force, drift and foam and show the help panel;
 //   the live page: splash, then the sea; Enter, F1, Esc and a key to start again;
-//     start options and bad ones;
+//     a new window size; start options and bad ones;
 //   a missing or damaged .wasm: a readable message, not a blank page.
 //
 //   node run.mjs PAGE_DIR RENDERER [--shot FILE]   the tests
@@ -207,6 +207,31 @@ if (bench) {
   await page.keyboard.press('Space');
   check(await waitForShot(page, (f) => pixels(f, [[400, 20], [400, 598]]).join() === [sky, water].join()) !== null,
     'a key starts it again: the sea at dusk');
+  // A new window size: the sea is drawn again at it, in device pixels, in the
+  // state it had (a teal sky after Enter). Sizes are multiples of 8, where the
+  // window is as wide as the screen.
+  for (const [width, height, scale, colour] of [[640, 400, 2, sky], [1024, 576, 1, teal]]) {
+    if (colour === teal) await page.keyboard.press('Enter');
+    await page.setViewport({ width, height, deviceScaleFactor: scale });
+    const backing = await page.waitForFunction((w, h) => {
+      const c = document.getElementById('sea');
+      return c.width === w && c.height === h;
+    }, { timeout: 5000, polling: 100 }, width * scale, height * scale).then(() => true, () => false);
+    const [w, h] = await page.evaluate(() => [document.getElementById('sea').width,
+      document.getElementById('sea').height]);
+    // The water is dusk's; the teal sky is enough to tell the state was kept.
+    const x = width * scale / 2, points = colour === sky ? [[x, 20], [x, height * scale - 2]] : [[x, 20]];
+    const shot = await waitForShot(page, (f) =>
+      pixels(f, points).join() === [colour, water].slice(0, points.length).join(), 5000);
+    check(backing && shot !== null, `resized to ${width}x${height} at ${scale}x: the canvas ${w}x${h}, ` +
+      `sky ${colour} at (${x}, 20)` + (colour === sky ? `, water ${water} at (${x}, ${height * scale - 2})` : ''));
+  }
+  // Stopped after runs without a splash, the page still shows the splash.
+  await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
+  await page.waitForFunction(() => document.getElementById('sea').width === 800, { timeout: 5000, polling: 100 })
+    .catch(() => {});
+  await page.keyboard.press('Escape');
+  check(await waitForShot(page, isSplash) !== null, 'Esc after the new sizes: the splash picture again');
   await page.close();
 
   const started = await openPage(base, 'scheme=teal&foam=0&drift=right&force=3');
