@@ -228,8 +228,10 @@ if (bench) {
   }
   // Stopped after runs without a splash, the page still shows the splash.
   await page.setViewport({ width: 800, height: 600, deviceScaleFactor: 1 });
+  // Esc once the scene draws: a key before it starts is not the scene's.
   await page.waitForFunction(() => document.getElementById('sea').width === 800, { timeout: 5000, polling: 100 })
     .catch(() => {});
+  await waitForShot(page, (f) => pixels(f, [[400, 20]])[0] === teal, 5000);
   await page.keyboard.press('Escape');
   check(await waitForShot(page, isSplash) !== null, 'Esc after the new sizes: the splash picture again');
   await page.close();
