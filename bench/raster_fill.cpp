@@ -66,6 +66,25 @@ void BM_SmallCircles(benchmark::State& state) {
 }
 BENCHMARK(BM_SmallCircles)->Unit(benchmark::kMicrosecond);
 
+// A dense outline far beyond the cell store, drawn in bands: 2,000 random edges of
+// up to 16,000 pixels (corners within 5,600 of the view's centre) over 1920x1080,
+// one sub-path, under the rule given (0 non-zero, 1 even-odd).
+void BM_DenseRandomEdges(benchmark::State& state) {
+  BenchSurface surface(1920, 1080);
+  std::vector<PathPoint> points;
+  std::mt19937 random(1);
+  std::uniform_real_distribution<float> x(960 - 5600, 960 + 5600), y(540 - 5600, 540 + 5600);
+  for (int i = 0; i < 2000; ++i) points.push_back({x(random), y(random)});
+  setFillRule(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    beginPath();
+    for (const PathPoint& p : points) addPoint(p.x, p.y);
+    fillPath(0xFFFFFFFF, 1);
+  }
+  setFillRuleEvenOdd();
+}
+BENCHMARK(BM_DenseRandomEdges)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();
