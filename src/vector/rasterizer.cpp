@@ -487,6 +487,10 @@ inline void accumulate(Walk& w, int cover, int area) {
 // is one that is never stored (nothing is added to it), as the whole walk's cell
 // there is never plotted: the cells of the band's rows come out the same, piece by
 // piece, cell by cell, whatever the band's height.
+//
+// The walk of a band is its own instantiation (`band`): the whole walk, on every
+// fill, keeps every row it reaches and carries none of this.
+template <bool band>
 [[gnu::always_inline]] inline void render_edge(Walk& w, int x1, int y1, int x2, int y2) {
   const int bottomLimit = w.bottomLimit;
 
@@ -504,6 +508,10 @@ inline void accumulate(Walk& w, int cover, int area) {
     x2 = x1 + static_cast<int>(static_cast<std::int64_t>(x2 - x1) * (bottomLimit - y1) / (y2 - y1));
     y2 = bottomLimit;
   }
+  if constexpr (!band) {
+    if (cell_of(y1) < w.minCellY) w.minCellY = cell_of(y1);
+    if (cell_of(y2) + 1 > w.maxCellY) w.maxCellY = cell_of(y2) + 1;
+  }
   if (swapped) {
     std::swap(x1, x2);
     std::swap(y1, y2);
@@ -514,23 +522,25 @@ inline void accumulate(Walk& w, int cover, int area) {
   const int fy1 = y1 & pixelMask;
   const int fy2 = y2 & pixelMask;
   const bool down = y2 >= y1;
-  const int first = down ? pixelOne : 0;
-  const int incr = down ? 1 : -1;
 
   // The rows of the edge inside the band, in the walk's direction: enter .. exit.
-  const int enter = down ? std::max(ey1, w.bandTop) : std::min(ey1, w.bandBottom - 1);
-  const int exit = down ? std::min(ey2, w.bandBottom - 1) : std::max(ey2, w.bandTop);
-  if (down ? enter > exit : enter < exit) {  // the edge ends outside the band, as its walk
-    step_to_cell(w, emptyCell.x, ey2 < w.bandTop ? w.bandTop - 1 : w.bandBottom);
-    return;
+  const int enter = !band ? ey1 : down ? std::max(ey1, w.bandTop) : std::min(ey1, w.bandBottom - 1);
+  const int exit = !band ? ey2 : down ? std::min(ey2, w.bandBottom - 1) : std::max(ey2, w.bandTop);
+  if constexpr (band) {
+    if (down ? enter > exit : enter < exit) {  // the edge ends outside the band, as its walk
+      step_to_cell(w, emptyCell.x, ey2 < w.bandTop ? w.bandTop - 1 : w.bandBottom);
+      return;
+    }
+    if (std::min(enter, exit) < w.minCellY) w.minCellY = std::min(enter, exit);
+    if (std::max(enter, exit) + 1 > w.maxCellY) w.maxCellY = std::max(enter, exit) + 1;
   }
-  if (std::min(enter, exit) < w.minCellY) w.minCellY = std::min(enter, exit);
-  if (std::max(enter, exit) + 1 > w.maxCellY) w.maxCellY = std::max(enter, exit) + 1;
 
   if (ey1 == ey2) {
     render_row_piece(w, ey1, x1, fy1, x2, fy2);
     return;
   }
+  const int first = down ? pixelOne : 0;
+  const int incr = down ? 1 : -1;
   // The row after the last one walked: past the edge's last row, or outside the band
   // (stepped into, with nothing added).
   const int end = exit == ey2 ? ey2 : exit + incr;
@@ -633,16 +643,18 @@ inline void widen_columns(int cx) {
 }
 
 // A straight edge from the current point to (x, y); the current point moves there.
+template <bool band>
 [[gnu::always_inline]] inline void line_to(Walk& w, int x, int y) {
-  render_edge(w, w.curX, w.curY, x, y);
+  render_edge<band>(w, w.curX, w.curY, x, y);
   w.curX = x;
   w.curY = y;
 }
 
 // Closes the open sub-path: out of line, once per sub-path, and by value so that
 // the caller's record stays in registers.
+template <bool band>
 [[gnu::noinline]] Walk close_sub_path(Walk w) {
-  line_to(w, w.startX, w.startY);
+  line_to<band>(w, w.startX, w.startY);
   w.flags &= ~openSubPath;
   return w;
 }
@@ -654,12 +666,13 @@ inline void widen_columns(int cx) {
 // Every walk relies on the current cell holding its start; a start below the view
 // that kept the previous sub-path's cell had a vertical edge pour its first row
 // into that cell.
+template <bool band>
 inline void move_to(Walk& w, int x, int y) {
   if (!(w.flags & accumulating)) start_fill(w);
-  if (w.flags & openSubPath) w = close_sub_path(w);
+  if (w.flags & openSubPath) w = close_sub_path<band>(w);
   const int row = std::clamp(cell_of(y), -1, cell_of(w.bottomLimit));
   select_cell(w, cell_of(x), row);
-  if (row >= w.bandTop && row < w.bandBottom) {
+  if (!band || (row >= w.bandTop && row < w.bandBottom)) {
     if (row < w.minCellY) w.minCellY = row;
     if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
   }
@@ -668,9 +681,10 @@ inline void move_to(Walk& w, int x, int y) {
 }
 
 // Next point of the sub-path; identical consecutive points are skipped.
+template <bool band>
 [[gnu::always_inline]] inline void add_edge_to(Walk& w, int x, int y) {
   if (x == w.curX && y == w.curY) return;
-  line_to(w, x, y);
+  line_to<band>(w, x, y);
   w.flags |= openSubPath;
 }
 
@@ -723,13 +737,14 @@ class OutlineWriter {
 // Walks one recorded sub-path; returns the next one. The walk's record is copied
 // in and out: a local copy stays in registers, which the cell stores could alias
 // if it were reached through a reference.
+template <bool band>
 const std::int32_t* walk_sub_path(Walk& walk, const std::int32_t* sub) {
   Walk w = walk;
   const int count = sub[0];
   const bool closed = sub[1] != 0;
   const std::int32_t* p = sub + headerEntries;
-  move_to(w, p[0], p[1]);
-  for (int i = 1; i < count; ++i) add_edge_to(w, p[2 * i], p[2 * i + 1]);
+  move_to<band>(w, p[0], p[1]);
+  for (int i = 1; i < count; ++i) add_edge_to<band>(w, p[2 * i], p[2 * i + 1]);
   if (closed) w.flags &= ~openSubPath;
   walk = w;
   return p + 2 * count;
@@ -872,7 +887,7 @@ void convert_pending_points() {
     if (const std::int32_t* sub = record_sub_path(pb)) {
       if (!r.overflowed) {
         Walk w = begin_walk();
-        walk_sub_path(w, sub);
+        walk_sub_path<false>(w, sub);
         end_walk(w);
       }
       fillRuleState.cellsPending = 1;
@@ -1007,7 +1022,7 @@ int sort_cells() {
   if (!r.rowCounts) return 0;  // no sub-path since the start or the last shutdown
   if ((r.flags & openSubPath) || (r.cell.cover | r.cell.area)) {
     Walk w = begin_walk();
-    if (w.flags & openSubPath) w = close_sub_path(w);
+    if (w.flags & openSubPath) w = r.banded ? close_sub_path<true>(w) : close_sub_path<false>(w);
     if (w.cellCover | w.cellArea) {
       // Stored, and the new current cell is empty: a second sort stores nothing more.
       store_cell(w);
@@ -1316,7 +1331,7 @@ int collect_band(int top, int bottom) {
   Walk w = begin_walk();
   start_fill(w);
   const std::int32_t* const end = r.outline + r.outlineCount;
-  for (const std::int32_t* sub = r.outline; sub != end;) sub = walk_sub_path(w, sub);
+  for (const std::int32_t* sub = r.outline; sub != end;) sub = walk_sub_path<true>(w, sub);
   end_walk(w);
   return sort_cells();
 }
