@@ -66,6 +66,27 @@ void BM_SmallCircles(benchmark::State& state) {
 }
 BENCHMARK(BM_SmallCircles)->Unit(benchmark::kMicrosecond);
 
+// A dense outline far beyond the cell store, drawn in bands: 2,000 random edges of
+// up to 16,000 pixels over 1920x1080, one sub-path whose corners lie within 7,950
+// columns of the view's centre and 200 rows of the view, so that most edges cross
+// many of its rows; under the rule given (0 non-zero, 1 even-odd).
+void BM_DenseRandomEdges(benchmark::State& state) {
+  BenchSurface surface(1920, 1080);
+  std::vector<PathPoint> points;
+  std::mt19937 random(1);
+  std::uniform_real_distribution<float> x(960 - 7950, 960 + 7950), y(-200, 1280);
+  for (int i = 0; i < 2000; ++i) points.push_back({x(random), y(random)});
+  setFillRule(static_cast<int>(state.range(0)));
+  for (auto _ : state) {
+    beginPath();
+    for (const PathPoint& p : points) addPoint(p.x, p.y);
+    fillPath(0xFFFFFFFF, 1);
+  }
+  state.counters["banded"] = cellRasterizer.overflowed;
+  setFillRuleEvenOdd();
+}
+BENCHMARK(BM_DenseRandomEdges)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
+
 }  // namespace
 
 BENCHMARK_MAIN();

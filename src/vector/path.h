@@ -68,11 +68,15 @@ struct CellRasterizer {
   // The cell being accumulated; it is stored at `next` when the walk leaves it
   // holding cover or area. `next` reaching `limit` opens the next block.
   CoverageCell cell{0x7FFF, 0x7FFF, 0x7FFF7FFF, 0, 0};
-  CoverageCell* next = nullptr;     // where the next cell is stored
-  CoverageCell* limit = nullptr;    // the end of the block being written
-  int numCells = 0;                 // cells stored for the current fill or band (set by the sort)
+  CoverageCell* next = nullptr;   // where the next cell is stored
+  CoverageCell* limit = nullptr;  // the end of the block being written
+  int numCells = 0;               // cells stored for the current fill or band (set by the sort)
+  // The store's size in cells, 1 .. cellsPerBlock * maxCellBlocks. A test hook, not a
+  // setting: tests shrink it so that small fills are drawn in many bands.
+  int storeCells = cellsPerBlock * maxCellBlocks;
+  int bandCells = 0;                // cells a band may store (see rows_per_band)
   int overflowed = 0;               // the fill outgrew the store: it is drawn band by band
-  int bandTop = 0, bandBottom = 0;  // rows walked: the band, or the whole view
+  int bandTop = 0, bandBottom = 0;  // rows whose cells are kept: a band's, or -1 .. height
   int banded = 0;                   // walking one band: a full store is compacted
   // The rows plotted whole, and the columns plotted in the others (setFillRows).
   int rowsTop = 0, rowsBottom = 0x7FFFFFFF, columnsOutside = 0;  // (setFillRows)

@@ -223,6 +223,19 @@ struct CellSlots {
 
 CellSlots compact_cells();
 
+// The store's size as the tests may have set it.
+int store_size() { return std::clamp(ras.storeCells, 1, cellsPerBlock * maxCellBlocks); }
+
+// Cells the current fill, or band, may store.
+int cell_limit() { return ras.banded ? ras.bandCells : store_size(); }
+
+// The slots of block `index` from `used` on, up to the cell limit.
+CellSlots block_slots(int index, int used) {
+  CoverageCell* const block = ras.blocks[index];
+  const int end = std::min(cellsPerBlock, cell_limit() - index * cellsPerBlock);
+  return {block + used, block + end};
+}
+
 // Adds a block to the store. False when memory ran out (already reported).
 bool allocate_block() {
   CellRasterizer& r = ras;
@@ -242,9 +255,9 @@ bool allocate_block() {
 [[gnu::noinline]] CellSlots open_next_block() {
   CellRasterizer& r = ras;
   const int next = r.blockIndex + 1;
-  if (next < maxCellBlocks && (next < r.blocksAllocated || allocate_block())) {
+  if (next * cellsPerBlock < cell_limit() && (next < r.blocksAllocated || allocate_block())) {
     r.blockIndex = next;
-    return {r.blocks[next], r.blocks[next] + cellsPerBlock};
+    return block_slots(next, 0);
   }
   if (r.banded) return compact_cells();
   r.overflowed = 1;
@@ -292,9 +305,8 @@ struct Walk {
   int minCellY, maxCellY;
   int startX, startY, curX, curY;
   int flags;
-  int topLimit;     // first row of the band in 24.8: edges are clipped 1 above it
-  int bottomLimit;  // row after the band in 24.8: edges are clipped there
-  int bandMaxY;     // last row of the band
+  int bottomLimit;          // the view's height in 24.8: edges are clipped there, and 1 above row 0
+  int bandTop, bandBottom;  // rows whose cells are stored: the band's, or all a walk reaches
 };
 
 // The current cell as stored: key = y * 65536 + x, modulo 2^32.
@@ -321,9 +333,9 @@ Walk begin_walk() {
           r.curX,
           r.curY,
           r.flags,
-          r.bandTop * pixelOne,
-          r.bandBottom * pixelOne,
-          r.bandBottom - 1};
+          backBuffer.viewHeight * pixelOne,
+          r.bandTop,
+          r.bandBottom};
 }
 
 void end_walk(const Walk& w) {
@@ -459,16 +471,27 @@ inline void accumulate(Walk& w, int cover, int area) {
 
 // An edge from (x1, y1) to (x2, y2) in 24.8; the current cell holds (x1, y1).
 //
-// Vertical clipping keeps the rows of the band (the whole view unless the fill is
-// drawn in bands) and the row above it. The upper end moves one step above the
-// band's top, not onto it: a clipped edge then deposits its first piece in the row
-// above, which is swept but never plotted, whatever cell is current there. Edges
-// are never clipped horizontally; their runs are cut when plotted.
+// Vertical clipping keeps the rows of the view and the row above it. The upper end
+// moves one step above row 0, not onto it: a clipped edge then deposits its first
+// piece in the row above, which is swept but never plotted, whatever cell is
+// current there. Edges are never clipped horizontally; their runs are cut when
+// plotted.
 //
 // Across rows the same integer stepping as in the row piece applies: x advances by
-// floor(256 * dx / dy) per row plus a carried remainder.
+// floor(256 * dx / dy) per row plus a carried remainder, so where the edge enters a
+// row is floor(height above it * dx / dy) from its start, exactly.
+//
+// Bands: an edge is clipped at the view's rows whatever the band, and only the rows
+// of the band are walked; the walk enters the band's first row where the whole
+// walk would, computed at once from that formula. Outside the band the current cell
+// is one that is never stored (nothing is added to it), as the whole walk's cell
+// there is never plotted: the cells of the band's rows come out the same, piece by
+// piece, cell by cell, whatever the band's height.
+//
+// The walk of a band is its own instantiation (`band`): the whole walk, on every
+// fill, keeps every row it reaches and carries none of this.
+template <bool band>
 [[gnu::always_inline]] inline void render_edge(Walk& w, int x1, int y1, int x2, int y2) {
-  const int topLimit = w.topLimit;
   const int bottomLimit = w.bottomLimit;
 
   const bool swapped = y1 > y2;
@@ -476,18 +499,19 @@ inline void accumulate(Walk& w, int cover, int area) {
     std::swap(x1, x2);
     std::swap(y1, y2);
   }
-  if (y2 < topLimit || y1 >= bottomLimit) return;
-  if (y1 < topLimit - 1) {
-    x1 = x2 +
-         static_cast<int>(static_cast<std::int64_t>(x1 - x2) * (y2 - (topLimit - 1)) / (y2 - y1));
-    y1 = topLimit - 1;
+  if (y2 < 0 || y1 >= bottomLimit) return;
+  if (y1 < -1) {
+    x1 = x2 + static_cast<int>(static_cast<std::int64_t>(x1 - x2) * (y2 + 1) / (y2 - y1));
+    y1 = -1;
   }
   if (y2 > bottomLimit) {
     x2 = x1 + static_cast<int>(static_cast<std::int64_t>(x2 - x1) * (bottomLimit - y1) / (y2 - y1));
     y2 = bottomLimit;
   }
-  if (cell_of(y1) < w.minCellY) w.minCellY = cell_of(y1);
-  if (cell_of(y2) + 1 > w.maxCellY) w.maxCellY = cell_of(y2) + 1;
+  if constexpr (!band) {
+    if (cell_of(y1) < w.minCellY) w.minCellY = cell_of(y1);
+    if (cell_of(y2) + 1 > w.maxCellY) w.maxCellY = cell_of(y2) + 1;
+  }
   if (swapped) {
     std::swap(x1, x2);
     std::swap(y1, y2);
@@ -497,31 +521,51 @@ inline void accumulate(Walk& w, int cover, int area) {
   const int ey2 = cell_of(y2);
   const int fy1 = y1 & pixelMask;
   const int fy2 = y2 & pixelMask;
+  const bool down = y2 >= y1;
+
+  // The rows of the edge inside the band, in the walk's direction: enter .. exit.
+  const int enter = !band ? ey1 : down ? std::max(ey1, w.bandTop) : std::min(ey1, w.bandBottom - 1);
+  const int exit = !band ? ey2 : down ? std::min(ey2, w.bandBottom - 1) : std::max(ey2, w.bandTop);
+  if constexpr (band) {
+    if (down ? enter > exit : enter < exit) {  // the edge ends outside the band, as its walk
+      step_to_cell(w, emptyCell.x, ey2 < w.bandTop ? w.bandTop - 1 : w.bandBottom);
+      return;
+    }
+    if (std::min(enter, exit) < w.minCellY) w.minCellY = std::min(enter, exit);
+    if (std::max(enter, exit) + 1 > w.maxCellY) w.maxCellY = std::max(enter, exit) + 1;
+  }
 
   if (ey1 == ey2) {
     render_row_piece(w, ey1, x1, fy1, x2, fy2);
     return;
   }
-  const bool down = y2 >= y1;
   const int first = down ? pixelOne : 0;
   const int incr = down ? 1 : -1;
+  // The row after the last one walked: past the edge's last row, or outside the band
+  // (stepped into, with nothing added).
+  const int end = exit == ey2 ? ey2 : exit + incr;
 
   if (x1 == x2) {  // vertical: one cell per row, no row pieces needed
     const int ex = cell_of(x1);
     const int twoFx = (x1 & pixelMask) * 2;
-    int delta = first - fy1;
-    accumulate(w, delta, twoFx * delta);
-    int row = ey1 + incr;
+    int row = enter;
+    if (row == ey1) {
+      const int delta = first - fy1;
+      accumulate(w, delta, twoFx * delta);
+      row += incr;
+    }
     step_to_cell(w, ex, row);
     const int fullCover = pixelOne * incr;
     const int fullArea = twoFx * fullCover;
-    while (row != ey2) {
+    while (row != end) {
       accumulate(w, fullCover, fullArea);
       row += incr;
       step_to_cell(w, ex, row);
     }
-    delta = fy2 - pixelOne + first;
-    accumulate(w, delta, twoFx * delta);
+    if (exit == ey2) {
+      const int delta = fy2 - pixelOne + first;
+      accumulate(w, delta, twoFx * delta);
+    }
     return;
   }
 
@@ -535,19 +579,27 @@ inline void accumulate(Walk& w, int cover, int area) {
     const FloorDiv<std::int64_t> d = floor_div(std::int64_t{factor} * dx, std::int64_t{dy});
     return FloorDiv<int>{static_cast<int>(d.quotient), static_cast<int>(d.remainder)};
   };
-  const FloorDiv<int> head = divide(down ? pixelOne - fy1 : fy1);
-  int xFrom = x1 + head.quotient;
-  int mod = head.remainder;
-  render_row_piece(w, ey1, x1, fy1, xFrom, first);
-
-  int row = ey1 + incr;
+  int xFrom, mod, row;
+  if (enter == ey1) {
+    const FloorDiv<int> head = divide(down ? pixelOne - fy1 : fy1);
+    xFrom = x1 + head.quotient;
+    mod = head.remainder;
+    render_row_piece(w, ey1, x1, fy1, xFrom, first);
+    row = ey1 + incr;
+  } else {  // enters the band further on: where the whole walk would
+    const int above = down ? enter * pixelOne - y1 : y1 - (enter + 1) * pixelOne;
+    const FloorDiv<std::int64_t> at = floor_div(std::int64_t{above} * dx, std::int64_t{dy});
+    xFrom = x1 + static_cast<int>(at.quotient);
+    mod = static_cast<int>(at.remainder);
+    row = enter;
+  }
   step_to_cell(w, cell_of(xFrom), row);
-  if (row != ey2) {
+  if (row != end) {
     const FloorDiv<int> step = divide(pixelOne);
     const int lift = step.quotient;
     const int rem = step.remainder;
     mod -= dy;
-    while (row != ey2) {
+    while (row != end) {
       mod += rem;
       const int carry = mod >= 0;
       const int xTo = xFrom + lift + carry;
@@ -558,7 +610,7 @@ inline void accumulate(Walk& w, int cover, int area) {
       step_to_cell(w, cell_of(xFrom), row);
     }
   }
-  render_row_piece(w, ey2, xFrom, pixelOne - first, x2, fy2);
+  if (exit == ey2) render_row_piece(w, ey2, xFrom, pixelOne - first, x2, fy2);
 }
 
 // ---- sub-paths ------------------------------------------------------------------
@@ -572,7 +624,12 @@ void start_fill(Walk& w) {
   r.blockIndex = -1;
   clear_cell(w);
   w.next = w.limit = nullptr;
-  std::memset(w.rowCounts, 0, sizeof(int) * (w.lastRow + 1));
+  // A band counts cells in its own rows only: a fill drawn in many bands must not
+  // clear every row's counter for each.
+  const int rows = static_cast<int>(w.lastRow) + 1;
+  const int first = r.banded ? std::clamp(w.bandTop + 1, 0, rows) : 0;
+  const int last = r.banded ? std::clamp(w.bandBottom + 1, first, rows) : rows;
+  std::memset(w.rowCounts + first, 0, sizeof(int) * (last - first));
   w.minCellY = 0x7FFFFFFF;
   w.maxCellY = -0x7FFFFFFF;
   w.flags = accumulating;
@@ -586,43 +643,48 @@ inline void widen_columns(int cx) {
 }
 
 // A straight edge from the current point to (x, y); the current point moves there.
+template <bool band>
 [[gnu::always_inline]] inline void line_to(Walk& w, int x, int y) {
-  render_edge(w, w.curX, w.curY, x, y);
+  render_edge<band>(w, w.curX, w.curY, x, y);
   w.curX = x;
   w.curY = y;
 }
 
 // Closes the open sub-path: out of line, once per sub-path, and by value so that
 // the caller's record stays in registers.
+template <bool band>
 [[gnu::noinline]] Walk close_sub_path(Walk w) {
-  line_to(w, w.startX, w.startY);
+  line_to<band>(w, w.startX, w.startY);
   w.flags &= ~openSubPath;
   return w;
 }
 
 // Starts a sub-path at (x, y), closing the open one first.
 //
-// NOTE: a start outside the band selects its column in the row just above or just
-// below the band rather than its own row: there its edges enter the band once
-// clipped. Every walk relies on the current cell holding its start; a start below
-// the band that kept the previous sub-path's cell had a vertical edge pour its
-// first row into that cell. This also keeps every cell's row within the band, the
-// row above it and the row below it.
+// NOTE: a start outside the view selects its column in the row just above or just
+// below it rather than its own row: there its edges enter the view once clipped.
+// Every walk relies on the current cell holding its start; a start below the view
+// that kept the previous sub-path's cell had a vertical edge pour its first row
+// into that cell.
+template <bool band>
 inline void move_to(Walk& w, int x, int y) {
   if (!(w.flags & accumulating)) start_fill(w);
-  if (w.flags & openSubPath) w = close_sub_path(w);
-  const int row = std::clamp(cell_of(y), cell_of(w.topLimit) - 1, w.bandMaxY + 1);
+  if (w.flags & openSubPath) w = close_sub_path<band>(w);
+  const int row = std::clamp(cell_of(y), -1, cell_of(w.bottomLimit));
   select_cell(w, cell_of(x), row);
-  if (row < w.minCellY) w.minCellY = row;
-  if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
+  if (!band || (row >= w.bandTop && row < w.bandBottom)) {
+    if (row < w.minCellY) w.minCellY = row;
+    if (row + 1 > w.maxCellY) w.maxCellY = row + 1;
+  }
   w.startX = w.curX = x;
   w.startY = w.curY = y;
 }
 
 // Next point of the sub-path; identical consecutive points are skipped.
+template <bool band>
 [[gnu::always_inline]] inline void add_edge_to(Walk& w, int x, int y) {
   if (x == w.curX && y == w.curY) return;
-  line_to(w, x, y);
+  line_to<band>(w, x, y);
   w.flags |= openSubPath;
 }
 
@@ -675,13 +737,14 @@ class OutlineWriter {
 // Walks one recorded sub-path; returns the next one. The walk's record is copied
 // in and out: a local copy stays in registers, which the cell stores could alias
 // if it were reached through a reference.
+template <bool band>
 const std::int32_t* walk_sub_path(Walk& walk, const std::int32_t* sub) {
   Walk w = walk;
   const int count = sub[0];
   const bool closed = sub[1] != 0;
   const std::int32_t* p = sub + headerEntries;
-  move_to(w, p[0], p[1]);
-  for (int i = 1; i < count; ++i) add_edge_to(w, p[2 * i], p[2 * i + 1]);
+  move_to<band>(w, p[0], p[1]);
+  for (int i = 1; i < count; ++i) add_edge_to<band>(w, p[2 * i], p[2 * i + 1]);
   if (closed) w.flags &= ~openSubPath;
   walk = w;
   return p + 2 * count;
@@ -819,12 +882,12 @@ void convert_pending_points() {
       r.minCellX = 0x7FFFFFFF;
       r.maxCellX = -0x7FFFFFFF;
     }
-    r.bandTop = 0;
-    r.bandBottom = b.viewHeight;
+    r.bandTop = -1;  // every row a walk reaches
+    r.bandBottom = b.viewHeight + 1;
     if (const std::int32_t* sub = record_sub_path(pb)) {
       if (!r.overflowed) {
         Walk w = begin_walk();
-        walk_sub_path(w, sub);
+        walk_sub_path<false>(w, sub);
         end_walk(w);
       }
       fillRuleState.cellsPending = 1;
@@ -951,13 +1014,15 @@ bool order_cells(int n, int first, int last) {
 }
 
 // Closes the outline, stores the last cell and sorts all cells by key. Ends the
-// accumulation: the next conversion starts a new fill. Returns the cell count.
+// accumulation: the next conversion starts a new fill. Returns the cell count, 0
+// when the fill outgrew the store (the last cells may be what filled it): it is then
+// drawn in bands.
 int sort_cells() {
   CellRasterizer& r = ras;
   if (!r.rowCounts) return 0;  // no sub-path since the start or the last shutdown
   if ((r.flags & openSubPath) || (r.cell.cover | r.cell.area)) {
     Walk w = begin_walk();
-    if (w.flags & openSubPath) w = close_sub_path(w);
+    if (w.flags & openSubPath) w = r.banded ? close_sub_path<true>(w) : close_sub_path<false>(w);
     if (w.cellCover | w.cellArea) {
       // Stored, and the new current cell is empty: a second sort stores nothing more.
       store_cell(w);
@@ -966,24 +1031,26 @@ int sort_cells() {
     end_walk(w);
   }
   r.flags &= ~accumulating;
-  const int n = r.numCells = stored_cell_count();
+  const int n = r.numCells = r.overflowed && !r.banded ? 0 : stored_cell_count();
   if (n == 0) return 0;
   const SortedRows box = sorted_rows();
   return order_cells(n, box.first, box.last) ? n : 0;
 }
 
 // Makes room in the full store of a band: sorts its cells and sums those of one key
-// into one, as the sweep would. The band's height (see rows_per_band) leaves at
-// most half the store holding distinct cells, so this frees at least half of it.
-// Only when memory ran short of a whole store can it free less; then the rest of
-// the band is dropped rather than sorted again and again.
+// into one, as the sweep would. A key whose sums cancel stays: the sweep ends a run
+// at every cell, whatever it holds. The band's height and store (see
+// rows_per_band) leave at most half the store holding distinct cells, so this frees
+// at least half of it. Only when memory ran short of a whole store can it free
+// less; then the rest of the band is dropped rather than sorted again and again.
 CellSlots compact_cells() {
   CellRasterizer& r = ras;
   const CellSlots none{nullptr, nullptr};
   if (r.banded != 1 || r.blockIndex < 0) return none;
-  const int n = (r.blockIndex + 1) * cellsPerBlock;  // every open block is full
-  const int first = std::clamp(r.bandTop, 0, r.rowsInUse - 1);
-  const int last = std::clamp(r.bandBottom + 2, first + 1, r.rowsInUse);
+  const int n = std::min((r.blockIndex + 1) * cellsPerBlock, cell_limit());  // all full
+  // The band's row counters (the first counts row -1).
+  const int first = std::clamp(r.bandTop + 1, 0, r.rowsInUse - 1);
+  const int last = std::clamp(r.bandBottom + 1, first + 1, r.rowsInUse);
   if (!order_cells(n, first, last)) return r.banded = 2, none;
   std::memset(r.rowCounts + first, 0, sizeof(int) * (last - first));
   int m = 0;
@@ -993,7 +1060,6 @@ CellSlots compact_cells() {
       sum.cover = wrap_add(sum.cover, c->cover);
       sum.area = wrap_add(sum.area, c->area);
     }
-    if ((sum.cover | sum.area) == 0) continue;
     r.blocks[m / cellsPerBlock][m % cellsPerBlock] = sum;
     ++r.rowCounts[std::clamp(sum.y + 1, first, last - 1)];
     ++m;
@@ -1001,8 +1067,7 @@ CellSlots compact_cells() {
   if (m > n / 2) r.banded = 2;
   if (m == n) return none;
   r.blockIndex = m / cellsPerBlock;
-  CoverageCell* const block = r.blocks[r.blockIndex];
-  return {block + m % cellsPerBlock, block + cellsPerBlock};
+  return block_slots(r.blockIndex, m % cellsPerBlock);
 }
 
 // ---- sweep and plotting ---------------------------------------------------------
@@ -1174,8 +1239,8 @@ void sweep_downwards(Color color, Pixel pixel) {
 //
 // Each crossing of a row by a closed outline is matched by one back across it, so
 // every row's covers add up to 0 (modulo 2^32, as they are summed) and so do those
-// of the rows above: each row starts from 0. That holds for a band too, whose edges
-// are cut one step above its top and at its bottom.
+// of the rows above: each row starts from 0. That holds for a band too, whose rows
+// hold the cells the whole fill has there.
 template <bool evenOdd, class Pixel>
 void sweep_upwards(Color color, Pixel pixel) {
   const int n = ras.numCells;
@@ -1230,18 +1295,29 @@ int coverage_at(int x, int y) {
 // ---- bands ----------------------------------------------------------------------
 //
 // A fill that outgrew the store is drawn in bands of rows. Each band walks the whole
-// outline record again, clipped to its rows as a fill is clipped to the view, and
-// sorts and sweeps its own cells; a full store is compacted on the way.
+// outline record again, keeping the cells of its rows only (see render_edge), and
+// sorts and sweeps them; a full store is compacted on the way. A band's cells are
+// those the whole fill has in its rows, so every row comes out as if the fill had
+// fitted the store.
+
+// The fill's columns, as widened while its outline was recorded.
+std::int64_t fill_columns() {
+  return std::max<std::int64_t>(std::int64_t{ras.maxCellX} - ras.minCellX + 1, 1);
+}
 
 // Rows per band: few enough that the distinct cells of a band, one per pixel of its
-// rows and of the rows above and below it, across the fill's columns, take at most
-// half the store. Compaction then always frees half of it, and a dense
-// accumulation of one slot per pixel of a band would fit in the store's memory.
+// rows across the fill's columns, take at most half the store. Compaction then
+// always frees half of it.
 int rows_per_band() {
-  const std::int64_t columns =
-      std::max<std::int64_t>(std::int64_t{ras.maxCellX} - ras.minCellX + 1, 1);
-  const std::int64_t rows = std::int64_t{maxCellBlocks} * cellsPerBlock / 2 / columns - 2;
+  const std::int64_t rows = std::int64_t{store_size()} / 2 / fill_columns();
   return static_cast<int>(std::clamp<std::int64_t>(rows, 1, 1 << 30));
+}
+
+// A band's store: the store, or two rows of the fill's columns where a store shrunk
+// below that (for tests) could not hold one row's distinct cells twice over.
+int band_cells() {
+  return static_cast<int>(std::clamp<std::int64_t>(2 * fill_columns(), store_size(),
+                                                   std::int64_t{cellsPerBlock} * maxCellBlocks));
 }
 
 // Walks the outline record into the cells of rows top .. bottom - 1 and sorts them;
@@ -1251,10 +1327,11 @@ int collect_band(int top, int bottom) {
   r.bandTop = top;
   r.bandBottom = bottom;
   r.banded = 1;
+  r.bandCells = band_cells();
   Walk w = begin_walk();
   start_fill(w);
   const std::int32_t* const end = r.outline + r.outlineCount;
-  for (const std::int32_t* sub = r.outline; sub != end;) sub = walk_sub_path(w, sub);
+  for (const std::int32_t* sub = r.outline; sub != end;) sub = walk_sub_path<true>(w, sub);
   end_walk(w);
   return sort_cells();
 }
@@ -1262,8 +1339,8 @@ int collect_band(int top, int bottom) {
 // Back to walking the whole view.
 void end_bands() {
   ras.banded = 0;
-  ras.bandTop = 0;
-  ras.bandBottom = backBuffer.viewHeight;
+  ras.bandTop = -1;
+  ras.bandBottom = backBuffer.viewHeight + 1;
 }
 
 template <bool evenOdd>
@@ -1278,11 +1355,14 @@ void fill_in_bands(Color color) {
   end_bands();
 }
 
+// The store may fill while the last sub-path is closed: only then is it known
+// whether the fill needs bands.
 template <bool evenOdd>
 void fill_sorted_or_in_bands(Color color) {
+  const int n = ras.overflowed ? 0 : sort_cells();
   if (ras.overflowed) {
     fill_in_bands<evenOdd>(color);
-  } else if (sort_cells() > 0) {
+  } else if (n > 0) {
     sweep_with_routines<evenOdd>(color);
   }
 }
@@ -1403,12 +1483,13 @@ void setCoverageTable(const int* table) {
 // outside the view then counts as uncovered.
 int isPixelCovered(int x, int y) {
   if (!fillRuleState.cellsPending) return 0;
+  const int sorted = ras.overflowed ? 0 : sort_cells();
   if (ras.overflowed) {
     if (y < 0 || y >= backBuffer.viewHeight) return 0;
     const int n = collect_band(y, y + 1);
     end_bands();
     if (n == 0) return 0;
-  } else if (sort_cells() == 0) {
+  } else if (sorted == 0) {
     return 0;
   }
   const int raw = ras.fillRule == 1 ? coverage_at<true>(x, y) : coverage_at<false>(x, y);

@@ -9,46 +9,14 @@
 #include <string>
 
 #include "raster_support.h"
-#include "reference_raster.h"
 
 namespace {
 
 class RasterReference : public ::testing::Test {
  protected:
   RasterSettingsGuard settings;
-  void SetUp() override {
-    int identity[256];
-    for (int i = 0; i < 256; ++i) identity[i] = i;
-    setCoverageTable(identity);
-  }
+  void SetUp() override { setIdentityCurve(); }
 };
-
-// Fills the sub-paths in one fill under `rule` and compares every view pixel with
-// the reference; each pixel is plotted at most once. Stops at the first mismatch.
-void expectMatchesReference(const std::vector<ReferenceSubPath>& path, int rule,
-                            const std::string& context) {
-  CoverageRecorder::install();
-  setFillRule(rule);
-  for (const ReferenceSubPath& sub : path) {
-    beginPath();
-    for (const PathPoint& p : sub) addPoint(p.x, p.y);
-  }
-  fillPath(0xFFFFFFFF, 1);
-  ASSERT_EQ(CoverageRecorder::strayCalls, 0) << context;
-  const int width = backBuffer.viewWidth, height = backBuffer.viewHeight;
-  const ReferenceCoverage expected = referenceCoverage(path, width, height, rule);
-  for (int y = 0; y < height; ++y) {
-    for (int x = 0; x < width; ++x) {
-      ASSERT_LE(CoverageRecorder::touchesAt(x, y), 1) << context << " pixel " << x << ", " << y;
-      const int tolerance = expected.toleranceAt(x, y);
-      if (tolerance < 0) continue;
-      const int ours = std::max(CoverageRecorder::at(x, y), 0);
-      ASSERT_LE(std::abs(ours - expected.at(x, y)), tolerance)
-          << context << " pixel " << x << ", " << y << ": " << ours << " against "
-          << expected.at(x, y);
-    }
-  }
-}
 
 // A coordinate near the view, or now and then far out, huge or not finite.
 float randomCoordinate(std::mt19937& random, float size, int kind) {

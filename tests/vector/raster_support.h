@@ -4,11 +4,15 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdint>
+#include <cstdlib>
 #include <initializer_list>
+#include <string>
 #include <vector>
 
 #include "blend/dispatch.h"
+#include "reference_raster.h"
 #include "surface/surface.h"
 #include "vector/path.h"
 
@@ -104,6 +108,13 @@ inline void fillPolygon(std::initializer_list<float> xy, Color color = 0xFF10203
   fillPath(color, mode);
 }
 
+// Plotted coverage is then the raw coverage (a RasterSettingsGuard restores the curve).
+inline void setIdentityCurve() {
+  int identity[256];
+  for (int i = 0; i < 256; ++i) identity[i] = i;
+  setCoverageTable(identity);
+}
+
 // Restores the rasterizer's process-wide settings that a test may change.
 struct RasterSettingsGuard {
   int curve[256];
@@ -112,6 +123,7 @@ struct RasterSettingsGuard {
   }
   ~RasterSettingsGuard() {
     setCoverageTable(curve);
+    cellRasterizer.storeCells = cellsPerBlock * maxCellBlocks;
     clearFillRows();
     setFillRuleEvenOdd();
     setFillRuleEvenOdd();
@@ -123,3 +135,31 @@ struct RasterSettingsGuard {
     cellRasterizer.flags &= ~2;
   }
 };
+
+// Fills the sub-paths in one fill under `rule` and compares every view pixel with
+// the plain reference (identity curve expected); each pixel is plotted at most once.
+// Stops at the first mismatch.
+inline void expectMatchesReference(const std::vector<ReferenceSubPath>& path, int rule,
+                                   const std::string& context) {
+  CoverageRecorder::install();
+  setFillRule(rule);
+  for (const ReferenceSubPath& sub : path) {
+    beginPath();
+    for (const PathPoint& p : sub) addPoint(p.x, p.y);
+  }
+  fillPath(0xFFFFFFFF, 1);
+  ASSERT_EQ(CoverageRecorder::strayCalls, 0) << context;
+  const int width = backBuffer.viewWidth, height = backBuffer.viewHeight;
+  const ReferenceCoverage expected = referenceCoverage(path, width, height, rule);
+  for (int y = 0; y < height; ++y) {
+    for (int x = 0; x < width; ++x) {
+      ASSERT_LE(CoverageRecorder::touchesAt(x, y), 1) << context << " pixel " << x << ", " << y;
+      const int tolerance = expected.toleranceAt(x, y);
+      if (tolerance < 0) continue;
+      const int ours = std::max(CoverageRecorder::at(x, y), 0);
+      ASSERT_LE(std::abs(ours - expected.at(x, y)), tolerance)
+          << context << " pixel " << x << ", " << y << ": " << ours << " against "
+          << expected.at(x, y);
+    }
+  }
+}
