@@ -83,8 +83,10 @@ for f in include/brinemere/shell/shell.h include/brinemere/platform/sdl/sdl.h \
   lib/x86_64-linux-gnu/libbrine_platform_sdl.a lib/x86_64-linux-gnu/cmake/Brinemere/BrinemereConfig.cmake; do
   [ -f "$work/dev/usr/$f" ] || e2e_fail "libbrinemere-dev lacks $f"
 done
+# Listed once: grep -q leaving a pipe early makes unzip fail, and pipefail counts it.
+listing=$(unzip -Z1 "$zip")
 for f in include/brinemere/platform/win32/win32.h lib/libbrine_platform_win32.a \
   lib/cmake/Brinemere/BrinemereConfigVersion.cmake share/brinemere/type_en_ru.gif; do
-  unzip -Z1 "$zip" | grep -qx "[^/]*/sdk/$f" || e2e_fail "the zip's sdk folder lacks $f"
+  grep -qx "[^/]*/sdk/$f" <<<"$listing" || e2e_fail "the zip's sdk folder lacks $f"
 done
 exit 0
