@@ -54,6 +54,13 @@ trap 'w32_cleanup; rm -rf "$saved"' EXIT
 # Wine's dialog can take a while to take the keyboard on a busy machine, so a name
 # that did not arrive whole is typed again, up to three times.
 path="Z:$(tr / '\\' <<<"$saved")\\frame"
+# Xvfb has no window manager to focus the dialog: give it the keyboard ourselves.
+focus_dialog() {
+  local dialog
+  dialog=$(xdotool search --name "Save the frame" 2>/dev/null | head -n 1)
+  [ -n "$dialog" ] && xdotool windowfocus "$dialog" 2>/dev/null
+  sleep 0.3
+}
 dialog_gone() {
   for _ in $(seq 25); do
     xdotool search --name "Save the frame" >/dev/null 2>&1 || return 0
@@ -67,6 +74,7 @@ sleep 1
 # On a busy machine the dialog may not have the keyboard yet when Esc comes: Esc
 # again while it stays (never after it went, or the demo would take it).
 for attempt in 1 2 3; do
+  focus_dialog
   xdotool key Escape
   dialog_gone && break
   [ "$attempt" -lt 3 ] || e2e_fail "[cancel] the dialog stayed"
@@ -78,6 +86,7 @@ for attempt in 1 2 3; do
   xdotool key ctrl+s
   e2e_wait_window "Save the frame" 15 >/dev/null || e2e_fail "[save $attempt] no save dialog"
   sleep 2
+  focus_dialog
   xdotool type --delay 40 "$path"
   sleep 0.5
   xdotool key Return
