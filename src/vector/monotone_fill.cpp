@@ -32,6 +32,7 @@
 #include "blend/dispatch.h"
 #include "surface/memory.h"
 #include "surface/surface.h"
+#include "vector/fixed_point.h"
 #include "vector/path.h"
 
 namespace {
@@ -45,22 +46,6 @@ constexpr int maxRunLength = 4095;
 
 constexpr int cell_of(int v) { return v >> pixelShift; }
 
-constexpr std::int32_t wrap_add(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-// Quotient toward -inf and a remainder 0 <= rem < divisor.
-template <typename T>
-struct Quotient {
-  T quotient, remainder;
-};
-template <typename T>
-constexpr Quotient<T> divide_floor(T dividend, T divisor) {
-  const T q = dividend / divisor, r = dividend % divisor;
-  const T borrow = r < 0 ? 1 : 0;
-  return {q - borrow, r + (divisor & -borrow)};
-}
-
 // The rasterizer converts points inside these limits directly; beyond them it cuts
 // edges first, and such outlines are left to it.
 constexpr float columnLimit = 32767.0f - 1.0f;
@@ -73,9 +58,8 @@ inline int to_fixed(float v) { return static_cast<int>((v + 0.5f) * 256.0f); }
 // turns into a multiplication, with the quotient and remainder of the division (an
 // integer division costs a few dozen cycles, two per row piece).
 constexpr int sampledWidth = 3 * pixelOne;
-inline Quotient<int> divide_by_width(int dividend, int width) {
-  return width == sampledWidth ? divide_floor(dividend, sampledWidth)
-                               : divide_floor(dividend, width);
+inline FloorDiv<int> divide_by_width(int dividend, int width) {
+  return width == sampledWidth ? floor_div(dividend, sampledWidth) : floor_div(dividend, width);
 }
 
 // Raw coverage 0..255 of cover * 512 - area under the rule.
@@ -267,18 +251,18 @@ class MonotoneWalk {
     const int dy = down ? y2 - y1 : y1 - y2;
     const bool narrow = dx < (1 << 22);
     const auto divide = [narrow, dx, dy](int factor) {
-      if (narrow) return divide_floor(factor * dx, dy);
-      const Quotient<std::int64_t> d = divide_floor(std::int64_t{factor} * dx, std::int64_t{dy});
-      return Quotient<int>{static_cast<int>(d.quotient), static_cast<int>(d.remainder)};
+      if (narrow) return floor_div(factor * dx, dy);
+      const FloorDiv<std::int64_t> d = floor_div(std::int64_t{factor} * dx, std::int64_t{dy});
+      return FloorDiv<int>{static_cast<int>(d.quotient), static_cast<int>(d.remainder)};
     };
-    const Quotient<int> head = divide(down ? pixelOne - fy1 : fy1);
+    const FloorDiv<int> head = divide(down ? pixelOne - fy1 : fy1);
     int xFrom = x1 + head.quotient;
     int mod = head.remainder;
     row_piece(ey1, x1, fy1, xFrom, first);
     int row = ey1 + incr;
     step_to(cell_of(xFrom), row);
     if (row != ey2) {
-      const Quotient<int> step = divide(pixelOne);
+      const FloorDiv<int> step = divide(pixelOne);
       mod -= dy;
       while (row != ey2) {
         mod += step.remainder;
@@ -335,7 +319,7 @@ class MonotoneWalk {
       return;
     }
     const int dxAbs = xb - xa;
-    const Quotient<int> head = divide_by_width((pixelOne - fx1) * (yb - ya), dxAbs);
+    const FloorDiv<int> head = divide_by_width((pixelOne - fx1) * (yb - ya), dxAbs);
     int delta = head.quotient;
     int mod = head.remainder;
     accumulate(delta, (fx1 + pixelOne) * delta);
@@ -343,7 +327,7 @@ class MonotoneWalk {
     ++ex1;
     step_to(ex1, ey);
     if (ex1 != ex2) {
-      const Quotient<int> step = divide_by_width(pixelOne * (yb - ya + delta), dxAbs);
+      const FloorDiv<int> step = divide_by_width(pixelOne * (yb - ya + delta), dxAbs);
       mod -= dxAbs;
       while (ex1 != ex2) {
         mod += step.remainder;

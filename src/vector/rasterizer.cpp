@@ -50,6 +50,7 @@
 #include "blend/dispatch.h"
 #include "surface/memory.h"
 #include "surface/surface.h"
+#include "vector/fixed_point.h"
 #include "vector/path.h"
 #include "vector/portable_math.h"
 
@@ -80,26 +81,6 @@ static_assert(offsetof(CoverageCell, x) == 0 && offsetof(CoverageCell, y) == 2);
 
 // The current cell before the first one is selected: a key no selected cell has.
 constexpr CoverageCell emptyCell{0x7FFF, 0x7FFF, cell_key(0x7FFF, 0x7FFF), 0, 0};
-
-// Wrap-around sums: only absurd outlines (many thousands of edges through one
-// pixel) get near the limits of 32 bits, and they must not be undefined.
-constexpr std::int32_t wrap_add(std::int32_t a, std::int32_t b) {
-  return static_cast<std::int32_t>(static_cast<std::uint32_t>(a) + static_cast<std::uint32_t>(b));
-}
-
-// Floor division: quotient rounded toward -inf and a remainder 0 <= rem < divisor.
-// The edge walk carries the remainder from cell to cell, so it must not go negative.
-// 32-bit where the operands allow: a 64-bit division costs several times more.
-template <typename T>
-struct FloorDiv {
-  T quotient, remainder;
-};
-template <typename T>
-constexpr FloorDiv<T> floor_div(T dividend, T divisor) {
-  const T q = dividend / divisor, r = dividend % divisor;
-  const T borrow = r < 0 ? 1 : 0;  // a flag, not a branch: either sign is as likely
-  return {q - borrow, r + (divisor & -borrow)};
-}
 
 // Shifted coordinates (x + 0.5) are kept inside these limits before conversion, so
 // every cell column fits 16 bits and every fixed-point value fits 32 bits, even the
