@@ -137,6 +137,10 @@ void render(const Parameters& parameters) {
 
 }  // namespace
 
+// For the page's tests: a run-time error as the framework reports one (out of
+// memory in a frame, say), while the sea runs.
+extern "C" void web_page_runtime_error() { showRuntimeError(L"Out of memory"); }
+
 int main() {
   const Parameters parameters = web::pageParameters();
   for (const auto& p : parameters) {

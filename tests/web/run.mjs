@@ -240,6 +240,18 @@ if (bench) {
   check(await waitForShot(started.page, (f) => pixels(f, [[400, 20]])[0] === teal) !== null &&
     !started.console.some((l) => l.type === 'warn' || l.type === 'warning'),
     'scheme=teal&foam=0&drift=right&force=3 starts on the teal sky, without a warning');
+  // A run-time error during the run: its message stays on the page and the sea stops
+  // drawing (the page's script time stops growing; a sea still running spends over
+  // 40 ms of it in 1.5 s at 800x600).
+  await started.page.evaluate(() => Module._web_page_runtime_error());
+  const errorText = await started.page.evaluate(() => document.getElementById('message').textContent);
+  const scriptTime = async () => (await started.page.metrics()).ScriptDuration;
+  await new Promise((ok) => setTimeout(ok, 300));
+  const before = await scriptTime();
+  await new Promise((ok) => setTimeout(ok, 1500));
+  const spent = (await scriptTime()) - before;
+  check(/Out of memory/.test(errorText) && spent < 0.01,
+    `a run-time error: "${errorText}" shown, then ${(spent * 1000).toFixed(1)} ms of script in 1.5 s`);
   await started.page.close();
 
   // ---- a missing or damaged .wasm ----

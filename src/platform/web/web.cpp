@@ -110,6 +110,8 @@ struct Process {
   ThreadBody body = nullptr;
   void* parameter = nullptr;
   bool pending = false;  // created, not yet started
+  bool running = false;  // started, not yet returned
+  bool halted = false;   // stopped from outside: it waits for ever at its next wait
 };
 
 struct State {
@@ -128,6 +130,9 @@ struct State {
   int newWidth = 0, newHeight = 0;        // the page's new size, held since `newSince`
   double newSince = 0;
   bool resizeEnded = false;  // the run was ended to start again at the page's new size
+  // Esc released by the user during the run: a stop, even when a resize's own Esc
+  // ended the run first.
+  bool escapePressed = false;
   int frames = 0;
   int cursorCount = 0;
   bool stopped = false;
@@ -216,18 +221,30 @@ void nativeWait(int timeoutMs) {
   if (s.process.pending) {
     // The process starts here and runs until the scene ends, waiting in pump().
     s.process.pending = false;
+    s.process.running = true;
     s.process.body(s.process.parameter);
+    s.process.running = false;
     return;
   }
   watchResize();
   yieldToPage(timeoutMs < 0 ? longestYield : std::min(timeoutMs, longestYield));
 }
 
+// A process stopped from outside (a run-time error closed the window) cannot be
+// unwound; it is parked at its wait instead, where it costs the page nothing, and
+// the message stays on the page.
+void parkIfHalted() {
+  if (!state().process.halted) return;
+  for (;;) emscripten_sleep(60000);
+}
+
 void nativeSleep(std::uint32_t milliseconds) {
   State& s = state();
+  parkIfHalted();
   if (s.options.virtualClock) {
     s.virtualNow += milliseconds;
     pump();
+    parkIfHalted();
     // The page stays alive on long renders; the virtual clock does not move.
     if (emscripten_get_now() - s.lastYield > 200) yieldToPage(0);
     return;
@@ -235,9 +252,11 @@ void nativeSleep(std::uint32_t milliseconds) {
   const std::uint64_t deadline = nowMs() + milliseconds;
   watchResize();
   pump();
+  parkIfHalted();
   while (nowMs() < deadline) {
     yieldToPage(static_cast<int>(deadline - nowMs()));
     pump();
+    parkIfHalted();
   }
 }
 
@@ -362,7 +381,10 @@ EM_BOOL onKey(int type, const EmscriptenKeyboardEvent* e, void*) {
     if (!down) s.restart = true;
     return ours(vk);
   }
-  if (!s.options.virtualClock && s.mainWindow) postKey(vk, down);
+  if (!s.options.virtualClock && s.mainWindow) {
+    if (vk == VK_ESCAPE && !down) s.escapePressed = true;
+    postKey(vk, down);
+  }
   return ours(vk);
 }
 
@@ -461,8 +483,8 @@ void configure(const Options& options) {
   s.stopped = s.restart = false;
   // A run started again at a new size shows no splash: the stopped page keeps the
   // one before.
-  if (!s.resizeEnded) s.first.clear();
-  s.resizeEnded = false;
+  if (!endedByResize()) s.first.clear();
+  s.resizeEnded = s.escapePressed = false;
   s.newWidth = s.newHeight = 0;
   if (options.screenWidth > 0 && options.screenHeight > 0) {
     s.screenWidth = options.screenWidth;
@@ -481,9 +503,13 @@ void configure(const Options& options) {
     st.process = Process{body, parameter, true};
     return 1;
   };
-  // NOTE: a process that runs cannot be stopped from outside; nothing on the page
-  // closes the window while it runs (Esc ends it from within).
-  platform.terminateThread = [](Handle) { return 0; };
+  // A running process cannot be unwound from outside: it is halted at its next wait.
+  platform.terminateThread = [](Handle) {
+    Process& process = state().process;
+    if (!process.running) return 0;
+    process.halted = true;
+    return 1;
+  };
   platform.messageBox = messageBox;
   platform.showCursor = [](int show) {
     State& st = state();
@@ -604,7 +630,7 @@ void waitForRestart() {
 
 double realMilliseconds() { return emscripten_get_now(); }
 
-bool endedByResize() { return state().resizeEnded; }
+bool endedByResize() { return state().resizeEnded && !state().escapePressed; }
 
 }  // namespace web
 
