@@ -1,6 +1,6 @@
 // The sea's whole frame without presentation (sky, disc, 20 wave layers with foam,
 // noise included) at 1920x1080, 3840x2160 and 7680x4320 (133 MB a view), single thread,
-// and where its time goes.
+// then on one and two drawing threads, and where its time goes.
 //
 // BM_FrameShares replays each frame step by step in thread CPU time: the noise (the
 // 20 layer edges sampled), the sky fill and the disc above the rows the waves hide,
@@ -17,6 +17,7 @@
 #include <utility>
 
 #include "frame_bench_support.h"
+#include "vector/band_threads.h"
 #include "vector/shapes.h"
 
 namespace {
@@ -33,6 +34,22 @@ BENCHMARK(BM_Frame)
     ->Args({3840, 2160})
     ->Args({7680, 4320})
     ->Unit(benchmark::kMillisecond);
+
+// The frame drawn in bands on 1 or 2 threads, in wall-clock time: the threads'
+// CPU time adds up, what the renderer's --threads buys is the elapsed time.
+void BM_FrameThreads(benchmark::State& state) {
+  SeaBenchScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
+  setDrawingThreads(static_cast<int>(state.range(2)));
+  for (auto _ : state) drawScene();
+  setDrawingThreads(1);
+}
+BENCHMARK(BM_FrameThreads)
+    ->ArgNames({"width", "height", "threads"})
+    ->ArgsProduct({{1920}, {1080}, {1, 2}})
+    ->ArgsProduct({{3840}, {2160}, {1, 2}})
+    ->ArgsProduct({{7680}, {4320}, {1, 2}})
+    ->Unit(benchmark::kMillisecond)
+    ->UseRealTime();
 
 void BM_FrameShares(benchmark::State& state) {
   SeaBenchScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -55,7 +72,7 @@ void BM_FrameShares(benchmark::State& state) {
       for (int y = 0; y < hidden; ++y) std::memset(viewPixel(0, y), 0x40, rowBytes);
       benchmark::ClobberMemory();
     } else {
-      drawSky(hidden);
+      drawSky(hidden, 0, backBuffer.viewHeight);
     }
     const double t3 = cpuMs();
     drawDisc(discBefore, hidden);

@@ -55,10 +55,12 @@ WaveEdge layerEdge;  // scratch of drawWaveLayer
 FoamRuns layerFoam;
 
 // The layers of the frame, sampled before anything is drawn so that the rows they
-// will paint over are known. Kept from frame to frame for their storage.
+// will paint over are known, and so that the bands of rows drawn on several threads
+// only read them. Kept from frame to frame for their storage.
 struct SampledLayer {
   WaveLayerCall call;
   WaveEdge edge;
+  FoamRuns foam;                     // none when the foam is off
   int hiddenTop = 0, hiddenEnd = 0;  // rows the layer covers whole but in column 0
 };
 std::vector<SampledLayer> sampledLayers;
@@ -84,26 +86,36 @@ void findHiddenRows(SampledLayer& layer) {
   layer.hiddenEnd = static_cast<int>(end);
 }
 
+// A layer's foam when it has any (foam on and two samples or more), else none.
+void findLayerFoam(const WaveEdge& edge, float level, float amplitude, int foamOn, FoamRuns& foam) {
+  if (foamOn && edge.count >= 2) {
+    findFoam(edge, level, amplitude, foam);
+  } else {
+    foam.points.clear();
+    foam.starts.clear();
+  }
+}
+
+// Takes the layer's outline and foam points into wavesTop.
+void noteLayerTop(const WaveEdge& edge, const FoamRuns& foam) {
+  noteOutlinePoint(edge.base);
+  for (int k = 0; k < edge.count; ++k) noteOutlinePoint(edge.ys[k]);
+  for (std::size_t i = 1; i < foam.points.size(); i += 2) noteOutlinePoint(foam.points[i]);
+}
+
 // One layer polygon from its sampled edge, then its foam.
-void drawLayerOutline(const WaveEdge& edge, float level, float amplitude, Color fillColour,
+void drawLayerOutline(const WaveEdge& edge, const FoamRuns& foam, Color fillColour,
                       Color foamColour) {
   beginPath();
   addPoint(0.0f, edge.base);
-  noteOutlinePoint(edge.base);
-  for (int k = 0; k < edge.count; ++k) {
-    addPoint(edge.xs[k], edge.ys[k]);
-    noteOutlinePoint(edge.ys[k]);
-  }
+  for (int k = 0; k < edge.count; ++k) addPoint(edge.xs[k], edge.ys[k]);
   addPoint(static_cast<float>(backBuffer.viewWidth), edge.base);
   fillPath(fillColour, BLEND_COPY);
 
-  if (!whiteHorses || edge.count < 2) return;
-  findFoam(edge, level, amplitude, layerFoam);
-  for (int p = 0; p < layerFoam.polygons(); ++p) {
+  for (int p = 0; p < foam.polygons(); ++p) {
     beginPath();
-    for (int i = layerFoam.starts[p]; i < layerFoam.starts[p + 1]; ++i) {
-      addPoint(layerFoam.points[2 * i], layerFoam.points[2 * i + 1]);
-      noteOutlinePoint(layerFoam.points[2 * i + 1]);
+    for (int i = foam.starts[p]; i < foam.starts[p + 1]; ++i) {
+      addPoint(foam.points[2 * i], foam.points[2 * i + 1]);
     }
     fillPath(foamColour, BLEND_COPY);
   }
@@ -273,7 +285,9 @@ void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs
 void drawWaveLayer(float depth, float level, float stretch, float amplitude, float timeY,
                    float shift, Color fillColour, Color foamColour) {
   sampleWaveEdge(depth, level, stretch, amplitude, timeY, shift, layerEdge);
-  drawLayerOutline(layerEdge, level, amplitude, fillColour, foamColour);
+  findLayerFoam(layerEdge, level, amplitude, whiteHorses, layerFoam);
+  noteLayerTop(layerEdge, layerFoam);
+  drawLayerOutline(layerEdge, layerFoam, fillColour, foamColour);
 }
 
 void sampleWaveLayers() {
@@ -288,11 +302,15 @@ void sampleWaveLayers() {
   if (sampledLayers.size() < static_cast<std::size_t>(sampledCount)) {
     sampledLayers.resize(sampledCount);
   }
+  const int foamOn = whiteHorses;  // one reading: every layer of the frame agrees
+  wavesTop = HUGE_VALF;
   for (int i = 0; i < sampledCount; ++i) {
     SampledLayer& layer = sampledLayers[i];
     const WaveLayerCall& c = layer.call = waveLayerCall(i);
     sampleWaveEdge(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, layer.edge);
     findHiddenRows(layer);
+    findLayerFoam(layer.edge, c.level, c.amplitude, foamOn, layer.foam);
+    noteLayerTop(layer.edge, layer.foam);
   }
 }
 
@@ -331,12 +349,10 @@ NearestCover nearestLayerCover() {
 // Each layer and its foam leave out what the layers after them paint over, but for
 // column 0, which every layer only half covers.
 void drawSampledWaveLayers() {
-  wavesTop = HUGE_VALF;
   for (int i = 0; i < sampledCount; ++i) {
     const SampledLayer& layer = sampledLayers[i];
-    const WaveLayerCall& c = layer.call;
     setFillRows(0, hiddenByLayersFrom(i + 1), 1);
-    drawLayerOutline(layer.edge, c.level, c.amplitude, c.fill, c.foam);
+    drawLayerOutline(layer.edge, layer.foam, layer.call.fill, layer.call.foam);
   }
   clearFillRows();
 }
