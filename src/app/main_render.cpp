@@ -259,6 +259,7 @@ int main(int argc, char** argv) {
   }
   options.startTimeMs = static_cast<std::uint32_t>(settings.seed) - startDelayMs;
   options.onPresent = onPresent;
+  options.copyThreads = settings.threads;
   headless::configure(options);
   started = std::chrono::steady_clock::now();
   demoRemembersState = 0;

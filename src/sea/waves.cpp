@@ -17,6 +17,7 @@
 
 #include "noise/noise.h"
 #include "surface/surface.h"
+#include "vector/band_threads.h"
 #include "vector/fills.h"
 #include "vector/path.h"
 
@@ -47,8 +48,30 @@ void storeTwo(float* p, __m128 v) {
 }
 #endif
 
-void noteOutlinePoint(float y) {
-  if (!(y >= wavesTop)) wavesTop = y == y ? y : -HUGE_VALF;
+// The higher of an outline's top so far and a point of it: -inf once a point was
+// not a number.
+float higherOf(float top, float y) { return y >= top ? top : y == y ? y : -HUGE_VALF; }
+
+// The highest and the lowest point of a layer's sampled edge, in one pass.
+struct EdgeRows {
+  float highest = HUGE_VALF;  // as higherOf takes it
+  double lowest = -HUGE_VAL;
+};
+EdgeRows edgeRows(const WaveEdge& edge) {
+  EdgeRows rows;
+  for (int k = 0; k < edge.count; ++k) {
+    const float y = edge.ys[k];
+    rows.highest = higherOf(rows.highest, y);
+    if (!(y <= rows.lowest)) rows.lowest = y;
+  }
+  return rows;
+}
+
+// The top of a layer's outline (its edge's highest point, its base) and its foam.
+float layerTop(float edgeTop, const WaveEdge& edge, const FoamRuns& foam) {
+  float top = higherOf(edgeTop, edge.base);
+  for (std::size_t i = 1; i < foam.points.size(); i += 2) top = higherOf(top, foam.points[i]);
+  return top;
 }
 
 WaveEdge layerEdge;  // scratch of drawWaveLayer
@@ -62,22 +85,20 @@ struct SampledLayer {
   WaveEdge edge;
   FoamRuns foam;                     // none when the foam is off
   int hiddenTop = 0, hiddenEnd = 0;  // rows the layer covers whole but in column 0
+  float top = HUGE_VALF;             // its outline's and its foam's highest point
 };
 std::vector<SampledLayer> sampledLayers;
 int sampledCount = 0;
+int sampledFoam = 0;  // the foam switch as the frame read it
 
 // The rows a layer polygon covers whole in every column but the first: below its
 // lowest crest point and above its base, a row to spare each way against rounding.
 // Its left side runs through the middle of column 0, which it only half covers; its
 // right side lies beyond the view. The fill is a copy, so nothing beneath shows.
-void findHiddenRows(SampledLayer& layer) {
+void findHiddenRows(SampledLayer& layer, double lowest) {
   const WaveEdge& edge = layer.edge;
   const int height = backBuffer.viewHeight;
   layer.hiddenTop = layer.hiddenEnd = 0;
-  double lowest = -HUGE_VAL;
-  for (int k = 0; k < edge.count; ++k) {
-    if (!(edge.ys[k] <= lowest)) lowest = edge.ys[k];
-  }
   if (edge.count < 2 || !std::isfinite(lowest) || !std::isfinite(edge.base)) return;
   const double top = std::max(std::ceil(lowest + 0.5) + 1.0, 0.0);
   const double end = std::min(std::floor(edge.base + 0.5) - 1.0, static_cast<double>(height));
@@ -94,13 +115,6 @@ void findLayerFoam(const WaveEdge& edge, float level, float amplitude, int foamO
     foam.points.clear();
     foam.starts.clear();
   }
-}
-
-// Takes the layer's outline and foam points into wavesTop.
-void noteLayerTop(const WaveEdge& edge, const FoamRuns& foam) {
-  noteOutlinePoint(edge.base);
-  for (int k = 0; k < edge.count; ++k) noteOutlinePoint(edge.ys[k]);
-  for (std::size_t i = 1; i < foam.points.size(); i += 2) noteOutlinePoint(foam.points[i]);
 }
 
 // One layer polygon from its sampled edge, then its foam.
@@ -286,7 +300,7 @@ void drawWaveLayer(float depth, float level, float stretch, float amplitude, flo
                    float shift, Color fillColour, Color foamColour) {
   sampleWaveEdge(depth, level, stretch, amplitude, timeY, shift, layerEdge);
   findLayerFoam(layerEdge, level, amplitude, whiteHorses, layerFoam);
-  noteLayerTop(layerEdge, layerFoam);
+  wavesTop = higherOf(wavesTop, layerTop(edgeRows(layerEdge).highest, layerEdge, layerFoam));
   drawLayerOutline(layerEdge, layerFoam, fillColour, foamColour);
 }
 
@@ -302,16 +316,21 @@ void sampleWaveLayers() {
   if (sampledLayers.size() < static_cast<std::size_t>(sampledCount)) {
     sampledLayers.resize(sampledCount);
   }
-  const int foamOn = whiteHorses;  // one reading: every layer of the frame agrees
+  sampledFoam = whiteHorses;  // one reading: every layer of the frame agrees
+  // Each layer on its own: the drawing threads take every count-th one.
+  runOnDrawingThreads([](int index, int count) {
+    for (int i = index; i < sampledCount; i += count) {
+      SampledLayer& layer = sampledLayers[i];
+      const WaveLayerCall& c = layer.call = waveLayerCall(i);
+      sampleWaveEdge(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, layer.edge);
+      const EdgeRows rows = edgeRows(layer.edge);
+      findHiddenRows(layer, rows.lowest);
+      findLayerFoam(layer.edge, c.level, c.amplitude, sampledFoam, layer.foam);
+      layer.top = layerTop(rows.highest, layer.edge, layer.foam);
+    }
+  });
   wavesTop = HUGE_VALF;
-  for (int i = 0; i < sampledCount; ++i) {
-    SampledLayer& layer = sampledLayers[i];
-    const WaveLayerCall& c = layer.call = waveLayerCall(i);
-    sampleWaveEdge(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, layer.edge);
-    findHiddenRows(layer);
-    findLayerFoam(layer.edge, c.level, c.amplitude, foamOn, layer.foam);
-    noteLayerTop(layer.edge, layer.foam);
-  }
+  for (int i = 0; i < sampledCount; ++i) wavesTop = higherOf(wavesTop, sampledLayers[i].top);
 }
 
 namespace {

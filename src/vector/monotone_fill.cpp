@@ -494,10 +494,12 @@ void walk_outline(const FixedPoint* p, int n, Color color, Pixel pixel) {
     bottom = std::max(bottom, p[i].y);
   }
   // The outline's rows, and of those the ones this thread plots (setFillBand).
-  const int firstRow = std::max(std::clamp(cell_of(top), 0, height - 1), cellRasterizer.limitTop);
-  const int lastRow =
-      std::min(std::clamp(cell_of(bottom), 0, height - 1), cellRasterizer.limitBottom - 1);
+  const int outlineFirst = std::clamp(cell_of(top), 0, height - 1);
+  const int outlineLast = std::clamp(cell_of(bottom), 0, height - 1);
+  const int firstRow = std::max(outlineFirst, cellRasterizer.limitTop);
+  const int lastRow = std::min(outlineLast, cellRasterizer.limitBottom - 1);
   if (firstRow > lastRow) return;
+  const bool band = firstRow > outlineFirst || lastRow < outlineLast;  // edges may miss it
   RowCells* const rowCells = buffers.rowCells;
   for (int y = firstRow; y <= lastRow; ++y) rowCells[y] = {0, -1, 0, 0, 0};
 
@@ -507,7 +509,8 @@ void walk_outline(const FixedPoint* p, int n, Color color, Pixel pixel) {
   int frontier = INT_MIN;
   for (int i = 0; i < n; ++i) {
     const FixedPoint a = p[i], c = p[i + 1 < n ? i + 1 : 0];
-    if (classify(a, c, width, height, frontier) == EdgeKind::skip || walk.misses_rows(a.y, c.y)) {
+    if (classify(a, c, width, height, frontier) == EdgeKind::skip ||
+        (band && walk.misses_rows(a.y, c.y))) {
       walk.skip_edge(c.x, c.y, std::min(a.y, c.y), std::max(a.y, c.y));
     } else {
       walk.edge(a.x, a.y, c.x, c.y);
