@@ -1,6 +1,6 @@
 // The sea's whole frame without presentation (sky, disc, 20 wave layers with foam,
 // noise included) at 1920x1080, 3840x2160 and 7680x4320 (133 MB a view), single thread,
-// and where its time goes.
+// then on one and two drawing threads, and where its time goes.
 //
 // BM_FrameShares replays each frame step by step in thread CPU time: the noise (the
 // 20 layer edges sampled), the sky fill and the disc above the rows the waves hide,
@@ -8,7 +8,8 @@
 // rasterization without pixels) and the waves for real; plotting is the real waves
 // less the no-op ones. Counters are medians in ms, and each step's share of the
 // whole frame; "sky_memset_ms" is memset of the sky's rows (every other iteration),
-// the write floor for the sky there.
+// the write floor for the sky there. BM_FrameThreads and BM_ViewMemsetThreads time
+// the frame and the view's memset on one and two drawing threads.
 
 #include <benchmark/benchmark.h>
 
@@ -17,6 +18,7 @@
 #include <utility>
 
 #include "frame_bench_support.h"
+#include "vector/band_threads.h"
 #include "vector/shapes.h"
 
 namespace {
@@ -33,6 +35,34 @@ BENCHMARK(BM_Frame)
     ->Args({3840, 2160})
     ->Args({7680, 4320})
     ->Unit(benchmark::kMillisecond);
+
+// The three views on one and on two drawing threads, in wall-clock time: the
+// threads' CPU time adds up, what the renderer's --threads buys is the elapsed time.
+void onOneAndTwoThreads(benchmark::internal::Benchmark* b) {
+  b->ArgNames({"width", "height", "threads"})
+      ->ArgsProduct({{1920}, {1080}, {1, 2}})
+      ->ArgsProduct({{3840}, {2160}, {1, 2}})
+      ->ArgsProduct({{7680}, {4320}, {1, 2}})
+      ->Unit(benchmark::kMillisecond)
+      ->UseRealTime();
+}
+
+// The scene on a view of its own, drawn on the benchmark's count of threads.
+struct ThreadedScene {
+  SeaBenchScene scene;
+  explicit ThreadedScene(const benchmark::State& state)
+      : scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1))) {
+    setDrawingThreads(static_cast<int>(state.range(2)));
+  }
+  ~ThreadedScene() { setDrawingThreads(1); }
+};
+
+// The frame drawn in bands.
+void BM_FrameThreads(benchmark::State& state) {
+  ThreadedScene scene(state);
+  for (auto _ : state) drawScene();
+}
+BENCHMARK(BM_FrameThreads)->Apply(onOneAndTwoThreads);
 
 void BM_FrameShares(benchmark::State& state) {
   SeaBenchScene scene(static_cast<int>(state.range(0)), static_cast<int>(state.range(1)));
@@ -55,7 +85,7 @@ void BM_FrameShares(benchmark::State& state) {
       for (int y = 0; y < hidden; ++y) std::memset(viewPixel(0, y), 0x40, rowBytes);
       benchmark::ClobberMemory();
     } else {
-      drawSky(hidden);
+      drawSky(hidden, 0, backBuffer.viewHeight);
     }
     const double t3 = cpuMs();
     drawDisc(discBefore, hidden);
@@ -111,6 +141,22 @@ BENCHMARK(BM_ViewMemset)
     ->Args({3840, 2160})
     ->Args({7680, 4320})
     ->Unit(benchmark::kMillisecond);
+
+// The same floor on one and two threads, each writing its half of the view at once,
+// in wall-clock time: what two cores gain on writes alone.
+void BM_ViewMemsetThreads(benchmark::State& state) {
+  ThreadedScene scene(state);
+  for (auto _ : state) {
+    runOnDrawingThreads([](int index, int count) {
+      const std::size_t bytes = static_cast<std::size_t>(backBuffer.surfaceWidth) *
+                                backBuffer.surfaceHeight * sizeof(Color);
+      const std::size_t from = bytes * index / count, to = bytes * (index + 1) / count;
+      std::memset(backBuffer.pixels + from, 0x40 + index, to - from);
+    });
+    benchmark::ClobberMemory();
+  }
+}
+BENCHMARK(BM_ViewMemsetThreads)->Apply(onOneAndTwoThreads);
 
 }  // namespace
 

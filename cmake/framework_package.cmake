@@ -17,9 +17,9 @@ set(BRINE_PUBLIC_HEADERS
   shell/shell.h shell/shared_word.h shell/pacing.h shell/monitors.h
   surface/surface.h surface/saved_rects.h
   input/input_state.h
-  vector/path.h vector/shapes.h vector/fills.h
+  vector/path.h vector/shapes.h vector/fills.h vector/band_threads.h
   noise/noise.h noise/random.h
-  blend/color.h blend/dispatch.h
+  blend/color.h blend/dispatch.h blend/drawing_state.h
   image/base_spr.h image/picture_io.h image/color_ramp.h image/widget_list.h
   image/list_spr.h image/number_spr.h image/scroll_spr.h image/mouse_menu.h
   font/font_spr.h

@@ -6,7 +6,7 @@
 //   brinemere-render [--demo] [--frames N] [--size WxH] [--seed S] [--keys F:EVENT,...]
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
 //                    [--splash] [--hashes] [--scheme S] [--force F] [--foam|--no-foam]
-//                    [--drift D]
+//                    [--drift D] [--threads N]
 //
 // The scene seeds itself from the clock at start; the virtual clock is set so that
 // the seed is S (0 .. 32767), and the start options set its first state
@@ -19,7 +19,8 @@
 // DIR/frame_NNNNN.png; --gif writes every K-th frame into one looping GIF; --y4m
 // writes every frame at the scene's 30 frames per second ("-": standard output,
 // and the closing report then goes to standard error). A bar on standard error
-// shows the progress when it is a terminal.
+// shows the progress when it is a terminal. --threads draws each frame of the scene
+// in N bands of rows at once, with the same pixels as one thread.
 
 #include <cerrno>
 #include <chrono>
@@ -36,6 +37,7 @@
 #include "platform/codecs/codecs.h"
 #include "platform/headless/headless.h"
 #include "sea/scene_start.h"
+#include "vector/band_threads.h"
 
 namespace {
 
@@ -257,13 +259,16 @@ int main(int argc, char** argv) {
   }
   options.startTimeMs = static_cast<std::uint32_t>(settings.seed) - startDelayMs;
   options.onPresent = onPresent;
+  options.copyThreads = settings.threads;
   headless::configure(options);
   started = std::chrono::steady_clock::now();
   demoRemembersState = 0;
   sceneStart = settings.start;
+  setDrawingThreads(settings.threads);
   const int code = settings.demo
                        ? runApplication(registerDemo, 0, SW_SHOWNORMAL)
                        : runProgram(0, SW_SHOWNORMAL, settings.splash ? nullptr : withoutSplash);
+  stopDrawingThreads();  // the scene ends them itself, unless its run was cut short
   const double ms =
       std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - started).count();
   const int frames = headless::framesPresented();

@@ -8,13 +8,14 @@
 
 #include "app/start_options.h"
 #include "input/input_state.h"
+#include "vector/band_threads.h"
 
 const char renderUsage[] =
     "usage: brinemere-render [--demo] [--frames N] [--size WxH] [--seed S]\n"
     "                        [--keys F:EVENT,...] [--out DIR] [--gif FILE] [--y4m FILE|-]\n"
     "                        [--every K] [--quiet] [--splash] [--hashes]\n"
     "                        [--scheme dusk|teal|red|blue] [--force 1.0..3.0]\n"
-    "                        [--foam|--no-foam] [--drift left|right]\n"
+    "                        [--foam|--no-foam] [--drift left|right] [--threads 1..16]\n"
     "  EVENT: a key name (Enter, Space, Esc, CU, A ... Z), Move(X,Y), LDown, LUp, LClick,\n"
     "         RDown, RUp or RClick\n";
 
@@ -164,6 +165,11 @@ bool parseRenderArguments(int argc, const char* const* argv, RenderOptions& opti
     } else if (arg == "--every" && hasValue) {
       if (!readInt(argv[++i], 1, 10000000, options.every)) {
         problem = "--every wants 1 or more";
+        return false;
+      }
+    } else if (arg == "--threads" && hasValue) {
+      if (!readInt(argv[++i], 1, maxDrawingThreads, options.threads)) {
+        problem = "--threads wants 1 .. 16";
         return false;
       }
     } else if (arg == "--demo") {

@@ -5,6 +5,7 @@
 //                    [--out DIR] [--gif FILE] [--y4m FILE|-] [--every K] [--quiet]
 //                    [--splash] [--hashes] [--scheme dusk|teal|red|blue]
 //                    [--force 1.0..3.0] [--foam|--no-foam] [--drift left|right]
+//                    [--threads 1..16]
 //
 // An event script is FRAME:EVENT items separated by commas ("10:Enter,20:CU"), each
 // sent after frame FRAME (0 .. 100000000), in the order written. EVENT, in any case:
@@ -43,6 +44,7 @@ struct RenderOptions {
   bool splash = false;  // the scene's start-up screen first, as frame 0
   //                    [--force 1.0..3.0] [--foam|--no-foam] [--drift left|right]
   bool hashes = false;  // print each frame's hash (the golden frames' hash)
+  int threads = 1;      // 1 .. 16: the threads that draw the scene's frames in bands
   std::string outDir;
   std::string gifPath;  // one looping GIF of every K-th frame; empty: none
   std::string y4mPath;  // a YUV4MPEG2 stream of every frame, "-" standard output

@@ -55,7 +55,7 @@ void screenRun(Color* p, Color colour, int count, int coverage) {
 
 }  // namespace
 
-CoverageRoutines coverageRoutines = {coverPixel<px::coverCopy>, copyRun, BLEND_COPY};
+DRAWING_STATE CoverageRoutines coverageRoutines = {coverPixel<px::coverCopy>, copyRun, BLEND_COPY};
 
 CoverageRunRoutine streamedRun(CoverageRunRoutine run) {
   return run == copyRun ? streamedCopyRun : run;

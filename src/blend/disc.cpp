@@ -121,7 +121,7 @@ using CopyDisc = Disc<px::coverCopy, BLEND_COPY>;
 
 // No mode recorded yet, but the slots already hold Copy, which is what any mode
 // without routines of its own draws as: a first call with mode -1 is safe.
-constinit DiscRoutines discRoutines = CopyDisc::table(-1);
+DRAWING_STATE DiscRoutines discRoutines = CopyDisc::table(-1);
 
 void select_disc_mode(int mode) {
   if (discRoutines.mode == mode) return;

@@ -6,6 +6,7 @@
 #include <cstdint>
 
 #include "blend/color.h"
+#include "blend/drawing_state.h"
 
 // ---- clipped entry points (view coordinates, inclusive corners) ------------
 // Corners are never swapped: x1 > x2 or y1 > y2 is empty.
@@ -65,7 +66,7 @@ struct DiscRoutines {
   DiscPointRoutine disc_point;                     // one pixel
   int mode;  // the mode that filled the slots; -1 before the first selection
 };
-extern DiscRoutines discRoutines;  // the selected mode's routines
+extern DRAWING_STATE DiscRoutines discRoutines;  // the selected mode's routines, per thread
 
 void select_disc_mode(int mode);  // skipped when the recorded mode equals it
 
@@ -83,7 +84,7 @@ struct CoverageRoutines {
   CoverageRunRoutine run;      // longer runs
   int mode;                    // the mode that filled the pair
 };
-extern CoverageRoutines coverageRoutines;  // the selected mode's pair
+extern DRAWING_STATE CoverageRoutines coverageRoutines;  // the selected mode's pair, per thread
 
 void select_coverage_mode(int mode);  // skipped when the recorded mode equals it
 // The twin of a run routine whose plain runs bypass the caches: Copy's has one;

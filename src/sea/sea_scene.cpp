@@ -21,6 +21,7 @@
 #include "shell/pacing.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
+#include "vector/band_threads.h"
 #include "vector/fills.h"
 #include "vector/path.h"
 #include "vector/shapes.h"
@@ -171,11 +172,12 @@ void initScene() {
 
 // The sky and the disc leave out the rows the waves will paint over, but for the
 // first column, which the waves' left edge only half covers.
-void drawSky(int hiddenFrom) {
+void drawSky(int hiddenFrom, int top, int bottom) {
   const BackBuffer& b = backBuffer;
   const Color sky = lerpColor(deepColour, lightColour, 235);
-  fill_rect(0, 0, b.viewMaxX, hiddenFrom - 1, sky, BLEND_COPY);
-  fill_rect(0, hiddenFrom, 0, b.viewMaxY, sky, BLEND_COPY);
+  const int last = std::min(bottom - 1, b.viewMaxY);
+  fill_rect(0, top, b.viewMaxX, std::min(hiddenFrom - 1, last), sky, BLEND_COPY);
+  fill_rect(0, std::max(hiddenFrom, top), 0, last, sky, BLEND_COPY);
 }
 
 // Nothing reads the disc again this frame, and on large views the sky beneath it
@@ -190,13 +192,28 @@ void drawDisc(float x, int hiddenFrom) {
   clearFillRows();
 }
 
+namespace {
+
+// What every band of the frame draws from, set before the bands start.
+struct BandFrame {
+  int hidden = 0;      // wavesHideFrom
+  float discX = 0.0f;  // the disc as shown, before the waves moved it on
+};
+BandFrame bandFrame;
+
+void drawBand(int top, int bottom) {
+  drawSky(bandFrame.hidden, top, bottom);
+  drawDisc(bandFrame.discX, bandFrame.hidden);
+  drawSampledWaveLayers();
+}
+
+}  // namespace
+
 void drawScene() {
   const float shownDiscX = discX;  // the waves move it on
   sampleWaveLayers();
-  const int hidden = wavesHideFrom();
-  drawSky(hidden);
-  drawDisc(shownDiscX, hidden);
-  drawSampledWaveLayers();
+  bandFrame = {wavesHideFrom(), shownDiscX};
+  drawInBands(drawBand, backBuffer.viewHeight);
 }
 
 void drawFrame() {
@@ -219,6 +236,7 @@ void seaProcess() {
       platform.sleep(33);
     }
   }
+  stopDrawingThreads();
   releaseHelpFont();
   shutdownDrawing();
 }

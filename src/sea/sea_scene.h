@@ -19,11 +19,14 @@ constexpr Color schemeColours[4][2] = {{0xFF460000, 0xFFFF4600},
 void registerSea();  // the application's registration values
 void seaProcess();   // the process hook
 void initScene();
-void drawScene();  // sky, disc and waves into the back buffer
+// Sky, disc and waves into the back buffer: the waves sampled on this thread, then
+// the picture drawn in bands of rows on the drawing threads (band_threads.h).
+void drawScene();
 
 // The steps of drawScene after sampleWaveLayers, given wavesHideFrom (the frame
 // benchmark times them one by one); the disc at x, as drawn before the waves moved it.
-void drawSky(int hiddenFrom);
+// The sky fills rows top .. bottom - 1 of the view.
+void drawSky(int hiddenFrom, int top, int bottom);
 void drawDisc(float x, int hiddenFrom);
 void drawFrame();  // drawScene, the help panel, present, the panel's background back
 void nextScheme();

@@ -17,6 +17,7 @@
 
 #include "noise/noise.h"
 #include "surface/surface.h"
+#include "vector/band_threads.h"
 #include "vector/fills.h"
 #include "vector/path.h"
 
@@ -47,35 +48,57 @@ void storeTwo(float* p, __m128 v) {
 }
 #endif
 
-void noteOutlinePoint(float y) {
-  if (!(y >= wavesTop)) wavesTop = y == y ? y : -HUGE_VALF;
+// The higher of an outline's top so far and a point of it: -inf once a point was
+// not a number.
+float higherOf(float top, float y) { return y >= top ? top : y == y ? y : -HUGE_VALF; }
+
+// The highest and the lowest point of a layer's sampled edge, in one pass.
+struct EdgeRows {
+  float highest = HUGE_VALF;  // as higherOf takes it
+  double lowest = -HUGE_VAL;
+};
+EdgeRows edgeRows(const WaveEdge& edge) {
+  EdgeRows rows;
+  for (int k = 0; k < edge.count; ++k) {
+    const float y = edge.ys[k];
+    rows.highest = higherOf(rows.highest, y);
+    if (!(y <= rows.lowest)) rows.lowest = y;
+  }
+  return rows;
+}
+
+// The top of a layer's outline (its edge's highest point, its base) and its foam.
+float layerTop(float edgeTop, const WaveEdge& edge, const FoamRuns& foam) {
+  float top = higherOf(edgeTop, edge.base);
+  for (std::size_t i = 1; i < foam.points.size(); i += 2) top = higherOf(top, foam.points[i]);
+  return top;
 }
 
 WaveEdge layerEdge;  // scratch of drawWaveLayer
 FoamRuns layerFoam;
 
 // The layers of the frame, sampled before anything is drawn so that the rows they
-// will paint over are known. Kept from frame to frame for their storage.
+// will paint over are known, and so that the bands of rows drawn on several threads
+// only read them. Kept from frame to frame for their storage.
 struct SampledLayer {
   WaveLayerCall call;
   WaveEdge edge;
+  FoamRuns foam;                     // none when the foam is off
   int hiddenTop = 0, hiddenEnd = 0;  // rows the layer covers whole but in column 0
+  float top = HUGE_VALF;             // its outline's and its foam's highest point
 };
 std::vector<SampledLayer> sampledLayers;
 int sampledCount = 0;
+int sampledFoam = 0;  // the foam switch as the frame read it
 
 // The rows a layer polygon covers whole in every column but the first: below its
 // lowest crest point and above its base, a row to spare each way against rounding.
 // Its left side runs through the middle of column 0, which it only half covers; its
 // right side lies beyond the view. The fill is a copy, so nothing beneath shows.
-void findHiddenRows(SampledLayer& layer) {
+void findHiddenRows(SampledLayer& layer, double lowest) {
   const WaveEdge& edge = layer.edge;
   const int height = backBuffer.viewHeight;
   layer.hiddenTop = layer.hiddenEnd = 0;
-  double lowest = -HUGE_VAL;
-  for (int k = 0; k < edge.count; ++k) {
-    if (!(edge.ys[k] <= lowest)) lowest = edge.ys[k];
-  }
   if (edge.count < 2 || !std::isfinite(lowest) || !std::isfinite(edge.base)) return;
   const double top = std::max(std::ceil(lowest + 0.5) + 1.0, 0.0);
   const double end = std::min(std::floor(edge.base + 0.5) - 1.0, static_cast<double>(height));
@@ -84,26 +107,29 @@ void findHiddenRows(SampledLayer& layer) {
   layer.hiddenEnd = static_cast<int>(end);
 }
 
+// A layer's foam when it has any (foam on and two samples or more), else none.
+void findLayerFoam(const WaveEdge& edge, float level, float amplitude, int foamOn, FoamRuns& foam) {
+  if (foamOn && edge.count >= 2) {
+    findFoam(edge, level, amplitude, foam);
+  } else {
+    foam.points.clear();
+    foam.starts.clear();
+  }
+}
+
 // One layer polygon from its sampled edge, then its foam.
-void drawLayerOutline(const WaveEdge& edge, float level, float amplitude, Color fillColour,
+void drawLayerOutline(const WaveEdge& edge, const FoamRuns& foam, Color fillColour,
                       Color foamColour) {
   beginPath();
   addPoint(0.0f, edge.base);
-  noteOutlinePoint(edge.base);
-  for (int k = 0; k < edge.count; ++k) {
-    addPoint(edge.xs[k], edge.ys[k]);
-    noteOutlinePoint(edge.ys[k]);
-  }
+  for (int k = 0; k < edge.count; ++k) addPoint(edge.xs[k], edge.ys[k]);
   addPoint(static_cast<float>(backBuffer.viewWidth), edge.base);
   fillPath(fillColour, BLEND_COPY);
 
-  if (!whiteHorses || edge.count < 2) return;
-  findFoam(edge, level, amplitude, layerFoam);
-  for (int p = 0; p < layerFoam.polygons(); ++p) {
+  for (int p = 0; p < foam.polygons(); ++p) {
     beginPath();
-    for (int i = layerFoam.starts[p]; i < layerFoam.starts[p + 1]; ++i) {
-      addPoint(layerFoam.points[2 * i], layerFoam.points[2 * i + 1]);
-      noteOutlinePoint(layerFoam.points[2 * i + 1]);
+    for (int i = foam.starts[p]; i < foam.starts[p + 1]; ++i) {
+      addPoint(foam.points[2 * i], foam.points[2 * i + 1]);
     }
     fillPath(foamColour, BLEND_COPY);
   }
@@ -273,7 +299,9 @@ void findFoam(const WaveEdge& edge, float level, float amplitude, FoamRuns& runs
 void drawWaveLayer(float depth, float level, float stretch, float amplitude, float timeY,
                    float shift, Color fillColour, Color foamColour) {
   sampleWaveEdge(depth, level, stretch, amplitude, timeY, shift, layerEdge);
-  drawLayerOutline(layerEdge, level, amplitude, fillColour, foamColour);
+  findLayerFoam(layerEdge, level, amplitude, whiteHorses, layerFoam);
+  wavesTop = higherOf(wavesTop, layerTop(edgeRows(layerEdge).highest, layerEdge, layerFoam));
+  drawLayerOutline(layerEdge, layerFoam, fillColour, foamColour);
 }
 
 void sampleWaveLayers() {
@@ -288,12 +316,21 @@ void sampleWaveLayers() {
   if (sampledLayers.size() < static_cast<std::size_t>(sampledCount)) {
     sampledLayers.resize(sampledCount);
   }
-  for (int i = 0; i < sampledCount; ++i) {
-    SampledLayer& layer = sampledLayers[i];
-    const WaveLayerCall& c = layer.call = waveLayerCall(i);
-    sampleWaveEdge(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, layer.edge);
-    findHiddenRows(layer);
-  }
+  sampledFoam = whiteHorses;  // one reading: every layer of the frame agrees
+  // Each layer on its own: the drawing threads take every count-th one.
+  runOnDrawingThreads([](int index, int count) {
+    for (int i = index; i < sampledCount; i += count) {
+      SampledLayer& layer = sampledLayers[i];
+      const WaveLayerCall& c = layer.call = waveLayerCall(i);
+      sampleWaveEdge(c.depth, c.level, c.stretch, c.amplitude, c.timeY, c.shift, layer.edge);
+      const EdgeRows rows = edgeRows(layer.edge);
+      findHiddenRows(layer, rows.lowest);
+      findLayerFoam(layer.edge, c.level, c.amplitude, sampledFoam, layer.foam);
+      layer.top = layerTop(rows.highest, layer.edge, layer.foam);
+    }
+  });
+  wavesTop = HUGE_VALF;
+  for (int i = 0; i < sampledCount; ++i) wavesTop = higherOf(wavesTop, sampledLayers[i].top);
 }
 
 namespace {
@@ -331,12 +368,10 @@ NearestCover nearestLayerCover() {
 // Each layer and its foam leave out what the layers after them paint over, but for
 // column 0, which every layer only half covers.
 void drawSampledWaveLayers() {
-  wavesTop = HUGE_VALF;
   for (int i = 0; i < sampledCount; ++i) {
     const SampledLayer& layer = sampledLayers[i];
-    const WaveLayerCall& c = layer.call;
     setFillRows(0, hiddenByLayersFrom(i + 1), 1);
-    drawLayerOutline(layer.edge, c.level, c.amplitude, c.fill, c.foam);
+    drawLayerOutline(layer.edge, layer.foam, layer.call.fill, layer.call.foam);
   }
   clearFillRows();
 }

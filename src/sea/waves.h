@@ -18,8 +18,9 @@ extern SharedWord<Color> lightColour;    // far water and sky
 extern Color foamWhite;                  // what the foam mixes towards
 extern float discX;                      // the disc's centre, drifted here
 extern float discRadius;
-// The highest point (least y) the layers drawn last put into any outline: no
-// layer or foam drew above its row. -inf when a point was not a number.
+// The highest point (least y) the layers sampled last (or drawWaveLayer since) put
+// into any outline: no layer or foam draws above its row. -inf when a point was not
+// a number.
 extern float wavesTop;
 
 // 1 - (1 - t) / (1 - k t); 1 where the float value of 1 - k t is exactly 0.
@@ -60,11 +61,13 @@ void drawWaveLayer(float depth, float level, float stretch, float amplitude, flo
 void drawWaveLayers();  // one frame: sampleWaveLayers, then drawSampledWaveLayers
 
 // A frame in two steps, so that what lies under the waves need not be drawn:
-// sampleWaveLayers advances the phase and the disc and samples every layer's edge;
+// sampleWaveLayers advances the phase and the disc and samples every layer's edge
+// and foam;
 // wavesHideFrom then gives the first row from which every row down to the bottom
 // will be painted over whole, in every column but the first, by some layer (the
 // view's height when none is); drawSampledWaveLayers draws the sampled layers, each
-// leaving out what the later ones paint over.
+// leaving out what the later ones paint over. It only reads what was sampled, so
+// bands of rows may draw it on several threads at once.
 void sampleWaveLayers();
 int wavesHideFrom();
 void drawSampledWaveLayers();

@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <mutex>
 #include <utility>
 
 #include "shell/pacing.h"
@@ -22,6 +23,8 @@ namespace {
 
 bool viewChangeArmed = false;
 constexpr int maxShutdownHooks = 16;
+// Drawing threads register their first buffers while the others draw.
+std::mutex shutdownHookLock;
 void (*shutdownHooks[maxShutdownHooks])() = {};
 int shutdownHookCount = 0;
 
@@ -245,14 +248,20 @@ void waitForSplash() {
 }
 
 void addDrawingShutdownHook(void (*hook)()) {
+  const std::lock_guard<std::mutex> lock(shutdownHookLock);
   for (int i = 0; i < shutdownHookCount; ++i) {
     if (shutdownHooks[i] == hook) return;
   }
   if (shutdownHookCount < maxShutdownHooks) shutdownHooks[shutdownHookCount++] = hook;
 }
 
-void shutdownDrawing() {
+void releaseDrawingBuffers() {
+  const std::lock_guard<std::mutex> lock(shutdownHookLock);
   for (int i = 0; i < shutdownHookCount; ++i) shutdownHooks[i]();
+}
+
+void shutdownDrawing() {
+  releaseDrawingBuffers();
   releaseBackBuffer();
   backBuffer.pixels = nullptr;
   releasePacing();

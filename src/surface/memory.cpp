@@ -17,7 +17,7 @@
 
 #include "shell/shell.h"
 
-std::size_t lastGrowSize = 0;
+DRAWING_STATE std::size_t lastGrowSize = 0;
 
 namespace {
 

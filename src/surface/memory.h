@@ -5,6 +5,8 @@
 
 #include <cstddef>
 
+#include "blend/drawing_state.h"
+
 // size bytes aligned to `alignment`; fill 0 leaves them undefined, 255 sets 0xFF,
 // any other value zeroes. On exhaustion shows "Out of memory" and closes the run.
 void* allocAligned(std::size_t size, std::size_t alignment, int fill);
@@ -14,8 +16,8 @@ std::size_t alignedBlockSize(const void* block);  // size of the raw block, 0 fo
 // Plain block of at least `size` bytes in steps of `granularity`; keeps the first
 // `capacity` bytes (0: the block's whole allocated size). size 0 returns the block.
 void* growBuffer(void* block, std::size_t size, std::size_t granularity, std::size_t capacity);
-extern std::size_t lastGrowSize;    // size of the last new block, 0 when none
-void freeGrownBuffer(void* block);  // frees a block made by growBuffer; null is fine
+extern DRAWING_STATE std::size_t lastGrowSize;  // the thread's last new block's size, 0 when none
+void freeGrownBuffer(void* block);              // frees a block made by growBuffer; null is fine
 
 // The "Out of memory" box ("Process Runtime Error"), then a close request.
 void reportOutOfMemory();

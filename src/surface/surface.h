@@ -84,8 +84,12 @@ void waitForSplash();    // until the splash's minimum time is over
 void shutdownDrawing();  // releases the surface and drawing buffers
 
 // Registers a routine that shutdownDrawing calls to free a drawing subsystem's work
-// buffers (at most 16; the rest are ignored).
+// buffers, those of the thread that calls it (at most 16; the rest are ignored).
+// Any drawing thread may register.
 void addDrawingShutdownHook(void (*hook)());
+// Frees the calling thread's drawing buffers: every hook, on this thread. A drawing
+// thread's last call; shutdownDrawing makes it for the thread that ends the run.
+void releaseDrawingBuffers();
 
 // The byte count rounded down to whole 16-byte blocks. The mask has the count's own
 // width: a 32-bit ~15u would also clear every bit above 31 of a 64-bit count.

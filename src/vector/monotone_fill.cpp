@@ -26,7 +26,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstdlib>
-#include <type_traits>
 
 #include "blend/coverage_pixels.h"
 #include "blend/dispatch.h"
@@ -84,29 +83,6 @@ struct RowCells {
   std::int32_t cellArea;
   std::int32_t nextFree;  // the first column not yet plotted
 };
-
-RowCells* rowCells = nullptr;
-int rowCellsCapacity = 0;
-
-// Grows a work array of this file to `needed` elements (contents not kept); freed
-// with the drawing. False when memory ran out (already reported).
-template <auto& block, int& capacity>
-bool reserve(int needed) {
-  using T = std::remove_reference_t<decltype(*block)>;
-  if (needed <= capacity) return true;
-  void* grown = growBuffer(block, sizeof(T) * needed, sizeof(T) * 1024, 0);
-  if (!grown) return false;
-  if (!block) {
-    addDrawingShutdownHook([] {
-      freeGrownBuffer(block);
-      block = nullptr;
-      capacity = 0;
-    });
-  }
-  block = static_cast<T*>(grown);
-  capacity = needed;
-  return true;
-}
 
 // The pixel routine, through its pointer or, for Copy, inlined.
 struct AnyPixel {
@@ -186,8 +162,17 @@ class Plotter {
 template <bool evenOdd, class Pixel>
 class MonotoneWalk {
  public:
-  MonotoneWalk(const Plotter<Pixel>& plot, RowCells* rows, int width, int height)
-      : plot_(plot), rows_(rows), width_(width), height_(height), curve_(cellRasterizer.curve) {}
+  // Rows firstRow .. lastRow (inside the view) are plotted; the walk passes the others.
+  MonotoneWalk(const Plotter<Pixel>& plot, RowCells* rows, int width, int height, int firstRow,
+               int lastRow)
+      : plot_(plot),
+        rows_(rows),
+        width_(width),
+        height_(height),
+        firstRow_(firstRow),
+        lastRow_(lastRow),
+        rowCount_(static_cast<unsigned>(lastRow - firstRow + 1)),
+        curve_(cellRasterizer.curve) {}
 
   // The first point: its cell, the row kept to the view and one row beyond it.
   void move_to(int x, int y) {
@@ -233,15 +218,17 @@ class MonotoneWalk {
       const int twoFx = (x1 & pixelMask) * 2;
       int delta = first - fy1;
       accumulate(delta, twoFx * delta);
-      int row = ey1 + incr;
-      step_to(ex, row);
+      // The rows crossed whole each hold the same cell: only those plotted are
+      // visited, in any order, since rows do not share cells.
       const int fullCover = pixelOne * incr;
       const int fullArea = twoFx * fullCover;
-      while (row != ey2) {
-        accumulate(fullCover, fullArea);
-        row += incr;
+      const int from = std::max(std::min(ey1, ey2) + 1, firstRow_);
+      const int to = std::min(std::max(ey1, ey2) - 1, lastRow_);
+      for (int row = from; row <= to; ++row) {
         step_to(ex, row);
+        accumulate(fullCover, fullArea);
       }
+      step_to(ex, ey2);
       delta = fy2 - pixelOne + first;
       accumulate(delta, twoFx * delta);
       return;
@@ -278,9 +265,17 @@ class MonotoneWalk {
     row_piece(ey2, xFrom, pixelOne - first, x2, fy2);
   }
 
-  // An edge wholly right of the view: its cells show nothing. The walk would end
-  // in the cell of its end point, or in the row beyond the view it was clipped at;
-  // any such cell is as good, since all of them lie outside the view.
+  // Whether an edge from row ya to row yb (24.8) touches no row plotted: its cells
+  // show nothing, as for one right of the view.
+  bool misses_rows(int ya, int yb) const {
+    const int low = cell_of(std::min(ya, yb)), high = cell_of(std::max(ya, yb));
+    return high < firstRow_ || low > lastRow_;
+  }
+
+  // An edge wholly right of the view, or outside the rows plotted: its cells show
+  // nothing. The walk would end in the cell of its end point, or in the row beyond
+  // the view it was clipped at; any such cell is as good right of the view or in a
+  // row not plotted, and an edge above or below the view leaves the cell as it is.
   void skip_edge(int x2, int y2, int yLow, int yHigh) {
     if (yHigh < 0 || yLow >= height_ * pixelOne) return;
     select(cell_of(x2), std::clamp(cell_of(y2), -1, height_));
@@ -361,11 +356,11 @@ class MonotoneWalk {
   }
 
   // What the rasterizer would store: the cell, when it holds cover or area. Left of
-  // the view only its cover counts; right of it and outside the rows, nothing.
+  // the view only its cover counts; right of it and outside the rows plotted, nothing.
   void leave_cell() {
     if (!(cover_ | area_)) return;
     const int y = cellY_, x = cellX_;
-    if (static_cast<unsigned>(y) >= static_cast<unsigned>(height_) || x >= width_) return;
+    if (static_cast<unsigned>(y - firstRow_) >= rowCount_ || x >= width_) return;
     RowCells& row = rows_[y];
     if (x < 0) {
       row.cover = wrap_add(row.cover, cover_);
@@ -401,6 +396,8 @@ class MonotoneWalk {
   const Plotter<Pixel>& plot_;
   RowCells* const rows_;
   const int width_, height_;
+  const int firstRow_, lastRow_;
+  const unsigned rowCount_;
   const int* const curve_;
   int cellX_ = 0, cellY_ = 0;
   std::int32_t cover_ = 0, area_ = 0;
@@ -412,13 +409,39 @@ struct FixedPoint {
   int x, y;
 };
 
-FixedPoint* fixedPoints = nullptr;
-int fixedCapacity = 0;
+// The work arrays of this file, one set per drawing thread, freed with the drawing.
+struct MonotoneBuffers {
+  RowCells* rowCells = nullptr;  // per view row
+  int rowCellsCapacity = 0;
+  FixedPoint* fixedPoints = nullptr;  // the outline in 24.8
+  int fixedCapacity = 0;
+};
+DRAWING_STATE MonotoneBuffers buffers;
+
+void free_buffers() {
+  freeGrownBuffer(buffers.rowCells);
+  freeGrownBuffer(buffers.fixedPoints);
+  buffers = MonotoneBuffers{};
+}
+
+// Grows a work array to `needed` elements (contents not kept). False when memory
+// ran out (already reported).
+template <typename T>
+bool reserve(T*& block, int& capacity, int needed) {
+  if (needed <= capacity) return true;
+  void* grown = growBuffer(block, sizeof(T) * needed, sizeof(T) * 1024, 0);
+  if (!grown) return false;
+  if (!block) addDrawingShutdownHook(free_buffers);
+  block = static_cast<T*>(grown);
+  capacity = needed;
+  return true;
+}
 
 // The pending points in 24.8, identical neighbours merged as the rasterizer skips
 // them; the count, or -1 when memory ran out.
 int convert_points(const PathBuffer& pb) {
-  if (!reserve<fixedPoints, fixedCapacity>(pb.count)) return -1;
+  if (!reserve(buffers.fixedPoints, buffers.fixedCapacity, pb.count)) return -1;
+  FixedPoint* const fixedPoints = buffers.fixedPoints;
   int n = 0;
   for (int i = 0; i < pb.count; ++i) {
     const FixedPoint p{to_fixed(pb.points[i].x), to_fixed(pb.points[i].y)};
@@ -470,17 +493,24 @@ void walk_outline(const FixedPoint* p, int n, Color color, Pixel pixel) {
     top = std::min(top, p[i].y);
     bottom = std::max(bottom, p[i].y);
   }
-  const int firstRow = std::clamp(cell_of(top), 0, height - 1);
-  const int lastRow = std::clamp(cell_of(bottom), 0, height - 1);
+  // The outline's rows, and of those the ones this thread plots (setFillBand).
+  const int outlineFirst = std::clamp(cell_of(top), 0, height - 1);
+  const int outlineLast = std::clamp(cell_of(bottom), 0, height - 1);
+  const int firstRow = std::max(outlineFirst, cellRasterizer.limitTop);
+  const int lastRow = std::min(outlineLast, cellRasterizer.limitBottom - 1);
+  if (firstRow > lastRow) return;
+  const bool band = firstRow > outlineFirst || lastRow < outlineLast;  // edges may miss it
+  RowCells* const rowCells = buffers.rowCells;
   for (int y = firstRow; y <= lastRow; ++y) rowCells[y] = {0, -1, 0, 0, 0};
 
   const Plotter<Pixel> plot(color, pixel);
-  MonotoneWalk<evenOdd, Pixel> walk(plot, rowCells, width, height);
+  MonotoneWalk<evenOdd, Pixel> walk(plot, rowCells, width, height, firstRow, lastRow);
   walk.move_to(p[0].x, p[0].y);
   int frontier = INT_MIN;
   for (int i = 0; i < n; ++i) {
     const FixedPoint a = p[i], c = p[i + 1 < n ? i + 1 : 0];
-    if (classify(a, c, width, height, frontier) == EdgeKind::skip) {
+    if (classify(a, c, width, height, frontier) == EdgeKind::skip ||
+        (band && walk.misses_rows(a.y, c.y))) {
       walk.skip_edge(c.x, c.y, std::min(a.y, c.y), std::max(a.y, c.y));
     } else {
       walk.edge(a.x, a.y, c.x, c.y);
@@ -513,15 +543,15 @@ bool fillMonotonePath(Color color, int mode) {
     return false;
   }
   const int n = convert_points(pb);
-  if (n < 2 || !qualifies(fixedPoints, n, b.viewWidth, b.viewHeight) ||
-      !reserve<rowCells, rowCellsCapacity>(b.viewHeight)) {
+  if (n < 2 || !qualifies(buffers.fixedPoints, n, b.viewWidth, b.viewHeight) ||
+      !reserve(buffers.rowCells, buffers.rowCellsCapacity, b.viewHeight)) {
     return false;
   }
   select_coverage_mode(mode & 0xF);
   if (cellRasterizer.fillRule == 1) {
-    walk_with_routines<true>(fixedPoints, n, color);
+    walk_with_routines<true>(buffers.fixedPoints, n, color);
   } else {
-    walk_with_routines<false>(fixedPoints, n, color);
+    walk_with_routines<false>(buffers.fixedPoints, n, color);
   }
   pb.count = 0;
   pb.minX = pb.minY = 100000.0f;

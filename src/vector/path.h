@@ -14,8 +14,9 @@
 #include <cstdint>
 
 #include "blend/color.h"
+#include "blend/drawing_state.h"
 
-// ---- state records (one global instance each) -------------------------------
+// ---- state records (one instance per drawing thread, see drawing_state.h) ----
 // One pending point, in view pixels.
 struct PathPoint {
   float x, y;  // the point after the rotation
@@ -78,9 +79,11 @@ struct CellRasterizer {
   int overflowed = 0;               // the fill outgrew the store: it is drawn band by band
   int bandTop = 0, bandBottom = 0;  // rows whose cells are kept: a band's, or -1 .. height
   int banded = 0;                   // walking one band: a full store is compacted
+  int limited = 0;                  // walking the rows of setFillBand alone
   // The rows plotted whole, and the columns plotted in the others (setFillRows).
   int rowsTop = 0, rowsBottom = 0x7FFFFFFF, columnsOutside = 0;  // (setFillRows)
-  int streamed = 0;  // plain runs bypass the caches (setFillStreamed)
+  int limitTop = 0, limitBottom = 0x7FFFFFFF;  // rows outside are not plotted (setFillBand)
+  int streamed = 0;                            // plain runs bypass the caches (setFillStreamed)
   // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
   // can walk it again: per sub-path a header (point count, closed flag), then points.
   std::int32_t* outline = nullptr;
@@ -104,10 +107,10 @@ struct CellRasterizer {
   int curve[256];                        // raw coverage -> alpha handed to the coverage routines
 };
 
-extern PathBuffer pathBuffer;          // the one point list
-extern PathRotation pathRotation;      // the one rotation
-extern FillRuleState fillRuleState;    // the one fill rule
-extern CellRasterizer cellRasterizer;  // the one rasterizer
+extern DRAWING_STATE PathBuffer pathBuffer;          // the thread's point list
+extern DRAWING_STATE PathRotation pathRotation;      // its rotation
+extern DRAWING_STATE FillRuleState fillRuleState;    // its fill rule
+extern DRAWING_STATE CellRasterizer cellRasterizer;  // its rasterizer
 
 // ---- building and filling ---------------------------------------------------
 void beginPath();                      // the pending points become a sub-path
@@ -125,6 +128,11 @@ bool fillMonotonePath(Color color, int mode);
 // comes out exactly as without the limit. Negative values count as 0.
 void setFillRows(int top, int bottom, int columnsOutside = 0);
 void clearFillRows();  // every row of the view again
+// Fills plot nothing outside view rows top .. bottom - 1 until the next call, whatever
+// setFillRows says: the band of rows one drawing thread draws. Each row comes out as
+// without the band, since the outline is still walked whole.
+void setFillBand(int top, int bottom);
+void clearFillBand();  // every row of the view again
 // Copy fills plot their plain runs past the caches until the next call, for pixels
 // that are not in the cache and that nothing reads again soon (a fill over a large
 // background that was itself written past them). The pixels are the same.

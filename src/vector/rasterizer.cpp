@@ -124,21 +124,19 @@ constexpr CellRasterizer initial_rasterizer() {
 
 }  // namespace
 
-PathBuffer pathBuffer;
-PathRotation pathRotation;
-FillRuleState fillRuleState;
-constinit CellRasterizer cellRasterizer = initial_rasterizer();
+DRAWING_STATE PathBuffer pathBuffer;
+DRAWING_STATE PathRotation pathRotation;
+DRAWING_STATE FillRuleState fillRuleState;
+DRAWING_STATE CellRasterizer cellRasterizer = initial_rasterizer();
 
 namespace {
-
-CellRasterizer& ras = cellRasterizer;
 
 // ---- work buffers ---------------------------------------------------------------
 
 // Frees every work buffer; registered with the drawing shutdown. Pending points and
 // cells are dropped with them.
 void free_raster_buffers() {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   freeGrownBuffer(pathBuffer.points);
   pathBuffer.points = nullptr;
   pathBuffer.count = pathBuffer.capacity = 0;
@@ -174,7 +172,7 @@ void free_raster_buffers() {
 
 // Registers the release once, at the first allocation.
 void register_release() {
-  static bool registered = false;
+  static DRAWING_STATE bool registered = false;  // each thread frees its own
   if (!registered) {
     addDrawingShutdownHook(free_raster_buffers);
     registered = true;
@@ -205,21 +203,21 @@ struct CellSlots {
 CellSlots compact_cells();
 
 // The store's size as the tests may have set it.
-int store_size() { return std::clamp(ras.storeCells, 1, cellsPerBlock * maxCellBlocks); }
+int store_size() { return std::clamp(cellRasterizer.storeCells, 1, cellsPerBlock * maxCellBlocks); }
 
 // Cells the current fill, or band, may store.
-int cell_limit() { return ras.banded ? ras.bandCells : store_size(); }
+int cell_limit() { return cellRasterizer.banded ? cellRasterizer.bandCells : store_size(); }
 
 // The slots of block `index` from `used` on, up to the cell limit.
 CellSlots block_slots(int index, int used) {
-  CoverageCell* const block = ras.blocks[index];
+  CoverageCell* const block = cellRasterizer.blocks[index];
   const int end = std::min(cellsPerBlock, cell_limit() - index * cellsPerBlock);
   return {block + used, block + end};
 }
 
 // Adds a block to the store. False when memory ran out (already reported).
 bool allocate_block() {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   if (!grow_array(r.blocks, r.blockSlots, r.blocksAllocated + 1, 512)) return false;
   void* block = allocAligned(sizeof(CoverageCell) * cellsPerBlock, 64, 0);
   if (!block) return false;
@@ -234,7 +232,7 @@ bool allocate_block() {
 // fill are dropped, since the bands walk the outline again. While a band is walked,
 // the full store is compacted instead.
 [[gnu::noinline]] CellSlots open_next_block() {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   const int next = r.blockIndex + 1;
   if (next * cellsPerBlock < cell_limit() && (next < r.blocksAllocated || allocate_block())) {
     r.blockIndex = next;
@@ -247,7 +245,7 @@ bool allocate_block() {
 
 // Cells stored so far in the current fill.
 int stored_cell_count() {
-  const CellRasterizer& r = ras;
+  const CellRasterizer& r = cellRasterizer;
   if (r.blockIndex < 0) return 0;
   return r.blockIndex * cellsPerBlock + static_cast<int>(r.next - r.blocks[r.blockIndex]);
 }
@@ -255,7 +253,7 @@ int stored_cell_count() {
 // Makes the row counts cover rows -1 .. viewHeight of the current view (the rows a
 // walk can reach); rows added start at 0. False when memory ran out.
 bool reserve_row_counts() {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   const int needed = backBuffer.viewHeight + 2;
   if (needed <= r.rowsInUse) return true;
   if (!grow_array(r.rowCounts, r.rowCountsCapacity, needed, 1024)) return false;
@@ -299,7 +297,7 @@ inline CoverageCell cell_of_walk(const Walk& w) {
 }
 
 Walk begin_walk() {
-  const CellRasterizer& r = ras;
+  const CellRasterizer& r = cellRasterizer;
   return {r.cell.key,
           r.cell.cover,
           r.cell.area,
@@ -320,7 +318,7 @@ Walk begin_walk() {
 }
 
 void end_walk(const Walk& w) {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   r.cell = cell_of_walk(w);
   r.next = w.next;
   r.limit = w.limit;
@@ -600,7 +598,7 @@ template <bool band>
 // blocks stay). The fill's columns stay: they were widened as the outline was
 // recorded.
 void start_fill(Walk& w) {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   r.numCells = 0;
   r.blockIndex = -1;
   clear_cell(w);
@@ -619,8 +617,8 @@ void start_fill(Walk& w) {
 // The column box is widened once per point list, from its least and greatest x
 // (the conversion to cells is monotonic), not point by point in the walk.
 inline void widen_columns(int cx) {
-  if (cx < ras.minCellX) ras.minCellX = cx;
-  if (cx + 1 > ras.maxCellX) ras.maxCellX = cx + 1;
+  if (cx < cellRasterizer.minCellX) cellRasterizer.minCellX = cx;
+  if (cx + 1 > cellRasterizer.maxCellX) cellRasterizer.maxCellX = cx + 1;
 }
 
 // A straight edge from the current point to (x, y); the current point moves there.
@@ -689,7 +687,7 @@ class OutlineWriter {
   // Room for a header and up to `points` points; false when memory ran out (already
   // reported) or the record is at its limit.
   bool reserve(std::int64_t points) {
-    CellRasterizer& r = ras;
+    CellRasterizer& r = cellRasterizer;
     const std::int64_t needed = std::int64_t{r.outlineCount} + headerEntries + 2 * points;
     if (needed > maxOutlineEntries) return false;
     if (!grow_array(r.outline, r.outlineCapacity, static_cast<int>(needed), 16384)) return false;
@@ -706,7 +704,7 @@ class OutlineWriter {
   const std::int32_t* finish(bool closed) {
     header_[0] = static_cast<std::int32_t>((next_ - header_ - headerEntries) / 2);
     header_[1] = closed ? 1 : 0;
-    ras.outlineCount = static_cast<int>(next_ - ras.outline);
+    cellRasterizer.outlineCount = static_cast<int>(next_ - cellRasterizer.outline);
     return header_;
   }
 
@@ -856,19 +854,26 @@ void convert_pending_points() {
   const bool visible = pb.count >= 2 && !(pb.maxX < -0.5f) && !(pb.minX > b.clipMaxXf) &&
                        !(pb.maxY < -0.5f) && !(pb.minY > b.clipMaxYf);
   if (visible && reserve_row_counts()) {
-    CellRasterizer& r = ras;
+    CellRasterizer& r = cellRasterizer;
     if (!(r.flags & accumulating)) {  // a new fill; its walk clears the rest
       r.outlineCount = 0;
       r.overflowed = 0;
       r.minCellX = 0x7FFFFFFF;
       r.maxCellX = -0x7FFFFFFF;
     }
-    r.bandTop = -1;  // every row a walk reaches
-    r.bandBottom = b.viewHeight + 1;
+    // Every row a walk reaches, or those of the band this thread plots (setFillBand),
+    // walked as a band of an oversized fill is: the same cells in its rows.
+    r.limited = r.limitTop > 0 || r.limitBottom < b.viewHeight;
+    r.bandTop = r.limited ? r.limitTop : -1;
+    r.bandBottom = r.limited ? std::min(r.limitBottom, b.viewHeight) : b.viewHeight + 1;
     if (const std::int32_t* sub = record_sub_path(pb)) {
       if (!r.overflowed) {
         Walk w = begin_walk();
-        walk_sub_path<false>(w, sub);
+        if (r.limited) {
+          walk_sub_path<true>(w, sub);
+        } else {
+          walk_sub_path<false>(w, sub);
+        }
         end_walk(w);
       }
       fillRuleState.cellsPending = 1;
@@ -908,7 +913,7 @@ class PixelPrefetcher {
 // orders them, where insertion sort would give up and sort the row again from
 // scratch. False when the merge's scratch could not be had.
 bool merge_back_run(CoverageCell* cells, int forward, int count) {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   if (!grow_array(r.mergeScratch, r.mergeScratchCapacity, count, 1024)) return false;
   CoverageCell* out = r.mergeScratch;
   const CoverageCell* a = cells;  // rising
@@ -953,8 +958,8 @@ struct SortedRows {
   int first, last;
 };
 SortedRows sorted_rows() {
-  const int first = std::clamp(ras.minCellY + 1, 0, ras.rowsInUse - 1);
-  return {first, std::clamp(ras.maxCellY + 1, first + 1, ras.rowsInUse)};
+  const int first = std::clamp(cellRasterizer.minCellY + 1, 0, cellRasterizer.rowsInUse - 1);
+  return {first, std::clamp(cellRasterizer.maxCellY + 1, first + 1, cellRasterizer.rowsInUse)};
 }
 
 // Sorts the n stored cells by key into one array, with the sweep's sentinel after
@@ -962,7 +967,7 @@ SortedRows sorted_rows() {
 // between counters first and last), then each row by column. False when memory ran
 // out (already reported).
 bool order_cells(int n, int first, int last) {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   if (!grow_array(r.sorted, r.sortedCapacity, n + 1, 16384) ||
       !grow_array(r.rowStarts, r.rowStartsCapacity, r.rowsInUse, 4096)) {
     return false;
@@ -999,11 +1004,13 @@ bool order_cells(int n, int first, int last) {
 // when the fill outgrew the store (the last cells may be what filled it): it is then
 // drawn in bands.
 int sort_cells() {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   if (!r.rowCounts) return 0;  // no sub-path since the start or the last shutdown
   if ((r.flags & openSubPath) || (r.cell.cover | r.cell.area)) {
     Walk w = begin_walk();
-    if (w.flags & openSubPath) w = r.banded ? close_sub_path<true>(w) : close_sub_path<false>(w);
+    if (w.flags & openSubPath) {
+      w = r.banded || r.limited ? close_sub_path<true>(w) : close_sub_path<false>(w);
+    }
     if (w.cellCover | w.cellArea) {
       // Stored, and the new current cell is empty: a second sort stores nothing more.
       store_cell(w);
@@ -1025,7 +1032,7 @@ int sort_cells() {
 // at least half of it. Only when memory ran short of a whole store can it free
 // less; then the rest of the band is dropped rather than sorted again and again.
 CellSlots compact_cells() {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   const CellSlots none{nullptr, nullptr};
   if (r.banded != 1 || r.blockIndex < 0) return none;
   const int n = std::min((r.blockIndex + 1) * cellsPerBlock, cell_limit());  // all full
@@ -1104,13 +1111,14 @@ class RowPlotter {
   RowPlotter(Color color, Pixel pixel)
       : color_(color),
         pixel_(pixel),
-        run_(ras.streamed ? streamedRun(coverageRoutines.run) : coverageRoutines.run),
+        run_(cellRasterizer.streamed ? streamedRun(coverageRoutines.run) : coverageRoutines.run),
         viewMaxX_(backBuffer.viewMaxX),
-        firstRow_(std::max(ras.bandTop, 0)),
-        lastRow_(std::min(ras.bandBottom - 1, backBuffer.viewMaxY)),
-        firstWholeRow_(ras.rowsTop),
-        lastWholeRow_(ras.rowsBottom - 1),
-        outsideMaxX_(std::min(ras.columnsOutside - 1, backBuffer.viewMaxX)) {}
+        firstRow_(std::max({cellRasterizer.bandTop, cellRasterizer.limitTop, 0})),
+        lastRow_(std::min(
+            {cellRasterizer.bandBottom - 1, cellRasterizer.limitBottom - 1, backBuffer.viewMaxY})),
+        firstWholeRow_(cellRasterizer.rowsTop),
+        lastWholeRow_(cellRasterizer.rowsBottom - 1),
+        outsideMaxX_(std::min(cellRasterizer.columnsOutside - 1, backBuffer.viewMaxX)) {}
 
   // Makes y the row that runs go to; a row outside the view or the band takes none,
   // a row outside the rows plotted whole only its first columns.
@@ -1158,7 +1166,7 @@ class RowPlotter {
   const Pixel pixel_;
   const CoverageRunRoutine run_;
   const int viewMaxX_;
-  const int firstRow_, lastRow_;            // the rows plotted: the view's, or the band's
+  const int firstRow_, lastRow_;            // the rows plotted: the view's, or the bands'
   const int firstWholeRow_, lastWholeRow_;  // of those, the rows plotted whole
   const int outsideMaxX_;                   // the last column plotted in the others
   Color* line_ = nullptr;
@@ -1177,7 +1185,7 @@ class RowPlotter {
 template <bool evenOdd, class Pixel>
 [[gnu::always_inline]] inline void sweep_range(RowPlotter<Pixel>& row, const CoverageCell* cell,
                                                const CoverageCell* stop, std::int32_t cover) {
-  const int* curve = ras.curve;
+  const int* curve = cellRasterizer.curve;
   int y = emptyRow;
   while (cell != stop) {
     const int x = cell->x;
@@ -1209,7 +1217,8 @@ template <bool evenOdd, class Pixel>
 template <bool evenOdd, class Pixel>
 void sweep_downwards(Color color, Pixel pixel) {
   RowPlotter<Pixel> row(color, pixel);
-  sweep_range<evenOdd>(row, ras.sorted, ras.sorted + ras.numCells, 0);
+  sweep_range<evenOdd>(row, cellRasterizer.sorted, cellRasterizer.sorted + cellRasterizer.numCells,
+                       0);
 }
 
 // The same runs, rows taken from the bottom up: on a bottom-up surface that plots in
@@ -1224,9 +1233,9 @@ void sweep_downwards(Color color, Pixel pixel) {
 // hold the cells the whole fill has there.
 template <bool evenOdd, class Pixel>
 void sweep_upwards(Color color, Pixel pixel) {
-  const int n = ras.numCells;
-  const CoverageCell* const first = ras.sorted;
-  const int* const ends = ras.rowStarts;  // after the sort: the end of each row
+  const int n = cellRasterizer.numCells;
+  const CoverageCell* const first = cellRasterizer.sorted;
+  const int* const ends = cellRasterizer.rowStarts;  // after the sort: the end of each row
   const SortedRows rows = sorted_rows();
   RowPlotter<Pixel> row(color, pixel);
   for (int i = rows.last - 1; i >= rows.first; --i) {
@@ -1263,8 +1272,8 @@ int coverage_at(int x, int y) {
   const std::int64_t target = static_cast<std::int64_t>(y) * 65536 + x;
   std::int32_t cover = 0;
   std::int32_t area = 0;
-  const CoverageCell* const end = ras.sorted + ras.numCells;
-  for (const CoverageCell* cell = ras.sorted; cell != end; ++cell) {
+  const CoverageCell* const end = cellRasterizer.sorted + cellRasterizer.numCells;
+  for (const CoverageCell* cell = cellRasterizer.sorted; cell != end; ++cell) {
     const std::int64_t key = static_cast<std::int64_t>(cell->y) * 65536 + cell->x;
     if (key > target) break;
     cover = wrap_add(cover, cell->cover);
@@ -1283,7 +1292,8 @@ int coverage_at(int x, int y) {
 
 // The fill's columns, as widened while its outline was recorded.
 std::int64_t fill_columns() {
-  return std::max<std::int64_t>(std::int64_t{ras.maxCellX} - ras.minCellX + 1, 1);
+  return std::max<std::int64_t>(std::int64_t{cellRasterizer.maxCellX} - cellRasterizer.minCellX + 1,
+                                1);
 }
 
 // Rows per band: few enough that the distinct cells of a band, one per pixel of its
@@ -1304,7 +1314,7 @@ int band_cells() {
 // Walks the outline record into the cells of rows top .. bottom - 1 and sorts them;
 // returns their count.
 int collect_band(int top, int bottom) {
-  CellRasterizer& r = ras;
+  CellRasterizer& r = cellRasterizer;
   r.bandTop = top;
   r.bandBottom = bottom;
   r.banded = 1;
@@ -1319,17 +1329,20 @@ int collect_band(int top, int bottom) {
 
 // Back to walking the whole view.
 void end_bands() {
-  ras.banded = 0;
-  ras.bandTop = -1;
-  ras.bandBottom = backBuffer.viewHeight + 1;
+  cellRasterizer.banded = 0;
+  cellRasterizer.bandTop = -1;
+  cellRasterizer.bandBottom = backBuffer.viewHeight + 1;
 }
 
 template <bool evenOdd>
 void fill_in_bands(Color color) {
   const int height = backBuffer.viewHeight;
   const int step = rows_per_band();
-  for (int top = 0; top < height; top = top + std::min(step, height - top)) {
-    if (collect_band(top, top + std::min(step, height - top)) > 0) {
+  for (int top = 0, bottom = 0; top < height; top = bottom) {
+    bottom = top + std::min(step, height - top);
+    // A band of rows this thread does not plot is not walked.
+    if (bottom <= cellRasterizer.limitTop || top >= cellRasterizer.limitBottom) continue;
+    if (collect_band(top, bottom) > 0) {
       sweep_with_routines<evenOdd>(color);
     }
   }
@@ -1340,8 +1353,8 @@ void fill_in_bands(Color color) {
 // whether the fill needs bands.
 template <bool evenOdd>
 void fill_sorted_or_in_bands(Color color) {
-  const int n = ras.overflowed ? 0 : sort_cells();
-  if (ras.overflowed) {
+  const int n = cellRasterizer.overflowed ? 0 : sort_cells();
+  if (cellRasterizer.overflowed) {
     fill_in_bands<evenOdd>(color);
   } else if (n > 0) {
     sweep_with_routines<evenOdd>(color);
@@ -1351,7 +1364,7 @@ void fill_sorted_or_in_bands(Color color) {
 void set_rule(int rule) {
   fillRuleState.previousRule = fillRuleState.fillRule;
   fillRuleState.fillRule = rule;
-  ras.fillRule = rule;
+  cellRasterizer.fillRule = rule;
 }
 
 }  // namespace
@@ -1395,7 +1408,7 @@ void fillPath(Color color, int mode) {
   convert_pending_points();
   if (fillRuleState.cellsPending) {
     select_coverage_mode(mode & 0xF);
-    if (ras.fillRule == 1) {
+    if (cellRasterizer.fillRule == 1) {
       fill_sorted_or_in_bands<true>(color);
     } else {
       fill_sorted_or_in_bands<false>(color);
@@ -1410,14 +1423,22 @@ void fillPath(Color color, int mode) {
 
 // Kept at 0 or more: the plotter takes 1 from the bottom and the column count.
 void setFillRows(int top, int bottom, int columnsOutside) {
-  ras.rowsTop = std::max(top, 0);
-  ras.rowsBottom = std::max(bottom, 0);
-  ras.columnsOutside = std::max(columnsOutside, 0);
+  cellRasterizer.rowsTop = std::max(top, 0);
+  cellRasterizer.rowsBottom = std::max(bottom, 0);
+  cellRasterizer.columnsOutside = std::max(columnsOutside, 0);
 }
 
 void clearFillRows() { setFillRows(0, 0x7FFFFFFF); }
 
-void setFillStreamed(int streamed) { ras.streamed = streamed != 0; }
+// Kept at 0 <= top <= bottom: an empty band plots nothing.
+void setFillBand(int top, int bottom) {
+  cellRasterizer.limitTop = std::max(top, 0);
+  cellRasterizer.limitBottom = std::max(bottom, cellRasterizer.limitTop);
+}
+
+void clearFillBand() { setFillBand(0, 0x7FFFFFFF); }
+
+void setFillStreamed(int streamed) { cellRasterizer.streamed = streamed != 0; }
 
 void setFillRule(int rule) { set_rule(rule); }
 void setFillRuleNonZero() { set_rule(0); }
@@ -1425,7 +1446,7 @@ void setFillRuleEvenOdd() { set_rule(1); }
 
 void restoreFillRule() {
   fillRuleState.fillRule = fillRuleState.previousRule;
-  ras.fillRule = fillRuleState.previousRule;
+  cellRasterizer.fillRule = fillRuleState.previousRule;
 }
 
 void setFillRuleOnce(int rule) {
@@ -1451,21 +1472,21 @@ void setCoverageGamma(float g) {
     double v = 255.0 * portablePow(i / 255.0, g);
     if (!(v >= 0.0)) v = 0.0;
     if (v > 255.0) v = 255.0;
-    ras.curve[i] = static_cast<int>(v);
+    cellRasterizer.curve[i] = static_cast<int>(v);
   }
 }
 
 void setCoverageTable(const int* table) {
   if (!table) return;
-  for (int i = 0; i < 256; ++i) ras.curve[i] = std::clamp(table[i], 0, 255);
+  for (int i = 0; i < 256; ++i) cellRasterizer.curve[i] = std::clamp(table[i], 0, 255);
 }
 
 // A fill that outgrew the store is walked again for the pixel's row alone; a row
 // outside the view then counts as uncovered.
 int isPixelCovered(int x, int y) {
   if (!fillRuleState.cellsPending) return 0;
-  const int sorted = ras.overflowed ? 0 : sort_cells();
-  if (ras.overflowed) {
+  const int sorted = cellRasterizer.overflowed ? 0 : sort_cells();
+  if (cellRasterizer.overflowed) {
     if (y < 0 || y >= backBuffer.viewHeight) return 0;
     const int n = collect_band(y, y + 1);
     end_bands();
@@ -1473,6 +1494,6 @@ int isPixelCovered(int x, int y) {
   } else if (sorted == 0) {
     return 0;
   }
-  const int raw = ras.fillRule == 1 ? coverage_at<true>(x, y) : coverage_at<false>(x, y);
+  const int raw = cellRasterizer.fillRule == 1 ? coverage_at<true>(x, y) : coverage_at<false>(x, y);
   return raw != 0 ? 1 : 0;
 }

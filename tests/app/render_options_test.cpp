@@ -38,9 +38,11 @@ TEST(RenderOptions, EachArgumentSetsItsField) {
   EXPECT_FALSE(none.options.demo);
   EXPECT_FALSE(none.options.splash);
   EXPECT_FALSE(none.options.hashes);
-  const Outcome all = parse({"--frames", "10", "--size", "64x48", "--seed", "32767", "--every",
-                             " +3", "--out", "dir", "--quiet", "--keys", "3:Esc,4:enter,", "--keys",
-                             "0:cu", "--demo", "--splash", "--hashes"});
+  EXPECT_EQ(none.options.threads, 1);
+  const Outcome all = parse({"--frames",       "10",     "--size", "64x48",  "--seed",   "32767",
+                             "--every",        " +3",    "--out",  "dir",    "--quiet",  "--keys",
+                             "3:Esc,4:enter,", "--keys", "0:cu",   "--demo", "--splash", "--hashes",
+                             "--threads",      "16"});
   ASSERT_TRUE(all.ok) << all.problem;
   EXPECT_EQ(all.options.frames, 10);
   EXPECT_EQ(all.options.width, 64);
@@ -52,6 +54,7 @@ TEST(RenderOptions, EachArgumentSetsItsField) {
   EXPECT_TRUE(all.options.demo);
   EXPECT_TRUE(all.options.splash);
   EXPECT_TRUE(all.options.hashes);
+  EXPECT_EQ(all.options.threads, 16);
   const std::vector<std::pair<int, int>> keys = {{3, VK_ESCAPE}, {4, VK_RETURN}, {0, VK_UP}};
   ASSERT_EQ(all.options.script.size(), keys.size());
   for (std::size_t i = 0; i < keys.size(); ++i) {
@@ -123,6 +126,10 @@ TEST(RenderOptions, RefusesWhatIsOutOfRangeOrMalformedWithItsReason) {
       {{"--seed", "32768"}, "--seed wants 0 .. 32767"},
       {{"--seed", "-1"}, "--seed wants 0 .. 32767"},
       {{"--every", "0"}, "--every wants 1 or more"},
+      {{"--threads", "0"}, "--threads wants 1 .. 16"},
+      {{"--threads", "17"}, "--threads wants 1 .. 16"},
+      {{"--threads", "2x"}, "--threads wants 1 .. 16"},
+      {{"--threads"}, "unknown argument --threads"},
       {{"--keys", "1:Nope"}, keys},
       {{"--keys", "1:A,,2:B"}, keys},
       {{"--keys", "A"}, keys},

@@ -2,7 +2,7 @@
 # Films from the frame renderer: the YUV4MPEG2 stream's header and frame sizes, the
 # sky's luma worked out from BT.601, the GIF's frame count and delays, and outputs
 # that cannot be written failing at once with a message, the frames' folder made
-# when missing.
+# when missing, and the same stream from several drawing threads.
 set -uo pipefail
 root=${1:-$(cd "$(dirname "$0")/../.." && pwd)}
 . "$root/tests/e2e/lib.sh"
@@ -29,6 +29,17 @@ for f in 0 4; do
   [ "$y" = 140 ] || e2e_fail "frame $f: sky luma $y, not 140"
 done
 grep -q "5 frames at 99x51" "$work/err" || e2e_fail "report not on standard error"
+
+# The same stream drawn in bands of rows on three threads, byte for byte, over the
+# help panel, a scheme change and the foam switched off; a count out of range is
+# refused.
+for threads in 1 3; do
+  "$render" --frames 6 --size 99x51 --keys 1:F1,2:Enter,3:Space --threads $threads \
+    --y4m "$work/t$threads.y4m" >/dev/null 2>&1 || e2e_fail "y4m on $threads threads failed"
+done
+cmp -s "$work/t1.y4m" "$work/t3.y4m" || e2e_fail "three threads drew another stream than one"
+"$render" --threads 17 >/dev/null 2>"$work/err"
+[ $? -eq 2 ] && grep -q -- "--threads wants 1 .. 16" "$work/err" || e2e_fail "--threads 17 taken"
 
 # GIF: every frame with --every 1, every third with --every 3; 30 fps as 3/100 s
 # and 4/100 s delays that add up to the film's length.

@@ -12,6 +12,8 @@
 #include <map>
 #include <memory>
 #include <mutex>
+#include <system_error>
+#include <thread>
 
 #include "platform/common/resources.h"
 #include "platform/common/surface_memory.h"
@@ -146,6 +148,27 @@ void frameShown() {
   emu::checkStop();
 }
 
+// Copies a block of the surface to the same place of a canvas; a large one on two
+// threads when the options ask for it. At 7680x4320 the copy took a fifth of the
+// frame renderer's time on one thread, while the drawing threads stood idle.
+void copyBlock(const emu::Surface& source, int x, int y, int width, int height, emu::Canvas& canvas,
+               int toX, int toY) {
+  const int half = height / 2;
+  if (state().options.copyThreads > 1 && std::int64_t{width} * height >= (1 << 20)) {
+    try {
+      std::thread lower([&] {
+        emu::copyToCanvas(source, x, y + half, width, height - half, canvas, toX, toY + half);
+      });
+      emu::copyToCanvas(source, x, y, width, half, canvas, toX, toY);
+      lower.join();
+      return;
+    } catch (const std::system_error&) {
+      // No second thread: the whole block below.
+    }
+  }
+  emu::copyToCanvas(source, x, y, width, height, canvas, toX, toY);
+}
+
 int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int sourceX,
            int sourceY) {
   emu::checkStop();
@@ -153,7 +176,7 @@ int bitBlt(Handle dc, int x, int y, int width, int height, Handle surface, int s
   {
     const emu::LockedSurface source(surface);
     if (!canvas || !source) return 0;
-    emu::copyToCanvas(*source, sourceX, sourceY, width, height, *canvas, x, y);
+    copyBlock(*source, sourceX, sourceY, width, height, *canvas, x, y);
   }
   frameShown();
   return 1;
@@ -167,8 +190,7 @@ int presentRects(Handle dc, Handle surface, const Rect* rects, int count) {
     if (!canvas || !source) return 0;
     for (int i = 0; i < count; ++i) {
       const Rect& r = rects[i];
-      emu::copyToCanvas(*source, r.left, r.top, r.right - r.left, r.bottom - r.top, *canvas, r.left,
-                        r.top);
+      copyBlock(*source, r.left, r.top, r.right - r.left, r.bottom - r.top, *canvas, r.left, r.top);
     }
   }
   frameShown();

@@ -24,6 +24,9 @@ struct Options {
   // Called on the process thread after each presented frame, with its number from
   // 0; it may post input (postKey). The frame is in windowCanvas(mainWindow).
   void (*onPresent)(int frame) = nullptr;
+  // Above 1, a large copy to a window (a million pixels or more) is split in two
+  // halves of rows copied at once on two threads: the frame renderer's --threads.
+  int copyThreads = 1;
   // Paths the open and save dialogs choose, one per dialog in turn; an empty one,
   // or none left, cancels.
   std::vector<std::wstring> dialogAnswers;
