@@ -42,7 +42,6 @@ struct RenderOptions {
   int seed = 347;  // 0 .. 32767
   bool quiet = false;
   bool splash = false;  // the scene's start-up screen first, as frame 0
-  //                    [--force 1.0..3.0] [--foam|--no-foam] [--drift left|right]
   bool hashes = false;  // print each frame's hash (the golden frames' hash)
   int threads = 1;      // 1 .. 16: the threads that draw the scene's frames in bands
   std::string outDir;
