@@ -13,7 +13,9 @@
 //   then    per sample 3 bytes: the step to the next x (1/32 .. 8 px), the height
 //           (16 bits, 1/8 px around the view), until the input ends.
 // The outline is a wave layer's: the base under the first sample, the samples, the
-// base under the last one, and back.
+// base under the last one, and back. Both paths then draw it again in two bands of
+// rows cut where the sample count says (setFillBand, as the drawing threads do): the
+// rows must come out the same.
 
 #include <cmath>
 #include <cstddef>
@@ -106,14 +108,28 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   fill(outline, false, mode);
   const std::vector<Color> expected = memory;
+  const auto compare = [&](const char* what) {
+    for (std::size_t i = 0; i < memory.size(); ++i) {
+      if (memory[i] != expected[i]) {
+        std::fprintf(stderr,
+                     "monotone fuzz: %s, view %dx%d flags %d pixel %zu: %08x, rasterizer %08x\n",
+                     what, width, height, flags, i, memory[i], expected[i]);
+        std::abort();
+      }
+    }
+  };
   memory = background;
   fill(outline, true, mode);
-  for (std::size_t i = 0; i < memory.size(); ++i) {
-    if (memory[i] != expected[i]) {
-      std::fprintf(stderr, "monotone fuzz: view %dx%d flags %d pixel %zu: %08x, rasterizer %08x\n",
-                   width, height, flags, i, memory[i], expected[i]);
-      std::abort();
-    }
+  compare("monotone");
+  const int cut = static_cast<int>(outline.size() * 2654435761u % (height + 1u));
+  for (const bool monotone : {false, true}) {
+    memory = background;
+    setFillBand(0, cut);
+    fill(outline, monotone, mode);
+    setFillBand(cut, height);
+    fill(outline, monotone, mode);
+    clearFillBand();
+    compare(monotone ? "monotone in two bands" : "rasterizer in two bands");
   }
   backBuffer.pixels = nullptr;
   setView(-1, -1, -1, -1, 0, 1);
