@@ -10,6 +10,7 @@
 #include <mutex>
 #include <utility>
 
+#include "blend/drawing_state.h"
 #include "shell/pacing.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
@@ -247,7 +248,22 @@ void waitForSplash() {
   while (timerSlots[splashTimerSlot].timerActive) platform.sleep(100);
 }
 
+namespace {
+
+// Frees the buffers of a thread that drew when the thread ends, however it ends: a
+// process thread stopped from outside never reaches shutdownDrawing, and with the
+// drawing state per thread nothing else could reach its buffers afterwards.
+struct ThreadBuffers {
+  ~ThreadBuffers() { releaseDrawingBuffers(); }
+};
+
+}  // namespace
+
 void addDrawingShutdownHook(void (*hook)()) {
+  if constexpr (drawingStatePerThread) {
+    static thread_local ThreadBuffers buffers;
+    (void)buffers;
+  }
   const std::lock_guard<std::mutex> lock(shutdownHookLock);
   for (int i = 0; i < shutdownHookCount; ++i) {
     if (shutdownHooks[i] == hook) return;
