@@ -9,9 +9,13 @@
 #pragma once
 
 #if defined(_WIN32) || defined(__EMSCRIPTEN__)
+// Marks a record of the drawing state: one for the process here.
 #define DRAWING_STATE constinit
+// Whether each thread has its own drawing state (false: they share one).
 constexpr bool drawingStatePerThread = false;
 #else
+// Marks a record of the drawing state: one copy per thread.
 #define DRAWING_STATE constinit thread_local
+// Whether each thread has its own drawing state (true: they may draw at once).
 constexpr bool drawingStatePerThread = true;
 #endif

@@ -7,6 +7,7 @@
 // drawInBands returns. Every row comes out as one thread draws it.
 #pragma once
 
+// The most threads that draw a frame's bands.
 constexpr int maxDrawingThreads = 16;
 
 // The threads that draw the bands from now on, clamped to 1 .. maxDrawingThreads;
