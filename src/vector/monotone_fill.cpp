@@ -117,6 +117,13 @@ class Plotter {
   }
   Color* line(int y) const { return reinterpret_cast<Color*>(rows_[y]); }
 
+  // Whether every column of row y is plotted (not cut by setFillRows).
+  bool whole_row(int y) const { return y >= firstWholeRow_ && y <= lastWholeRow_; }
+  int view_max_x() const { return viewMaxX_; }
+
+  // A pixel known to lie in a row plotted whole, inside the view.
+  void pixel_at(Color* p, int alpha) const { pixel_(p, color_, alpha); }
+
   void pixel(int y, int x, int alpha) const {
     if (x >= 0 && x <= row_max_x(y)) pixel_(line(y) + x, color_, alpha);
   }
@@ -156,6 +163,10 @@ class Plotter {
 };
 
 // ---- the walk --------------------------------------------------------------------
+
+struct FixedPoint {
+  int x, y;
+};
 
 // The rasterizer's edge walk for edges running left to right, feeding the rows as
 // it leaves each cell instead of storing the cell.
@@ -265,6 +276,28 @@ class MonotoneWalk {
     row_piece(ey2, xFrom, pixelOne - first, x2, fy2);
   }
 
+  // The edges from point i on that are each one sample step wide (3 pixels from a
+  // pixel's centre, as the waves are sampled) and lie in one row, a row plotted
+  // whole, inside the view's columns: a wave's top where it stays within a row. They
+  // are walked together (walk_sampled_run); the count taken, 0 when edge i is not
+  // one of them. `last` is the last point an edge may end at.
+  int sampled_run(const FixedPoint* p, int i, int last) {
+    const FixedPoint a = p[i];
+    const int ey = cell_of(a.y);
+    if ((a.x & pixelMask) != pixelOne / 2 || a.x < 0 ||
+        static_cast<unsigned>(ey - firstRow_) >= rowCount_ || !plot_.whole_row(ey)) {
+      return 0;
+    }
+    const int lastColumn = plot_.view_max_x() + 1;  // where the run's end may lie
+    int k = i;
+    while (k < last && p[k + 1].x - p[k].x == sampledWidth && cell_of(p[k + 1].y) == ey &&
+           cell_of(p[k + 1].x) <= lastColumn) {
+      ++k;
+    }
+    if (k > i) walk_sampled_run(p + i, k - i, ey);
+    return k - i;
+  }
+
   // Whether an edge from row ya to row yb (24.8) touches no row plotted: its cells
   // show nothing, as for one right of the view.
   bool misses_rows(int ya, int yb) const {
@@ -339,6 +372,60 @@ class MonotoneWalk {
     accumulate(delta, fx2 * delta);
   }
 
+  // Such a run of edges q[0] .. q[edges] in row ey. Each edge starts half a pixel
+  // into column 3m and ends half a pixel into column 3m + 3; the rasterizer's steps
+  // cross the columns' boundaries at floor(dy / 6), floor(dy / 2) and floor(5dy / 6)
+  // below its start (dy its height), so each edge leaves four cells: 3m with
+  // (d0, 384 d0), 3m + 1 and 3m + 2 whole wide, and 3m + 3 with the rest, half wide,
+  // shared with the next edge. No later edge reaches these columns (edges that show
+  // run left to right), so each cell is finished at once, as the walk would finish
+  // it on entering the next one, with the row's cover and next free column kept in
+  // registers. The last edge's last cell becomes the current cell as usual.
+  void walk_sampled_run(const FixedPoint* q, int edges, int ey) {
+    int dy = q[1].y - q[0].y;
+    int d0 = floor_div(dy, 6).quotient;
+    accumulate(d0, (pixelOne + pixelOne / 2) * d0);
+    leave_cell();
+    RowCells& row = rows_[ey];
+    if (row.x >= 0) finish_cell(ey, row);
+    std::int32_t cover = row.cover;
+    int nextFree = row.nextFree;
+    Color* const line = plot_.line(ey);
+    const auto finish_now = [&](int x, int cellCover, int cellArea) {
+      if (!(cellCover | cellArea)) return;  // not stored: the next run covers it
+      if (x > nextFree) {
+        const int raw = raw_coverage<evenOdd>(cover, 0);
+        if (raw != 0) plot_.run(ey, nextFree, x - nextFree, curve_[raw]);
+      }
+      cover = wrap_add(cover, cellCover);
+      nextFree = x;
+      if (cellArea != 0) {
+        const int raw = raw_coverage<evenOdd>(cover, cellArea);
+        if (raw != 0) plot_.pixel_at(line + x, curve_[raw]);
+        nextFree = x + 1;
+      }
+    };
+    int x = cell_of(q[0].x);
+    int lastCover = 0;  // the previous edge's share of column x
+    for (int e = 0; e < edges; ++e, x += 3) {
+      if (e > 0) {
+        dy = q[e + 1].y - q[e].y;
+        d0 = floor_div(dy, 6).quotient;
+        finish_now(x, lastCover + d0, (pixelOne / 2) * lastCover + (pixelOne + pixelOne / 2) * d0);
+      }
+      const int half = dy >> 1, fiveSixths = floor_div(5 * dy, 6).quotient;
+      finish_now(x + 1, half - d0, pixelOne * (half - d0));
+      finish_now(x + 2, fiveSixths - half, pixelOne * (fiveSixths - half));
+      lastCover = dy - fiveSixths;
+    }
+    row.cover = cover;
+    row.nextFree = nextFree;
+    cellX_ = x;
+    cellY_ = ey;
+    cover_ = lastCover;
+    area_ = (pixelOne / 2) * lastCover;
+  }
+
   void accumulate(int cover, int area) {
     cover_ = wrap_add(cover_, cover);
     area_ = wrap_add(area_, area);
@@ -404,10 +491,6 @@ class MonotoneWalk {
 };
 
 // ---- the outline -----------------------------------------------------------------
-
-struct FixedPoint {
-  int x, y;
-};
 
 // The work arrays of this file, one set per drawing thread, freed with the drawing.
 struct MonotoneBuffers {
@@ -508,6 +591,11 @@ void walk_outline(const FixedPoint* p, int n, Color color, Pixel pixel) {
   walk.move_to(p[0].x, p[0].y);
   int frontier = INT_MIN;
   for (int i = 0; i < n; ++i) {
+    const int run = walk.sampled_run(p, i, n - 1);
+    if (run > 0) {
+      i += run - 1;
+      continue;
+    }
     const FixedPoint a = p[i], c = p[i + 1 < n ? i + 1 : 0];
     if (classify(a, c, width, height, frontier) == EdgeKind::skip ||
         (band && walk.misses_rows(a.y, c.y))) {

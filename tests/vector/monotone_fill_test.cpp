@@ -21,15 +21,17 @@ std::vector<PathPoint> randomOutline(std::mt19937& random, int width, int height
     return std::uniform_real_distribution<float>(a, b)(random);
   };
   const float w = float(width), h = float(height);
-  const bool integral = random() % 2 == 0;  // the scene's steps are whole pixels
-  const float step = integral ? float(1 + random() % 8) : uniform(1.0f, 8.0f);
+  const bool integral = random() % 2 == 0;             // the scene's steps are whole pixels
+  const bool sampled = integral && random() % 2 == 0;  // 3 pixels, as the waves are
+  const float step = sampled ? 3.0f : integral ? float(1 + random() % 8) : uniform(1.0f, 8.0f);
   float x = random() % 4 == 0 ? uniform(-3000.0f, -1.0f) : uniform(-1.0f, 2.0f);
   if (integral) x = float(int(x));
   const float end = random() % 4 == 0 ? w + uniform(0.0f, 3000.0f) : w + uniform(0.0f, 4.0f);
   const float base = random() % 5 == 0 ? uniform(-2.0f * h, 3.0f * h) : uniform(0.5f * h, h + 5);
   std::vector<PathPoint> outline{{x, base}};
   float y = uniform(-0.2f * h, 1.2f * h);
-  const float swing = uniform(0.5f, 0.1f * h + 20.0f);
+  // Often gentle, so that runs of edges stay within a row.
+  const float swing = random() % 2 ? uniform(0.05f, 3.0f) : uniform(0.5f, 0.1f * h + 20.0f);
   for (; x <= end; x += step) {
     switch (random() % 16) {
       case 0:
