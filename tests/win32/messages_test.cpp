@@ -186,4 +186,40 @@ TEST_F(Win32Messages, KilledThreadsStopAndLeaveGdiUsable) {
   EXPECT_EQ(spins.load(), 0) << "a killed sleep does not return";
 }
 
+// Allocates and frees without end, with a sleep now and then: most of its time is
+// spent inside the heap's lock.
+std::uint32_t churnHeap(void*) {
+  for (int i = 0;; ++i) {
+    std::vector<int>* block = new std::vector<int>(64 + i % 512, i);
+    spins.fetch_add(static_cast<int>(block->size() > 0));
+    delete block;
+    if (i % 64 == 0) platform.sleep(0);
+  }
+}
+
+std::atomic<int> allocated{0};
+std::uint32_t allocateOnce(void*) {
+  delete new std::vector<int>(1000, 1);
+  allocated.store(1);
+  return 0;
+}
+
+// A thread killed while it holds the heap's lock would leave every later
+// allocation of the process waiting for good (under Wine the lock lives in user
+// space): kills wait for a safe point. Checked on a helper thread, within a bound.
+TEST_F(Win32Messages, KilledThreadsLeaveTheHeapUsable) {
+  for (int round = 0; round < 60; ++round) {
+    spins = 0;
+    const Handle churner = platform.createThread(churnHeap, nullptr);
+    ASSERT_NE(churner, 0u);
+    while (spins.load() < 200 + round * 37) platform.sleep(0);
+    ASSERT_EQ(platform.terminateThread(churner), 1) << "round " << round;
+  }
+  allocated = 0;
+  const Handle helper = platform.createThread(allocateOnce, nullptr);
+  ASSERT_NE(helper, 0u);
+  for (int waited = 0; waited < 5000 && !allocated.load(); waited += 10) platform.sleep(10);
+  ASSERT_EQ(allocated.load(), 1) << "an allocation still waits for the heap";
+}
+
 }  // namespace

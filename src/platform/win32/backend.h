@@ -31,4 +31,18 @@ struct GateGuard {
   GateGuard& operator=(const GateGuard&) = delete;
 };
 
+// Safe points. Any other call may hold locks too (the heap's, the loader's, those
+// of the picture codecs), and a thread killed inside one leaves the window thread
+// to hang or crash as the process ends. So terminateThread first asks the thread
+// to stop: a thread of createThread that is asked parks at its next gated call or
+// sleep, holding nothing, and is killed there. While it waits in a sleep or a
+// sendMessage it holds nothing either (SafeWait), and is killed at once. One that
+// reaches no such point within half a second is killed where it is, as before.
+struct SafeWait {
+  SafeWait();
+  ~SafeWait();
+  SafeWait(const SafeWait&) = delete;
+  SafeWait& operator=(const SafeWait&) = delete;
+};
+
 }  // namespace win32

@@ -20,16 +20,48 @@ namespace {
 
 using DirectDrawCreateFunction = HRESULT(WINAPI*)(GUID*, LPDIRECTDRAW*, IUnknown*);
 
+// A thread of createThread: whether it waits at a safe point, and whether it is
+// asked to stop. Found by its id from inside, by its handle from terminateThread.
+struct ThreadRecord {
+  std::atomic<DWORD> id{0};  // 0: a free record
+  HANDLE handle = nullptr;   // as createThread returned it
+  std::atomic<int> safe{0};
+  std::atomic<int> stop{0};
+};
+constexpr int maxThreadRecords = 32;
+
 struct ThreadState {
   CRITICAL_SECTION gate;
   HMODULE ddraw;         // loaded on first use, kept
   IDirectDraw* display;  // the vertical-blank object; process thread only
+  HANDLE parked;         // set by a thread that parks when asked to stop
+  ThreadRecord threads[maxThreadRecords];
 };
 ThreadState state;
 
 HANDLE handleOf(Handle h) { return reinterpret_cast<HANDLE>(h); }
 
 // ---- threads ------------------------------------------------------------------
+
+ThreadRecord* recordOf(DWORD id) {
+  for (ThreadRecord& r : state.threads) {
+    if (r.id.load() == id) return &r;
+  }
+  return nullptr;
+}
+
+// Waits here for good, holding nothing, until terminateThread kills the thread.
+[[noreturn]] void park(ThreadRecord& self) {
+  self.safe.store(1);
+  SetEvent(state.parked);
+  for (;;) Sleep(INFINITE);
+}
+
+// A safe point: the calling thread parks if it is asked to stop.
+void parkIfStopping() {
+  ThreadRecord* self = recordOf(GetCurrentThreadId());
+  if (self && self->stop.load()) park(*self);
+}
 
 // The portable body has no WINAPI calling convention: start it from a trampoline.
 struct ThreadStart {
@@ -40,23 +72,55 @@ struct ThreadStart {
 DWORD WINAPI threadEntry(LPVOID parameter) {
   const ThreadStart start = *static_cast<ThreadStart*>(parameter);
   delete static_cast<ThreadStart*>(parameter);
-  return start.body(start.parameter);
+  const DWORD result = start.body(start.parameter);
+  if (ThreadRecord* self = recordOf(GetCurrentThreadId())) self->id.store(0);
+  return result;
 }
 
+// The record is claimed before the thread runs (suspended until then), so that
+// the thread finds it from its first call.
 Handle createThread(ThreadBody body, void* parameter) {
   auto* start = new ThreadStart{body, parameter};
   DWORD id = 0;
-  const HANDLE thread = CreateThread(nullptr, 0, threadEntry, start, 0, &id);
-  if (!thread) delete start;
+  const HANDLE thread = CreateThread(nullptr, 0, threadEntry, start, CREATE_SUSPENDED, &id);
+  if (!thread) {
+    delete start;
+    return 0;
+  }
+  for (ThreadRecord& r : state.threads) {
+    DWORD free = 0;
+    if (r.id.compare_exchange_strong(free, id)) {
+      r.handle = thread;
+      r.safe.store(0);
+      r.stop.store(0);
+      break;
+    }
+  }
+  ResumeThread(thread);
   return reinterpret_cast<Handle>(thread);
 }
 
-// Kills the thread outside any gated call and waits until it is gone, so the
-// window it drew into can be destroyed right after.
+// Asks the thread to stop at a safe point (see SafeWait), then kills it outside
+// any gated call and waits until it is gone, so the window it drew into can be
+// destroyed right after.
 int terminateThread(Handle thread) {
+  const HANDLE h = handleOf(thread);
+  ThreadRecord* target = nullptr;
+  for (ThreadRecord& r : state.threads) {
+    if (r.id.load() && r.handle == h && r.id.load() != GetCurrentThreadId()) target = &r;
+  }
+  if (target) {
+    ResetEvent(state.parked);
+    target->stop.store(1);
+    if (!target->safe.load()) {
+      const HANDLE waits[2] = {state.parked, h};
+      WaitForMultipleObjects(2, waits, FALSE, 500);
+    }
+  }
   GateGuard gate;
-  const BOOL done = TerminateThread(handleOf(thread), 0);
-  if (done) WaitForSingleObject(handleOf(thread), 2000);
+  const BOOL done = TerminateThread(h, 0);
+  if (done) WaitForSingleObject(h, 2000);
+  if (target) target->id.store(0);
   return done ? 1 : 0;
 }
 
@@ -98,6 +162,8 @@ bool shortSleepIsShort(DelayExecution delay) {
   return quickest * 2000 < frequency.QuadPart;
 }
 
+// Only the waits themselves are safe points: finding the short sleep loads from
+// ntdll under the loader's lock.
 void sleep(std::uint32_t milliseconds) {
   if (milliseconds == 0) {
     const DelayExecution delay = findShortSleep();
@@ -105,10 +171,12 @@ void sleep(std::uint32_t milliseconds) {
     if (shortSleepWorks.load() == 1) {
       LARGE_INTEGER due;
       due.QuadPart = shortSleep;
+      SafeWait waiting;
       delay(FALSE, &due);
       return;
     }
   }
+  SafeWait waiting;
   Sleep(milliseconds);
 }
 
@@ -169,12 +237,28 @@ void releaseVerticalBlank() {
 
 }  // namespace
 
-void enterGate() { EnterCriticalSection(&state.gate); }
+void enterGate() {
+  parkIfStopping();
+  EnterCriticalSection(&state.gate);
+}
 void leaveGate() { LeaveCriticalSection(&state.gate); }
+
+// A thread asked to stop parks on the way in; one asked while it waits inside is
+// killed there. Nested waits keep the outer one's mark.
+SafeWait::SafeWait() {
+  ThreadRecord* self = recordOf(GetCurrentThreadId());
+  if (!self) return;
+  self->safe.fetch_add(1);
+  if (self->stop.load()) park(*self);
+}
+SafeWait::~SafeWait() {
+  if (ThreadRecord* self = recordOf(GetCurrentThreadId())) self->safe.fetch_sub(1);
+}
 
 void installThreads(Platform& p) {
   static const bool gateReady = (InitializeCriticalSection(&state.gate), true);
   (void)gateReady;
+  if (!state.parked) state.parked = CreateEventW(nullptr, TRUE, FALSE, nullptr);
   p.createThread = createThread;
   p.terminateThread = terminateThread;
   p.setThreadPriority = setThreadPriority;

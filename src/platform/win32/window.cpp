@@ -120,6 +120,7 @@ LResult defWindowProc(Handle window, std::uint32_t message, WParam wParam, LPara
 void postQuitMessage(int exitCode) { PostQuitMessage(exitCode); }
 
 LResult sendMessage(Handle window, std::uint32_t message, WParam wParam, LParam lParam) {
+  SafeWait waiting;  // for a reply, as the process thread's last WM_CLOSE does
   return SendMessageW(hwnd(window), message, wParam, lParam);
 }
 
