@@ -218,7 +218,9 @@ struct Platform {
   // CreateThread running `body(parameter)` at once; 0 on failure.
   Handle (*createThread)(ThreadBody body, void* parameter);
   // TerminateThread. Where a thread cannot be killed, the backend stops it at its
-  // next wait point (sleep, send, present) and returns once it has ended.
+  // next wait point (sleep, send, present) and returns once it has ended. Win32
+  // kills it there too, when it gets there within half a second: elsewhere it may
+  // hold a lock the rest of the process needs.
   int (*terminateThread)(Handle thread);
   int (*setThreadPriority)(Handle thread, int priority);      // THREAD_PRIORITY_...; 1 or 0
   void (*sleep)(std::uint32_t milliseconds);                  // Sleep; a stop point elsewhere
