@@ -112,13 +112,11 @@ class Plotter {
         lastWholeRow_(cellRasterizer.rowsBottom - 1),
         outsideMaxX_(std::min(cellRasterizer.columnsOutside - 1, backBuffer.viewMaxX)) {}
 
-  int row_max_x(int y) const {
-    return y >= firstWholeRow_ && y <= lastWholeRow_ ? viewMaxX_ : outsideMaxX_;
-  }
-  Color* line(int y) const { return reinterpret_cast<Color*>(rows_[y]); }
-
   // Whether every column of row y is plotted (not cut by setFillRows).
   bool whole_row(int y) const { return y >= firstWholeRow_ && y <= lastWholeRow_; }
+  int row_max_x(int y) const { return whole_row(y) ? viewMaxX_ : outsideMaxX_; }
+  Color* line(int y) const { return reinterpret_cast<Color*>(rows_[y]); }
+
   int view_max_x() const { return viewMaxX_; }
 
   // A pixel known to lie in a row plotted whole, inside the view.

@@ -57,9 +57,9 @@ ThreadRecord* recordOf(DWORD id) {
   for (;;) Sleep(INFINITE);
 }
 
-// A safe point: the calling thread parks if it is asked to stop.
-void parkIfStopping() {
-  ThreadRecord* self = recordOf(GetCurrentThreadId());
+// A safe point: the calling thread (its record, if it has one) parks if it is
+// asked to stop.
+void parkIfStopping(ThreadRecord* self) {
   if (self && self->stop.load()) park(*self);
 }
 
@@ -238,7 +238,7 @@ void releaseVerticalBlank() {
 }  // namespace
 
 void enterGate() {
-  parkIfStopping();
+  parkIfStopping(recordOf(GetCurrentThreadId()));
   EnterCriticalSection(&state.gate);
 }
 void leaveGate() { LeaveCriticalSection(&state.gate); }
@@ -249,7 +249,7 @@ SafeWait::SafeWait() {
   ThreadRecord* self = recordOf(GetCurrentThreadId());
   if (!self) return;
   self->safe.fetch_add(1);
-  if (self->stop.load()) park(*self);
+  parkIfStopping(self);
 }
 SafeWait::~SafeWait() {
   if (ThreadRecord* self = recordOf(GetCurrentThreadId())) self->safe.fetch_sub(1);
