@@ -122,7 +122,7 @@ void drawLayerOutline(const WaveEdge& edge, const FoamRuns& foam, Color fillColo
                       Color foamColour) {
   beginPath();
   addPoint(0.0f, edge.base);
-  for (int k = 0; k < edge.count; ++k) addPoint(edge.xs[k], edge.ys[k]);
+  addPoints(edge.xs.data(), edge.ys.data(), edge.count);
   addPoint(static_cast<float>(backBuffer.viewWidth), edge.base);
   fillPath(fillColour, BLEND_COPY);
 

@@ -24,6 +24,7 @@
 
 #include <algorithm>
 #include <climits>
+#include <cmath>
 #include <cstdint>
 #include <cstdlib>
 
@@ -518,20 +519,6 @@ bool reserve(T*& block, int& capacity, int needed) {
   return true;
 }
 
-// The pending points in 24.8, identical neighbours merged as the rasterizer skips
-// them; the count, or -1 when memory ran out.
-int convert_points(const PathBuffer& pb) {
-  if (!reserve(buffers.fixedPoints, buffers.fixedCapacity, pb.count)) return -1;
-  FixedPoint* const fixedPoints = buffers.fixedPoints;
-  int n = 0;
-  for (int i = 0; i < pb.count; ++i) {
-    const FixedPoint p{to_fixed(pb.points[i].x), to_fixed(pb.points[i].y)};
-    if (n > 0 && p.x == fixedPoints[n - 1].x && p.y == fixedPoints[n - 1].y) continue;
-    fixedPoints[n++] = p;
-  }
-  return n;
-}
-
 // What the walk does with an edge.
 enum class EdgeKind { walk, skip, refuse };
 
@@ -548,35 +535,73 @@ EdgeKind classify(FixedPoint a, FixedPoint b, int width, int height, int& fronti
   return EdgeKind::walk;
 }
 
-// A fill with more cells than the rasterizer's store holds is drawn by it in bands,
-// whose edges are cut at each band's top: their cells differ from one walk's. Such
-// outlines are left to it, judged by a bound on the cells an edge can visit (its
-// rows in the view, its columns, and one).
-bool qualifies(const FixedPoint* p, int n, int width, int height) {
+// Whether the float edge a -> b would surely be refused once converted: it runs left
+// by more than a pixel, over rows of the view, not wholly right of it (each margin
+// of a pixel outlasts the rounding to 24.8). Foam and discs turn back next to their
+// first or last point; looking there first spares converting them for nothing.
+bool turns_back(PathPoint a, PathPoint b, float width, float height) {
+  return b.x <= a.x - 1.0f && std::fabs(a.y - b.y) >= 1.0f && std::max(a.y, b.y) >= 0.0f &&
+         std::min(a.y, b.y) <= height - 1.0f && b.x <= width - 1.0f;
+}
+
+// The outline in 24.8 as the walk takes it.
+struct Outline {
+  int count = 0;            // points, identical neighbours merged
+  int top = 0, bottom = 0;  // its highest and lowest y
+};
+
+// The pending points in 24.8, identical neighbours merged as the rasterizer skips
+// them, each edge checked as the walk will take it. A fill with more cells than the
+// rasterizer's store holds is drawn by it in bands, whose edges are cut at each
+// band's top: their cells differ from one walk's. Such outlines are left to it,
+// judged by a bound on the cells an edge can visit (its rows in the view, its
+// columns, and one). False when the outline does not qualify or memory ran out.
+bool convert_outline(const PathBuffer& pb, int width, int height, Outline& out) {
+  const int last = pb.count - 1;
+  const PathPoint* const q = pb.points;
+  const float w = static_cast<float>(width), h = static_cast<float>(height);
+  if (turns_back(q[0], q[1], w, h) || turns_back(q[last], q[0], w, h) ||
+      (last >= 2 && (turns_back(q[1], q[2], w, h) || turns_back(q[last - 1], q[last], w, h)))) {
+    return false;
+  }
+  if (!reserve(buffers.fixedPoints, buffers.fixedCapacity, pb.count)) return false;
+  FixedPoint* const p = buffers.fixedPoints;
+  // A plain loop the compiler vectorizes, then the checks on integers.
+  for (int i = 0; i <= last; ++i) p[i] = {to_fixed(q[i].x), to_fixed(q[i].y)};
   int frontier = INT_MIN;
   std::int64_t cells = 0;
-  for (int i = 0; i < n; ++i) {
-    const FixedPoint a = p[i], b = p[i + 1 < n ? i + 1 : 0];
+  const auto take = [&](FixedPoint a, FixedPoint b) {
     if (classify(a, b, width, height, frontier) == EdgeKind::refuse) return false;
     const int rowA = std::clamp(cell_of(a.y), -1, height),
               rowB = std::clamp(cell_of(b.y), -1, height);
     cells += std::abs(rowA - rowB) + std::abs(cell_of(a.x) - cell_of(b.x)) + 2;
+    return true;
+  };
+  int n = 1;
+  int top = p[0].y, bottom = p[0].y;
+  for (int i = 1; i <= last; ++i) {
+    const FixedPoint f = p[i];
+    if (f.x == p[n - 1].x && f.y == p[n - 1].y) continue;
+    if (!take(p[n - 1], f)) return false;
+    top = std::min(top, f.y);
+    bottom = std::max(bottom, f.y);
+    p[n++] = f;
   }
-  return cells <= std::int64_t{maxCellBlocks} * cellsPerBlock;
+  out.top = top;
+  out.bottom = bottom;
+  out.count = n;
+  return n >= 2 && take(p[n - 1], p[0]) && cells <= std::int64_t{maxCellBlocks} * cellsPerBlock;
 }
 
 template <bool evenOdd, class Pixel>
-void walk_outline(const FixedPoint* p, int n, Color color, Pixel pixel) {
+void walk_outline(const Outline& outline, Color color, Pixel pixel) {
   const BackBuffer& b = backBuffer;
   const int width = b.viewWidth, height = b.viewHeight;
-  int top = p[0].y, bottom = p[0].y;
-  for (int i = 1; i < n; ++i) {
-    top = std::min(top, p[i].y);
-    bottom = std::max(bottom, p[i].y);
-  }
+  const FixedPoint* const p = buffers.fixedPoints;
+  const int n = outline.count;
   // The outline's rows, and of those the ones this thread plots (setFillBand).
-  const int outlineFirst = std::clamp(cell_of(top), 0, height - 1);
-  const int outlineLast = std::clamp(cell_of(bottom), 0, height - 1);
+  const int outlineFirst = std::clamp(cell_of(outline.top), 0, height - 1);
+  const int outlineLast = std::clamp(cell_of(outline.bottom), 0, height - 1);
   const int firstRow = std::max(outlineFirst, cellRasterizer.limitTop);
   const int lastRow = std::min(outlineLast, cellRasterizer.limitBottom - 1);
   if (firstRow > lastRow) return;
@@ -606,11 +631,11 @@ void walk_outline(const FixedPoint* p, int n, Color color, Pixel pixel) {
 }
 
 template <bool evenOdd>
-void walk_with_routines(const FixedPoint* p, int n, Color color) {
+void walk_with_routines(const Outline& outline, Color color) {
   if (coverageRoutines.pixel == &coverPixel<px::coverCopy>) {
-    walk_outline<evenOdd>(p, n, color, CopyPixel{});
+    walk_outline<evenOdd>(outline, color, CopyPixel{});
   } else {
-    walk_outline<evenOdd>(p, n, color, AnyPixel{coverageRoutines.pixel});
+    walk_outline<evenOdd>(outline, color, AnyPixel{coverageRoutines.pixel});
   }
 }
 
@@ -628,16 +653,16 @@ bool fillMonotonePath(Color color, int mode) {
         pb.maxY < rowLimit)) {
     return false;
   }
-  const int n = convert_points(pb);
-  if (n < 2 || !qualifies(buffers.fixedPoints, n, b.viewWidth, b.viewHeight) ||
+  Outline outline;
+  if (!convert_outline(pb, b.viewWidth, b.viewHeight, outline) ||
       !reserve(buffers.rowCells, buffers.rowCellsCapacity, b.viewHeight)) {
     return false;
   }
   select_coverage_mode(mode & 0xF);
   if (cellRasterizer.fillRule == 1) {
-    walk_with_routines<true>(buffers.fixedPoints, n, color);
+    walk_with_routines<true>(outline, color);
   } else {
-    walk_with_routines<false>(buffers.fixedPoints, n, color);
+    walk_with_routines<false>(outline, color);
   }
   pb.count = 0;
   pb.minX = pb.minY = 100000.0f;

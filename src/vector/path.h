@@ -113,9 +113,11 @@ extern DRAWING_STATE FillRuleState fillRuleState;    // its fill rule
 extern DRAWING_STATE CellRasterizer cellRasterizer;  // its rasterizer
 
 // ---- building and filling ---------------------------------------------------
-void beginPath();                      // the pending points become a sub-path
-void beginPathAt(float x, float y);    // beginPath, then addPoint
-void addPoint(float x, float y);       // non-finite points are dropped
+void beginPath();                    // the pending points become a sub-path
+void beginPathAt(float x, float y);  // beginPath, then addPoint
+void addPoint(float x, float y);     // non-finite points are dropped
+// addPoint for points (xs[i], ys[i]), i < count, with one check of the room left.
+void addPoints(const float* xs, const float* ys, int count);
 void fillPath(Color color, int mode);  // fills every pending sub-path, mode & 0xF
 // fillPath for a lone sub-path whose edges run left to right (monotone_fill.cpp):
 // the same pixels without the cell store and its sort. False, drawing nothing, for

@@ -1396,6 +1396,35 @@ void addPoint(float x, float y) {
   pb.points[pb.count++] = {x, y};
 }
 
+void addPoints(const float* xs, const float* ys, int count) {
+  PathBuffer& pb = pathBuffer;
+  if (count <= 0) return;
+  // Turned points, or a list near its limit, take the single steps.
+  if (pathRotation.enabled || count > (1 << 27) - pb.count) {
+    for (int i = 0; i < count; ++i) addPoint(xs[i], ys[i]);
+    return;
+  }
+  if (!grow_array(pb.points, pb.capacity, pb.count + count, 4096 / sizeof(PathPoint))) {
+    return;  // out of memory, reported; as addPoint, the points are dropped
+  }
+  PathPoint* out = pb.points + pb.count;
+  float minX = pb.minX, minY = pb.minY, maxX = pb.maxX, maxY = pb.maxY;
+  for (int i = 0; i < count; ++i) {
+    const float x = xs[i], y = ys[i];
+    if (!std::isfinite(x) || !std::isfinite(y)) continue;
+    maxX = x > maxX ? x : maxX;
+    minX = x < minX ? x : minX;
+    maxY = y > maxY ? y : maxY;
+    minY = y < minY ? y : minY;
+    *out++ = {x, y};
+  }
+  pb.count = static_cast<int>(out - pb.points);
+  pb.minX = minX;
+  pb.minY = minY;
+  pb.maxX = maxX;
+  pb.maxY = maxY;
+}
+
 void beginPath() { convert_pending_points(); }
 
 void beginPathAt(float x, float y) {

@@ -32,6 +32,31 @@ TEST_F(RasterRobustness, NonFinitePointsAreDropped) {
   clearPathRotation();
   EXPECT_EQ(pathBuffer.count, 0);
 
+  // The bulk form keeps the same points and box, turned or not.
+  const std::vector<float> xs{1, nan, 7, -inf, 3, 2}, ys{4, 5, -2, 0, inf, 9};
+  for (const float angle : {0.0f, 0.5f}) {
+    setPathRotation(3, 4, angle);
+    beginPath();
+    for (std::size_t i = 0; i < xs.size(); ++i) addPoint(xs[i], ys[i]);
+    const std::vector<PathPoint> single(pathBuffer.points, pathBuffer.points + pathBuffer.count);
+    const std::array<float, 4> box{pathBuffer.minX, pathBuffer.minY, pathBuffer.maxX,
+                                   pathBuffer.maxY};
+    pathBuffer.count = 0;
+    pathBuffer.minX = pathBuffer.minY = 100000.0f;
+    pathBuffer.maxX = pathBuffer.maxY = -100000.0f;
+    addPoints(xs.data(), ys.data(), static_cast<int>(xs.size()));
+    ASSERT_EQ(pathBuffer.count, 3) << angle;
+    for (int i = 0; i < 3; ++i) {
+      EXPECT_EQ(pathBuffer.points[i].x, single[i].x);
+      EXPECT_EQ(pathBuffer.points[i].y, single[i].y);
+    }
+    EXPECT_EQ(
+        (std::array<float, 4>{pathBuffer.minX, pathBuffer.minY, pathBuffer.maxX, pathBuffer.maxY}),
+        box);
+    pathBuffer.count = 0;
+  }
+  clearPathRotation();
+
   fillPolygon({10, 10, 20, 10, 20, 20, 10, 20});
   const std::vector<int> plain = CoverageRecorder::alpha;
   CoverageRecorder::clear();
