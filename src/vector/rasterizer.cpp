@@ -1433,7 +1433,19 @@ void beginPathAt(float x, float y) {
 }
 
 void fillPath(Color color, int mode) {
-  if (fillMonotonePath(color, mode)) return;
+  PathBuffer& pb = pathBuffer;
+  const CellRasterizer& r = cellRasterizer;
+  // A lone outline wholly above or below the rows this thread plots (setFillBand)
+  // shows nothing: its points are dropped unconverted.
+  if (!fillRuleState.cellsPending && pb.count > 0 &&
+      (pb.maxY < static_cast<float>(r.limitTop) - 0.5f ||
+       pb.minY >= static_cast<float>(r.limitBottom) - 0.5f)) {
+    pb.count = 0;
+    pb.minX = pb.minY = 100000.0f;
+    pb.maxX = pb.maxY = -100000.0f;
+  } else if (fillMonotonePath(color, mode)) {
+    return;
+  }
   convert_pending_points();
   if (fillRuleState.cellsPending) {
     select_coverage_mode(mode & 0xF);
