@@ -277,9 +277,10 @@ __m128 wrapFour(__m128 u, __m128 inside, float periodX) {
 
 // Four samples at once with the very float operations of sampleAlongRow, lane by
 // lane, so every lane gets the same bits. Coordinates outside the period are wrapped
-// one by one through wrap(); the lattice values are fetched one by one.
+// one by one through wrap(); the lattice values are fetched one by one, or, given
+// `mixed` (the vertical pass done for every lattice column), their mixes.
 template <int TypeX>
-__m128 sampleFourAlongRow(const NoiseRow2D& r, __m128 x) {
+__m128 sampleFourAlongRow(const NoiseRow2D& r, __m128 x, const float* mixed) {
   const NoiseGrid2D& g = *r.grid;
   __m128 u = _mm_div_ps(x, _mm_set1_ps(g.scale));
   const __m128 period = _mm_set1_ps(g.periodX);
@@ -292,20 +293,26 @@ __m128 sampleFourAlongRow(const NoiseRow2D& r, __m128 x) {
   alignas(16) std::int32_t at[4], at1[4];
   _mm_store_si128(reinterpret_cast<__m128i*>(at), i);
   _mm_store_si128(reinterpret_cast<__m128i*>(at1), i1);
-  const float* const row0 = r.row0;
-  const float* const row1 = r.row1;
-  const __m128 a0 = _mm_setr_ps(row0[at[0]], row0[at[1]], row0[at[2]], row0[at[3]]);
-  const __m128 b0 = _mm_setr_ps(row1[at[0]], row1[at[1]], row1[at[2]], row1[at[3]]);
-  const __m128 a1 = _mm_setr_ps(row0[at1[0]], row0[at1[1]], row0[at1[2]], row0[at1[3]]);
-  const __m128 b1 = _mm_setr_ps(row1[at1[0]], row1[at1[1]], row1[at1[2]], row1[at1[3]]);
   // interpolate(a, b, {t, e}) = (a + (b - a) * t) + e, e added even when 0 (it turns
   // -0 into +0 exactly as the single sample does).
   const auto mix = [](__m128 a, __m128 b, __m128 t, __m128 e) {
     return _mm_add_ps(_mm_add_ps(a, _mm_mul_ps(_mm_sub_ps(b, a), t)), e);
   };
-  const __m128 ty = _mm_set1_ps(r.t), ey = _mm_set1_ps(r.e);
-  const __m128 left = mix(a0, b0, ty, ey);
-  const __m128 right = mix(a1, b1, ty, ey);
+  __m128 left, right;
+  if (mixed) {
+    left = _mm_setr_ps(mixed[at[0]], mixed[at[1]], mixed[at[2]], mixed[at[3]]);
+    right = _mm_setr_ps(mixed[at1[0]], mixed[at1[1]], mixed[at1[2]], mixed[at1[3]]);
+  } else {
+    const float* const row0 = r.row0;
+    const float* const row1 = r.row1;
+    const __m128 a0 = _mm_setr_ps(row0[at[0]], row0[at[1]], row0[at[2]], row0[at[3]]);
+    const __m128 b0 = _mm_setr_ps(row1[at[0]], row1[at[1]], row1[at[2]], row1[at[3]]);
+    const __m128 a1 = _mm_setr_ps(row0[at1[0]], row0[at1[1]], row0[at1[2]], row0[at1[3]]);
+    const __m128 b1 = _mm_setr_ps(row1[at1[0]], row1[at1[1]], row1[at1[2]], row1[at1[3]]);
+    const __m128 ty = _mm_set1_ps(r.t), ey = _mm_set1_ps(r.e);
+    left = mix(a0, b0, ty, ey);
+    right = mix(a1, b1, ty, ey);
+  }
   __m128 tx = f, ex = _mm_setzero_ps();
   if constexpr (TypeX == 1) {
     tx = _mm_mul_ps(_mm_mul_ps(_mm_sub_ps(_mm_set1_ps(3.0f), _mm_mul_ps(_mm_set1_ps(2.0f), f)), f),
@@ -327,12 +334,24 @@ __m128 sampleFourAlongRow(const NoiseRow2D& r, __m128 x) {
 
 #endif
 
+// The vertical pass depends on the lattice column alone. With more samples than
+// columns it is done once per column, and each sample fetches two values, not four.
+constexpr int maxMixedColumns = 256;
+
 template <int TypeX>
 void sampleAlongRow(const NoiseRow2D& r, const float* xs, float* out, int count) {
   int k = 0;
 #if defined(__SSE2__)
+  const int columns = r.grid->nx;
+  float mixed[maxMixedColumns];
+  const bool premixed = columns <= maxMixedColumns && count >= columns;
+  if (premixed) {
+    const Shape sy{r.t, r.e};
+    for (int i = 0; i < columns; ++i) mixed[i] = interpolate(r.row0[i], r.row1[i], sy);
+  }
   for (; k + 4 <= count; k += 4) {
-    _mm_storeu_ps(out + k, sampleFourAlongRow<TypeX>(r, _mm_loadu_ps(xs + k)));
+    _mm_storeu_ps(out + k,
+                  sampleFourAlongRow<TypeX>(r, _mm_loadu_ps(xs + k), premixed ? mixed : nullptr));
   }
 #endif
   for (; k < count; ++k) out[k] = sampleAlongRow<TypeX>(r, xs[k]);
