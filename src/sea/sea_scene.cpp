@@ -204,7 +204,7 @@ BandFrame bandFrame;
 void drawBand(int top, int bottom) {
   drawSky(bandFrame.hidden, top, bottom);
   drawDisc(bandFrame.discX, bandFrame.hidden);
-  drawSampledWaveLayers();
+  drawSampledWaveLayers(top, bottom);
 }
 
 }  // namespace

@@ -117,12 +117,39 @@ void findLayerFoam(const WaveEdge& edge, float level, float amplitude, int foamO
   }
 }
 
-// One layer polygon from its sampled edge, then its foam.
+// The edge's samples, thinned where they lie outside rows top .. bottom - 1: of three
+// or more samples in a row wholly above those rows, or wholly below, only the first
+// and the last are added. The straight edge between them lies outside the rows as
+// well (a y below top - 0.5 is in a row above top, once in 24.8), and every other
+// edge stays, so the rows get the same cells: a band of the frame need not build
+// the layers' edges that other bands draw.
+void addSamplesForRows(const WaveEdge& edge, int top, int bottom) {
+  const float* const xs = edge.xs.data();
+  const float* const ys = edge.ys.data();
+  const float above = static_cast<float>(top) - 0.5f, below = static_cast<float>(bottom) - 0.5f;
+  const auto side = [&](int k) { return ys[k] < above ? -1 : ys[k] >= below ? 1 : 0; };
+  int from = 0;  // the first sample not yet added
+  for (int k = 0; k < edge.count;) {
+    const int s = side(k);
+    int end = k + 1;
+    if (s != 0) {
+      while (end < edge.count && side(end) == s) ++end;
+      if (end - k >= 3) {
+        addPoints(xs + from, ys + from, k + 1 - from);
+        from = end - 1;
+      }
+    }
+    k = end;
+  }
+  addPoints(xs + from, ys + from, edge.count - from);
+}
+
+// One layer polygon from its sampled edge, then its foam, for rows top .. bottom - 1.
 void drawLayerOutline(const WaveEdge& edge, const FoamRuns& foam, Color fillColour,
-                      Color foamColour) {
+                      Color foamColour, int top = 0, int bottom = INT_MAX) {
   beginPath();
   addPoint(0.0f, edge.base);
-  addPoints(edge.xs.data(), edge.ys.data(), edge.count);
+  addSamplesForRows(edge, top, bottom);
   addPoint(static_cast<float>(backBuffer.viewWidth), edge.base);
   fillPath(fillColour, BLEND_COPY);
 
@@ -367,11 +394,11 @@ NearestCover nearestLayerCover() {
 
 // Each layer and its foam leave out what the layers after them paint over, but for
 // column 0, which every layer only half covers.
-void drawSampledWaveLayers() {
+void drawSampledWaveLayers(int top, int bottom) {
   for (int i = 0; i < sampledCount; ++i) {
     const SampledLayer& layer = sampledLayers[i];
     setFillRows(0, hiddenByLayersFrom(i + 1), 1);
-    drawLayerOutline(layer.edge, layer.foam, layer.call.fill, layer.call.foam);
+    drawLayerOutline(layer.edge, layer.foam, layer.call.fill, layer.call.foam, top, bottom);
   }
   clearFillRows();
 }

@@ -2,6 +2,7 @@
 // noise curves sampled every 3 pixels, with optional foam on the crests.
 #pragma once
 
+#include <climits>
 #include <vector>
 
 #include "blend/color.h"
@@ -67,10 +68,11 @@ void drawWaveLayers();  // one frame: sampleWaveLayers, then drawSampledWaveLaye
 // will be painted over whole, in every column but the first, by some layer (the
 // view's height when none is); drawSampledWaveLayers draws the sampled layers, each
 // leaving out what the later ones paint over. It only reads what was sampled, so
-// bands of rows may draw it on several threads at once.
+// bands of rows may draw it on several threads at once; a band that plots only rows
+// top .. bottom - 1 (setFillBand) says so, and the layers' outlines are built for them.
 void sampleWaveLayers();
 int wavesHideFrom();
-void drawSampledWaveLayers();
+void drawSampledWaveLayers(int top = 0, int bottom = INT_MAX);
 
 // Where the nearest layer alone paints every row from `from` to the bottom whole in
 // its `fill`, in every column but the first (from is the view's height when it
