@@ -126,6 +126,10 @@ void findLayerFoam(const WaveEdge& edge, float level, float amplitude, int foamO
 void addSamplesForRows(const WaveEdge& edge, int top, int bottom) {
   const float* const xs = edge.xs.data();
   const float* const ys = edge.ys.data();
+  if (top <= 0 && bottom >= backBuffer.viewHeight) {  // every row: nothing to thin
+    addPoints(xs, ys, edge.count);
+    return;
+  }
   const float above = static_cast<float>(top) - 0.5f, below = static_cast<float>(bottom) - 0.5f;
   const auto side = [&](int k) { return ys[k] < above ? -1 : ys[k] >= below ? 1 : 0; };
   int from = 0;  // the first sample not yet added
