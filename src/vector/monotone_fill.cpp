@@ -664,9 +664,7 @@ bool fillMonotonePath(Color color, int mode) {
   } else {
     walk_with_routines<false>(outline, color);
   }
-  pb.count = 0;
-  pb.minX = pb.minY = 100000.0f;
-  pb.maxX = pb.maxY = -100000.0f;
+  pb.clear();
   if (fillRuleState.restoreAfterFill) {
     fillRuleState.restoreAfterFill = 0;
     restoreFillRule();

@@ -29,6 +29,12 @@ struct PathBuffer {
   int capacity = 0;             // in points
   // Box of the points added since the last conversion; reset to +-100000 after each.
   float minX = 0, minY = 0, maxX = 0, maxY = 0;  // (the box)
+  // The points converted or dropped: none pending, and an empty box.
+  void clear() {
+    count = 0;
+    minX = minY = 100000.0f;
+    maxX = maxY = -100000.0f;
+  }
 };
 
 // Optional rotation applied to every point as it is added.

@@ -879,9 +879,7 @@ void convert_pending_points() {
       fillRuleState.cellsPending = 1;
     }
   }
-  pb.count = 0;
-  pb.minX = pb.minY = 100000.0f;
-  pb.maxX = pb.maxY = -100000.0f;
+  pb.clear();
 }
 
 // The pixel of every cell is read when the sweep blends it, and its row was last
@@ -1440,9 +1438,7 @@ void fillPath(Color color, int mode) {
   if (!fillRuleState.cellsPending && pb.count > 0 &&
       (pb.maxY < static_cast<float>(r.limitTop) - 0.5f ||
        pb.minY >= static_cast<float>(r.limitBottom) - 0.5f)) {
-    pb.count = 0;
-    pb.minX = pb.minY = 100000.0f;
-    pb.maxX = pb.maxY = -100000.0f;
+    pb.clear();
   } else if (fillMonotonePath(color, mode)) {
     return;
   }
