@@ -41,7 +41,9 @@ TEST_F(RasterRobustness, NonFinitePointsAreDropped) {
     const std::vector<PathPoint> single(pathBuffer.points, pathBuffer.points + pathBuffer.count);
     const std::array<float, 4> box{pathBuffer.minX, pathBuffer.minY, pathBuffer.maxX,
                                    pathBuffer.maxY};
-    pathBuffer.clear();
+    pathBuffer.count = 0;
+    pathBuffer.minX = pathBuffer.minY = 100000.0f;
+    pathBuffer.maxX = pathBuffer.maxY = -100000.0f;
     addPoints(xs.data(), ys.data(), static_cast<int>(xs.size()));
     ASSERT_EQ(pathBuffer.count, 3) << angle;
     for (int i = 0; i < 3; ++i) {
