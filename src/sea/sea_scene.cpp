@@ -7,7 +7,9 @@
 #include "sea/sea_scene.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdint>
 
 #include "blend/dispatch.h"
 #include "input/input_state.h"
@@ -29,18 +31,21 @@
 SharedWord<int> schemeIndex = 1;
 SharedWord<int> helpFrames = 0;
 SharedWord<int> exitRequested = 0;
+int redrawWholeFrames = 0;
 SceneStart sceneStart;
 
 namespace {
 
 SharedWord<int> schemeChanges = 0;  // twice the nextScheme calls begun
 
-// What the frame shown last was drawn with: enough to tell what the next one
-// changes. Anything not recorded here that changes makes the whole view change.
+// What the frame drawn last was drawn with, which the view and the window still
+// hold: enough to tell what the next one changes. Anything not recorded here that
+// changes makes the whole view change.
 struct ShownFrame {
   int valid = 0;
   int width = 0, height = 0;
-  int scheme = 0;  // schemeChanges when it was drawn
+  std::uint32_t serial = 0;  // the back buffer's, so a new surface or view is seen
+  int scheme = 0;            // schemeChanges when it was drawn
   int help = 0;
   float discX = 0.0f, discRadius = 0.0f;
   float wavesTop = 0.0f;
@@ -50,30 +55,36 @@ ShownFrame shown;
 
 constexpr int discBands = 6;  // row bands of the disc's arcs above the waves
 
-// Marks what differs between the frame shown last and this one, drawn with the
-// scheme counted `scheme` throughout and the disc at `drawnDiscX`, or leaves the
-// whole view to be shown. The sky is one colour every frame and the disc's inside
-// another, so above the waves only pixels near the two circles' edges change.
-void markFrameChanges(int scheme, float drawnDiscX) {
+// The record of a frame drawn with the scheme counted `scheme` throughout and the
+// disc at `drawnDiscX`, once its layers are sampled.
+ShownFrame frameRecord(int scheme, float drawnDiscX) {
   const BackBuffer& b = backBuffer;
   ShownFrame now;
-  // A scheme that changed mid-frame may have mixed two schemes' colours.
-  now.valid = scheme == schemeChanges && scheme % 2 == 0;
+  now.valid = scheme % 2 == 0;  // odd: the colours were changing
   now.width = b.viewWidth;
   now.height = b.viewHeight;
+  now.serial = b.serial;
   now.scheme = scheme;
-  now.help = helpDrawn;
   now.discX = drawnDiscX;
   now.discRadius = discRadius;
   now.wavesTop = wavesTop;
   now.cover = nearestLayerCover();
-  const ShownFrame last = shown;
-  shown = now;
+  return now;
+}
+
+// Marks what differs between the frame `last` and the frame `now` (markChanged),
+// and gives the row from which only the first column changes; or marks nothing and
+// gives -1 when the whole view changes. The sky is one colour every frame and the
+// disc's inside another, so above the waves only pixels near the two circles' edges
+// change.
+int markChangesSince(const ShownFrame& last, const ShownFrame& now) {
   if (!last.valid || !now.valid || last.width != now.width || last.height != now.height ||
-      last.scheme != now.scheme || last.help || now.help || last.discRadius != now.discRadius) {
-    return;
+      last.serial != now.serial || last.scheme != now.scheme || last.help ||
+      last.discRadius != now.discRadius) {
+    return -1;
   }
   beginChangedRects();
+  const BackBuffer& b = backBuffer;
   // The waves: every row from two above the higher crest of the two frames, but
   // for the rows both frames paint whole in the nearest layer's colour, where only
   // the first column can change.
@@ -94,7 +105,7 @@ void markFrameChanges(int scheme, float drawnDiscX) {
   const int discRow = std::max(static_cast<int>(cy - r) - 2, 0);
   if (!(std::fabs(left) < 1e7 && std::fabs(right) < 1e7 && r < 1e7)) {
     markChanged(0, 0, b.viewMaxX, waveRow);
-    return;
+    return coverRow;
   }
   const int rows = waveRow - discRow;
   for (int band = 0; band < discBands && rows > 0; ++band) {
@@ -119,6 +130,7 @@ void markFrameChanges(int scheme, float drawnDiscX) {
       markChanged(rightArcStart, ya, to, yb);
     }
   }
+  return coverRow;
 }
 
 }  // namespace
@@ -170,14 +182,22 @@ void initScene() {
   resetInput();
 }
 
-// The sky and the disc leave out the rows the waves will paint over, but for the
-// first column, which the waves' left edge only half covers.
-void drawSky(int hiddenFrom, int top, int bottom) {
-  const BackBuffer& b = backBuffer;
+namespace {
+
+// The sky in columns x0..x1 of rows top .. bottom - 1, leaving out the rows the
+// waves will paint over, but for the first column, which the waves' left edge only
+// half covers.
+void drawSkyColumns(int x0, int x1, int hiddenFrom, int top, int bottom) {
   const Color sky = lerpColor(deepColour, lightColour, 235);
-  const int last = std::min(bottom - 1, b.viewMaxY);
-  fill_rect(0, top, b.viewMaxX, std::min(hiddenFrom - 1, last), sky, BLEND_COPY);
-  fill_rect(0, std::max(hiddenFrom, top), 0, last, sky, BLEND_COPY);
+  const int last = std::min(bottom - 1, backBuffer.viewMaxY);
+  fill_rect(x0, top, x1, std::min(hiddenFrom - 1, last), sky, BLEND_COPY);
+  if (x0 <= 0) fill_rect(0, std::max(hiddenFrom, top), 0, last, sky, BLEND_COPY);
+}
+
+}  // namespace
+
+void drawSky(int hiddenFrom, int top, int bottom) {
+  drawSkyColumns(0, backBuffer.viewMaxX, hiddenFrom, top, bottom);
 }
 
 // Nothing reads the disc again this frame, and on large views the sky beneath it
@@ -198,13 +218,35 @@ namespace {
 struct BandFrame {
   int hidden = 0;      // wavesHideFrom
   float discX = 0.0f;  // the disc as shown, before the waves moved it on
+  int keptFrom = -1;   // -1: the whole view is drawn; else see drawBand
 };
 BandFrame bandFrame;
 
+// Where the view still holds the frame drawn last, only what changed is drawn
+// again (the back buffer's changed rectangles): the sky inside them, so that the
+// edges of the disc and the waves that lie there blend over fresh sky; the disc
+// whole, since its inside is one colour that covers whatever lay beneath; and the
+// layers but for the rows from keptFrom, which the nearest one paints whole in both
+// frames.
 void drawBand(int top, int bottom) {
-  drawSky(bandFrame.hidden, top, bottom);
+  const BackBuffer& b = backBuffer;
+  if (bandFrame.keptFrom < 0) {
+    drawSky(bandFrame.hidden, top, bottom);
+  } else {
+    for (int i = 0; i < b.changedCount; ++i) {
+      const Rect& r = b.changedRects[i];
+      drawSkyColumns(r.left, r.right - 1, bandFrame.hidden, std::max(top, r.top),
+                     std::min(bottom, r.bottom));
+    }
+  }
   drawDisc(bandFrame.discX, bandFrame.hidden);
-  drawSampledWaveLayers(top, bottom);
+  drawSampledWaveLayers(top, bottom, bandFrame.keptFrom < 0 ? INT_MAX : bandFrame.keptFrom);
+}
+
+// The frame after sampleWaveLayers, in bands of rows on the drawing threads.
+void drawSampledScene(float shownDiscX, int keptFrom) {
+  bandFrame = {wavesHideFrom(), shownDiscX, keptFrom};
+  drawInBands(drawBand, backBuffer.viewHeight);
 }
 
 }  // namespace
@@ -212,16 +254,22 @@ void drawBand(int top, int bottom) {
 void drawScene() {
   const float shownDiscX = discX;  // the waves move it on
   sampleWaveLayers();
-  bandFrame = {wavesHideFrom(), shownDiscX};
-  drawInBands(drawBand, backBuffer.viewHeight);
+  drawSampledScene(shownDiscX, -1);
 }
 
 void drawFrame() {
   const int scheme = schemeChanges;
   const float drawnDiscX = discX;  // the waves move it on
-  drawScene();
+  sampleWaveLayers();
+  ShownFrame now = frameRecord(scheme, drawnDiscX);
+  const int keptFrom = redrawWholeFrames ? -1 : markChangesSince(shown, now);
+  drawSampledScene(drawnDiscX, backBuffer.changedCount < 0 ? -1 : keptFrom);
   drawHelpPanel();
-  markFrameChanges(scheme, drawnDiscX);
+  // A scheme that changed mid-frame may have mixed two schemes' colours.
+  now.valid = now.valid && scheme == schemeChanges;
+  now.help = helpDrawn;
+  shown = now;
+  if (!now.valid || now.help) backBuffer.changedCount = -1;  // shown whole
   present();
   restoreHelpBackground();
 }

@@ -28,7 +28,12 @@ void drawScene();
 // The sky fills rows top .. bottom - 1 of the view.
 void drawSky(int hiddenFrom, int top, int bottom);
 void drawDisc(float x, int hiddenFrom);
-void drawFrame();  // drawScene, the help panel, present, the panel's background back
+// drawScene, the help panel, present, the panel's background back. Frame after
+// frame, the view still holds the frame drawn before, and only what changed since
+// is drawn again and shown, unless the surface, the view, the colours or the help
+// panel changed (or redrawWholeFrames is set).
+void drawFrame();
+extern int redrawWholeFrames;  // drawFrame draws and shows every frame whole
 void nextScheme();
 void seaKeyHandler();  // the onKeyUp hook
 // The scene state at its start values (tests run the scene more than once).

@@ -398,10 +398,10 @@ NearestCover nearestLayerCover() {
 
 // Each layer and its foam leave out what the layers after them paint over, but for
 // column 0, which every layer only half covers.
-void drawSampledWaveLayers(int top, int bottom) {
+void drawSampledWaveLayers(int top, int bottom, int keptFrom) {
   for (int i = 0; i < sampledCount; ++i) {
     const SampledLayer& layer = sampledLayers[i];
-    setFillRows(0, hiddenByLayersFrom(i + 1), 1);
+    setFillRows(0, std::min(hiddenByLayersFrom(i + 1), keptFrom), 1);
     drawLayerOutline(layer.edge, layer.foam, layer.call.fill, layer.call.foam, top, bottom);
   }
   clearFillRows();

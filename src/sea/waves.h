@@ -70,9 +70,12 @@ void drawWaveLayers();  // one frame: sampleWaveLayers, then drawSampledWaveLaye
 // leaving out what the later ones paint over. It only reads what was sampled, so
 // bands of rows may draw it on several threads at once; a band that plots only rows
 // top .. bottom - 1 (setFillBand) says so, and the layers' outlines are built for them.
+// Rows from `keptFrom` down are drawn in column 0 alone: a caller whose view still
+// holds the last frame, and knows the nearest layer painted them whole in the same
+// colour then and now (NearestCover), leaves the rest as it is.
 void sampleWaveLayers();
 int wavesHideFrom();
-void drawSampledWaveLayers(int top = 0, int bottom = INT_MAX);
+void drawSampledWaveLayers(int top = 0, int bottom = INT_MAX, int keptFrom = INT_MAX);
 
 // Where the nearest layer alone paints every row from `from` to the bottom whole in
 // its `fill`, in every column but the first (from is the view's height when it

@@ -83,6 +83,7 @@ void setView(int x1, int y1, int x2, int y2, int alignTo8, int bottomUp) {
     right = ((right + 1) & ~7) - 1;
     bottom = ((bottom + 1) & ~7) - 1;
   }
+  ++b.serial;
   b.viewLeft = left;
   b.viewTop = top;
   b.viewRight = right;
@@ -191,6 +192,7 @@ void releaseBackBuffer() {
   // waits for that copy.
   const Handle surface = b.surface.exchange(0);
   b.pixels = nullptr;
+  ++b.serial;
   if (surface) platform.releaseSurface(surface);
 }
 

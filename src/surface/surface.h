@@ -21,6 +21,9 @@ struct BackBuffer {
   int surfaceMatchesWindow = 0;    // presentation happens only while set
   int fullPresentPending = 0;      // the next present copies the whole surface
   int pacingEnabled = 1;           // present paces the frame first
+  // Changes whenever the surface or the view is replaced, so that a frame loop can
+  // tell the pixels it drew last are still in place.
+  std::uint32_t serial = 0;
 
   // ---- view (inclusive surface rectangle, y from the top; -1 = whole surface) ----
   int viewLeft = -1, viewTop = -1, viewRight = -1, viewBottom = -1;  // its surface corners

@@ -1,6 +1,7 @@
-// Presenting only what a frame changed: over a run with every key that changes the
-// picture, what the window shows after each frame is exactly the back buffer, the
-// frames that must show the whole view do, and the others leave out what stayed.
+// Drawing and presenting only what a frame changed: over a run with every key that
+// changes the picture, each frame drawn over the last is the frame drawn whole, what
+// the window shows after each frame is exactly the back buffer, the frames that must
+// show the whole view do, and the others leave out what stayed.
 
 #include <gtest/gtest.h>
 
@@ -14,6 +15,7 @@
 #include "sea/waves.h"
 #include "shell/shell.h"
 #include "surface/surface.h"
+#include "vector/band_threads.h"
 
 namespace {
 
@@ -31,6 +33,7 @@ struct Presented {
   int staleRows = 0;        // rows of the window that differ from the back buffer
   int help = 0;             // the help panel was on the frame
   bool bottomLeft = false;  // the bottom row was left out but for the first column
+  std::uint64_t view = 0;   // hash of the back buffer's view
 };
 std::vector<Presented> presented;
 int (*backendPresent)(Handle, Handle, const Rect*, int) = nullptr;
@@ -57,9 +60,11 @@ void onPresent(int frame) {
   const headless::Canvas* c = headless::windowCanvas(headless::mainWindow());
   ASSERT_NE(c, nullptr);
   ASSERT_EQ(presented.size(), static_cast<std::size_t>(frame + 1));
+  std::uint64_t h = 1469598103934665603ull;  // FNV-1a over the view's pixel words
   for (int y = 0; y < b.viewHeight; ++y) {
     const std::uint32_t* shown =
         c->pixels.data() + static_cast<std::size_t>(b.viewTop + y) * c->width + b.viewLeft;
+    for (int x = 0; x < b.viewWidth; ++x) h = (h ^ *viewPixel(x, y)) * 1099511628211ull;
     for (int x = 0; x < b.viewWidth; ++x) {
       if (shown[x] != (*viewPixel(x, y) | 0xFF000000u)) {
         ++presented.back().staleRows;
@@ -76,28 +81,61 @@ void onPresent(int frame) {
       headless::postKey(s.vk, false);
     }
   }
+  presented.back().view = h;
   if (frame == lastFrame) {
     headless::postKey(VK_ESCAPE, true);
     headless::postKey(VK_ESCAPE, false);
   }
 }
 
-TEST(Presentation, TheWindowAlwaysShowsTheBackBuffer) {
+// The scripted run at width x height on `threads` drawing threads; with `whole` every
+// frame is drawn and shown whole.
+std::vector<Presented> runSteps(int width, int height, int threads = 1, bool whole = false) {
   const Platform saved = platform;
   resetShellState();
   backBuffer = BackBuffer{};
   presented.clear();
   headless::Options options;
-  options.screenWidth = 640;
-  options.screenHeight = 360;
+  options.screenWidth = width;
+  options.screenHeight = height;
   options.onPresent = onPresent;
   headless::configure(options);
   backendPresent = platform.presentRects;
   platform.presentRects = recordPresent;
+  redrawWholeFrames = whole;
+  setDrawingThreads(threads);
   EXPECT_EQ(runProgram(0, SW_SHOWNORMAL, withoutSplash), 0);
+  setDrawingThreads(1);
+  redrawWholeFrames = 0;
   platform = saved;
   resetShellState();
+  return presented;
+}
 
+// Sizes where the disc's arcs meet the view's sides, the waves' crests reach the
+// top, or the disc lies below the waves.
+TEST(Presentation, EachFrameDrawnOverTheLastIsTheFrameDrawnWhole) {
+  struct Case {
+    int width, height, threads;
+  };
+  const Case cases[] = {{640, 360, 1}, {333, 517, 2}, {1280, 96, 1}, {64, 64, 3}};
+  for (const Case& c : cases) {
+    const std::vector<Presented> whole = runSteps(c.width, c.height, c.threads, true);
+    const std::vector<Presented> over = runSteps(c.width, c.height, c.threads);
+    ASSERT_EQ(over.size(), whole.size());
+    int partial = 0;
+    for (std::size_t f = 0; f < whole.size(); ++f) {
+      EXPECT_TRUE(whole[f].whole) << c.width << "x" << c.height << " frame " << f;
+      EXPECT_EQ(over[f].view, whole[f].view) << c.width << "x" << c.height << " frame " << f;
+      EXPECT_EQ(over[f].staleRows, 0) << c.width << "x" << c.height << " frame " << f;
+      partial += over[f].whole ? 0 : 1;
+    }
+    EXPECT_GE(partial, 30) << c.width << "x" << c.height;
+  }
+}
+
+TEST(Presentation, TheWindowAlwaysShowsTheBackBuffer) {
+  runSteps(640, 360);
   ASSERT_EQ(presented.size(), static_cast<std::size_t>(lastFrame + 1));
   int partial = 0, bottomLeft = 0;
   for (int f = 0; f <= lastFrame; ++f) {
