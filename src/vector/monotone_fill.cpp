@@ -644,7 +644,10 @@ void walk_with_routines(const Outline& outline, Color color) {
 bool fillMonotonePath(Color color, int mode) {
   PathBuffer& pb = pathBuffer;
   const BackBuffer& b = backBuffer;
-  if (fillRuleState.cellsPending || pb.count < 2 || b.viewWidth < 1 || b.viewHeight < 1) {
+  // A clip (setFillClip) is left to the rasterizer: it serves redrawing small parts,
+  // and the walk's plotting stays simpler without it.
+  if (fillRuleState.cellsPending || cellRasterizer.clipCount > 0 || pb.count < 2 ||
+      b.viewWidth < 1 || b.viewHeight < 1) {
     return false;
   }
   // Not shown at all, or beyond the limits where the rasterizer converts directly.

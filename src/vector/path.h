@@ -15,6 +15,7 @@
 
 #include "blend/color.h"
 #include "blend/drawing_state.h"
+#include "platform/platform.h"
 
 // ---- state records (one instance per drawing thread, see drawing_state.h) ----
 // One pending point, in view pixels.
@@ -89,7 +90,10 @@ struct CellRasterizer {
   // The rows plotted whole, and the columns plotted in the others (setFillRows).
   int rowsTop = 0, rowsBottom = 0x7FFFFFFF, columnsOutside = 0;  // (setFillRows)
   int limitTop = 0, limitBottom = 0x7FFFFFFF;  // rows outside are not plotted (setFillBand)
-  int streamed = 0;                            // plain runs bypass the caches (setFillStreamed)
+  static constexpr int maxClipRects = 16;
+  Rect clip[maxClipRects]{};  // nothing outside them is plotted (setFillClip)
+  int clipCount = 0;          // 0: no clip
+  int streamed = 0;           // plain runs bypass the caches (setFillStreamed)
   // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
   // can walk it again: per sub-path a header (point count, closed flag), then points.
   std::int32_t* outline = nullptr;
@@ -127,7 +131,7 @@ void addPoints(const float* xs, const float* ys, int count);
 void fillPath(Color color, int mode);  // fills every pending sub-path, mode & 0xF
 // fillPath for a lone sub-path whose edges run left to right (monotone_fill.cpp):
 // the same pixels without the cell store and its sort. False, drawing nothing, for
-// any other outline.
+// any other outline, and while a clip is set (setFillClip).
 bool fillMonotonePath(Color color, int mode);
 
 // Fills plot only view rows top .. bottom - 1, and in the other rows only the first
@@ -141,6 +145,13 @@ void clearFillRows();  // every row of the view again
 // without the band, since the outline is still walked whole.
 void setFillBand(int top, int bottom);
 void clearFillBand();  // every row of the view again
+// Fills plot nothing outside the `count` rectangles (view pixels, right and bottom
+// exclusive; they may overlap) until the next call, whatever setFillRows and
+// setFillBand say; each pixel inside comes out as without the clip. A fill thus
+// redraws the parts of a picture that changed. Past maxClipRects rectangles, or with
+// none, nothing is clipped.
+void setFillClip(const Rect* rects, int count);
+void clearFillClip();  // every pixel of the view again
 // Copy fills plot their plain runs past the caches until the next call, for pixels
 // that are not in the cache and that nothing reads again soon (a fill over a large
 // background that was itself written past them). The pixels are the same.

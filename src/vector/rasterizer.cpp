@@ -1102,8 +1102,9 @@ struct KnownPixel {
 //
 // Runs go to the routines as soon as they are found, row by row in the order of
 // the cells: the same calls, in the same order, as holding each row's runs in a
-// list and plotting the list when the row changes, without the list.
-template <class Pixel>
+// list and plotting the list when the row changes, without the list. A clipped
+// plotter (setFillClip) also cuts each row to the clip's pieces.
+template <class Pixel, bool clipped = false>
 class RowPlotter {
  public:
   RowPlotter(Color color, Pixel pixel)
@@ -1119,24 +1120,31 @@ class RowPlotter {
         outsideMaxX_(std::min(cellRasterizer.columnsOutside - 1, backBuffer.viewMaxX)) {}
 
   // Makes y the row that runs go to; a row outside the view or the band takes none,
-  // a row outside the rows plotted whole only its first columns.
+  // a row outside the rows plotted whole only its first columns, and of those only
+  // the pieces inside the clip.
   void select_row(int y) {
     const bool visible = y >= firstRow_ && y <= lastRow_;
     const bool whole = y >= firstWholeRow_ && y <= lastWholeRow_;
     rowMaxX_ = !visible ? -1 : whole ? viewMaxX_ : outsideMaxX_;
-    line_ = rowMaxX_ >= 0 ? reinterpret_cast<Color*>(backBuffer.rowTable[y]) : nullptr;
+    if constexpr (clipped) {
+      rowMinX_ = 0;
+      if (rowMaxX_ >= 0) clip_row(y);
+    }
+    line_ = rowMaxX_ >= min_x() ? reinterpret_cast<Color*>(backBuffer.rowTable[y]) : nullptr;
   }
 
   // One pixel of the row, skipped outside the view.
   void pixel(int x, int alpha) const {
-    if (x >= 0 && x <= rowMaxX_) pixel_(line_ + x, color_, alpha);
+    if (x >= min_x() && x <= rowMaxX_ && (!clipped || pieceCount_ == 0 || in_pieces(x))) {
+      pixel_(line_ + x, color_, alpha);
+    }
   }
 
   // `length` pixels from column x, cut to the view; a run of one pixel goes to the
   // pixel routine. What is longer than the 12 bits of a run's length is plotted in
   // pieces, cut after clipping and never leaving a piece of one pixel: a pixel of
   // a long run must not take the pixel routine's formula. Nor must it when the run
-  // is cut again to the columns of a row not plotted whole.
+  // is cut again to the columns of a row not plotted whole, or to the clip.
   void run(int x, int length, int alpha) const {
     if (!line_) return;
     int last = x + length - 1;
@@ -1144,11 +1152,24 @@ class RowPlotter {
     if (x < 0) x = 0;
     if (last > viewMaxX_) last = viewMaxX_;
     if (x == last) {
-      if (x <= rowMaxX_) pixel_(line_ + x, color_, alpha);
+      pixel(x, alpha);
       return;
     }
-    if (last > rowMaxX_) last = rowMaxX_;
-    length = last - x + 1;
+    if (!clipped || pieceCount_ == 0) {
+      plot_run(std::max(x, min_x()), std::min(last, rowMaxX_), alpha);
+      return;
+    }
+    for (int i = 0; i < pieceCount_; ++i) {
+      plot_run(std::max(x, pieces_[i][0]), std::min(last, pieces_[i][1]), alpha);
+    }
+  }
+
+ private:
+  int min_x() const { return clipped ? rowMinX_ : 0; }
+
+  // Columns x .. last through the run routine, in pieces of at most 12 bits.
+  void plot_run(int x, int last, int alpha) const {
+    int length = last - x + 1;
     if (length < 1) return;
     while (length > maxRunLength) {
       const int piece = std::min(maxRunLength, length - 2);
@@ -1159,7 +1180,50 @@ class RowPlotter {
     run_(line_ + x, color_, length, alpha);
   }
 
- private:
+  // Cuts the row's columns rowMinX_ .. rowMaxX_ to the clip's rectangles in row y:
+  // one piece narrows the range, several (ordered, overlaps merged, so that no
+  // pixel is plotted twice) go to pieces_.
+  void clip_row(int y) {
+    pieceCount_ = 0;
+    for (int i = 0; i < cellRasterizer.clipCount; ++i) {
+      const Rect& r = cellRasterizer.clip[i];
+      const int from = std::max(r.left, rowMinX_), to = std::min(r.right - 1, rowMaxX_);
+      if (y < r.top || y >= r.bottom || from > to) continue;
+      int k = pieceCount_++;
+      for (; k > 0 && pieces_[k - 1][0] > from; --k) {
+        pieces_[k][0] = pieces_[k - 1][0];
+        pieces_[k][1] = pieces_[k - 1][1];
+      }
+      pieces_[k][0] = from;
+      pieces_[k][1] = to;
+    }
+    int merged = 0;
+    for (int i = 0; i < pieceCount_; ++i) {
+      if (merged > 0 && pieces_[i][0] <= pieces_[merged - 1][1] + 1) {
+        pieces_[merged - 1][1] = std::max(pieces_[merged - 1][1], pieces_[i][1]);
+      } else {
+        pieces_[merged][0] = pieces_[i][0];
+        pieces_[merged][1] = pieces_[i][1];
+        ++merged;
+      }
+    }
+    if (merged == 0) {
+      rowMaxX_ = -1;
+      rowMinX_ = 0;
+    } else {
+      rowMinX_ = pieces_[0][0];
+      rowMaxX_ = pieces_[merged - 1][1];
+    }
+    pieceCount_ = merged > 1 ? merged : 0;
+  }
+
+  bool in_pieces(int x) const {
+    for (int i = 0; i < pieceCount_; ++i) {
+      if (x >= pieces_[i][0] && x <= pieces_[i][1]) return true;
+    }
+    return false;
+  }
+
   const Color color_;
   const Pixel pixel_;
   const CoverageRunRoutine run_;
@@ -1168,7 +1232,9 @@ class RowPlotter {
   const int firstWholeRow_, lastWholeRow_;  // of those, the rows plotted whole
   const int outsideMaxX_;                   // the last column plotted in the others
   Color* line_ = nullptr;
-  int rowMaxX_ = -1;  // the last column plotted in this row; -1 for none
+  int rowMinX_ = 0, rowMaxX_ = -1;  // the columns plotted in this row; none when max < min
+  int pieceCount_ = 0;              // 0, or the row's pieces when the clip leaves gaps
+  int pieces_[CellRasterizer::maxClipRects][2];  // first and last column of each piece
 };
 
 // Sweeps the sorted cells from `cell` up to `stop`, from the running cover `cover`:
@@ -1180,8 +1246,8 @@ class RowPlotter {
 // The sort leaves a sentinel after the last cell: a key no cell has, and the least
 // column, so that neither the sum of equal keys nor the gap test needs to look for
 // the end.
-template <bool evenOdd, class Pixel>
-[[gnu::always_inline]] inline void sweep_range(RowPlotter<Pixel>& row, const CoverageCell* cell,
+template <bool evenOdd, class Plotter>
+[[gnu::always_inline]] inline void sweep_range(Plotter& row, const CoverageCell* cell,
                                                const CoverageCell* stop, std::int32_t cover) {
   const int* curve = cellRasterizer.curve;
   int y = emptyRow;
@@ -1212,9 +1278,8 @@ template <bool evenOdd, class Pixel>
 }
 
 // One pass over all sorted cells, rows top to bottom.
-template <bool evenOdd, class Pixel>
-void sweep_downwards(Color color, Pixel pixel) {
-  RowPlotter<Pixel> row(color, pixel);
+template <bool evenOdd, class Plotter>
+void sweep_downwards(Plotter row) {
   sweep_range<evenOdd>(row, cellRasterizer.sorted, cellRasterizer.sorted + cellRasterizer.numCells,
                        0);
 }
@@ -1229,13 +1294,12 @@ void sweep_downwards(Color color, Pixel pixel) {
 // every row's covers add up to 0 (modulo 2^32, as they are summed) and so do those
 // of the rows above: each row starts from 0. That holds for a band too, whose rows
 // hold the cells the whole fill has there.
-template <bool evenOdd, class Pixel>
-void sweep_upwards(Color color, Pixel pixel) {
+template <bool evenOdd, class Plotter>
+void sweep_upwards(Plotter row) {
   const int n = cellRasterizer.numCells;
   const CoverageCell* const first = cellRasterizer.sorted;
   const int* const ends = cellRasterizer.rowStarts;  // after the sort: the end of each row
   const SortedRows rows = sorted_rows();
-  RowPlotter<Pixel> row(color, pixel);
   for (int i = rows.last - 1; i >= rows.first; --i) {
     const CoverageCell* const begin = first + (i > rows.first ? std::min(ends[i - 1], n) : 0);
     const CoverageCell* const stop = first + std::min(ends[i], n);
@@ -1244,23 +1308,26 @@ void sweep_upwards(Color color, Pixel pixel) {
   }
 }
 
-// The sweep for the surface's row order, the fill rule and the installed pixel
-// routine.
-template <bool evenOdd, class Pixel>
-void sweep_in_memory_order(Color color, Pixel pixel) {
+// The sweep for the surface's row order, the fill rule, the installed pixel routine
+// and the clip (rare: its fills take the routine through its pointer).
+template <bool evenOdd, class Plotter>
+void sweep_in_memory_order(const Plotter& row) {
   if (backBuffer.rowStep < 0) {
-    sweep_upwards<evenOdd>(color, pixel);
+    sweep_upwards<evenOdd>(row);
   } else {
-    sweep_downwards<evenOdd>(color, pixel);
+    sweep_downwards<evenOdd>(row);
   }
 }
 template <bool evenOdd>
 void sweep_with_routines(Color color) {
   const CoveragePixelRoutine pixel = coverageRoutines.pixel;
-  if (pixel == &coverPixel<px::coverCopy>) {
-    sweep_in_memory_order<evenOdd>(color, KnownPixel<px::coverCopy>{});
+  if (cellRasterizer.clipCount > 0) {
+    sweep_in_memory_order<evenOdd>(RowPlotter<AnyPixel, true>(color, AnyPixel{pixel}));
+  } else if (pixel == &coverPixel<px::coverCopy>) {
+    sweep_in_memory_order<evenOdd>(
+        RowPlotter<KnownPixel<px::coverCopy>>(color, KnownPixel<px::coverCopy>{}));
   } else {
-    sweep_in_memory_order<evenOdd>(color, AnyPixel{pixel});
+    sweep_in_memory_order<evenOdd>(RowPlotter<AnyPixel>(color, AnyPixel{pixel}));
   }
 }
 
@@ -1474,6 +1541,14 @@ void setFillBand(int top, int bottom) {
 }
 
 void clearFillBand() { setFillBand(0, 0x7FFFFFFF); }
+
+void setFillClip(const Rect* rects, int count) {
+  CellRasterizer& r = cellRasterizer;
+  r.clipCount = rects && count > 0 && count <= CellRasterizer::maxClipRects ? count : 0;
+  for (int i = 0; i < r.clipCount; ++i) r.clip[i] = rects[i];
+}
+
+void clearFillClip() { cellRasterizer.clipCount = 0; }
 
 void setFillStreamed(int streamed) { cellRasterizer.streamed = streamed != 0; }
 

@@ -14,8 +14,9 @@
 //           (16 bits, 1/8 px around the view), until the input ends.
 // The outline is a wave layer's: the base under the first sample, the samples, the
 // base under the last one, and back. Both paths then draw it again in two bands of
-// rows cut where the sample count says (setFillBand, as the drawing threads do): the
-// rows must come out the same.
+// rows cut where the sample count says (setFillBand, as the drawing threads do), and
+// the rasterizer through two clips that share the view (setFillClip): the pixels
+// must come out the same.
 
 #include <cmath>
 #include <cstddef>
@@ -131,6 +132,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     clearFillBand();
     compare(monotone ? "monotone in two bands" : "rasterizer in two bands");
   }
+  // A clip is the rasterizer's alone: the view cut in two by a column, the right part
+  // filled through two overlapping rectangles.
+  memory = background;
+  const int cutX = static_cast<int>(outline.size() * 40503u % (width + 1u));
+  const Rect left{0, 0, cutX, height};
+  const Rect right[] = {{cutX, 0, width, cut + 1}, {cutX, cut, width, height}};
+  setFillClip(&left, 1);
+  fill(outline, false, mode);
+  setFillClip(right, 2);
+  fill(outline, false, mode);
+  clearFillClip();
+  compare("rasterizer in a clip");
   backBuffer.pixels = nullptr;
   setView(-1, -1, -1, -1, 0, 1);
   return 0;

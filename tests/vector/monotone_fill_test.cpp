@@ -155,6 +155,16 @@ TEST(MonotoneFill, OutlinesTheRasterizerMustDrawAreLeftToIt) {
   cellRasterizer.flags &= ~2;
   pathBuffer.count = 0;
 
+  const Rect clip{5, 5, 30, 30};  // a clip is the rasterizer's to plot
+  setFillClip(&clip, 1);
+  beginPath();
+  addPoint(0, 40);
+  addPoint(0, 10);
+  addPoint(60, 40);
+  EXPECT_FALSE(fillMonotonePath(0xFF102030, 1)) << "a clip";
+  clearFillClip();
+  EXPECT_TRUE(fillMonotonePath(0xFF102030, 1)) << "the clip cleared";
+
   // More cells than the store holds: the rasterizer draws it in bands, with other
   // cells than one walk gives (a million pixels of this zigzag differ).
   TestSurface wide(7680, 1080);

@@ -48,40 +48,68 @@ TEST_F(RasterFill, SquareGetsFullEdgeAndCornerCoverage) {
 
 // A row limit plots exactly the rows it keeps, and the first columns of the others,
 // as the whole fill plots them (coverage and routine alike: a run cut to one column
-// stays a run), and nothing else; limits past the view are cut to it, and clearing
+// stays a run), and nothing else; a clip cuts that again to its rectangles, each
+// pixel once however they overlap; limits past the view are cut to it, and clearing
 // brings back all. One shape lies inside the view, one reaches past its left edge.
-TEST_F(RasterFill, RowLimitPlotsItsPixelsAsTheWholeFillDoes) {
+TEST_F(RasterFill, RowLimitsAndClipsPlotTheirPixelsAsTheWholeFillDoes) {
   // Per pixel: the coverage plotted, plus 1000 when the pixel routine plotted it.
   const auto plotted = [](std::initializer_list<float> shape) {
     CoverageRecorder::clear();
     fillPolygon(shape);
     std::vector<int> seen(64 * 48, -1);
     for (const PlotCall& c : CoverageRecorder::calls) {
-      for (int x = c.x; x < c.x + c.count; ++x)
+      for (int x = c.x; x < c.x + c.count; ++x) {
+        EXPECT_EQ(seen[c.y * 64 + x], -1) << "pixel " << x << ", " << c.y << " plotted twice";
         seen[c.y * 64 + x] = c.coverage + (c.pixel ? 1000 : 0);
+      }
     }
     return seen;
   };
   const std::initializer_list<float> shapes[] = {
       {3.3f, 2.7f, 60.1f, 17.2f, 41.6f, 45.9f, 1.2f, 30.4f},
       {-10.3f, 5.2f, 30.7f, 8.1f, 20.2f, 40.6f, -12.1f, 44.4f}};
-  constexpr int low = INT_MIN;  // as no rows and no columns
+  constexpr int low = INT_MIN, high = INT_MAX;              // as none, as all
+  const std::vector<Rect> seventeen(17, Rect{0, 0, 1, 1});  // too many: no clip
   const struct {
     int top, bottom, columns;
-  } limits[] = {{10, 20, 0}, {0, 48, 0},  {-5, 7, 0},  {40, 100, 0}, {30, 30, 0},    {25, 12, 0},
-                {47, 48, 0}, {10, 20, 1}, {30, 30, 3}, {0, 0, 100},  {low, low, low}};
+    std::vector<Rect> clip;
+  } limits[] = {{10, 20, 0, {}},
+                {0, 48, 0, {}},
+                {-5, 7, 0, {}},
+                {40, 100, 0, {}},
+                {30, 30, 0, {}},
+                {25, 12, 0, {}},
+                {47, 48, 0, {}},
+                {10, 20, 1, {}},
+                {30, 30, 3, {}},
+                {0, 0, 100, {}},
+                {low, low, low, {}},
+                {0, 48, 0, {{12, 0, 13, 48}}},                   // one column
+                {0, 48, 0, {{2, 5, 20, 30}, {30, 10, 50, 40}}},  // two pieces a row
+                {0, 48, 0, {{2, 5, 20, 30}, {10, 20, 35, 45}, {34, 0, 40, 48}}},  // overlapping
+                {0, 48, 0, {{5, 3, 9, 40}, {9, 3, 12, 40}}},                      // adjacent
+                {0, 48, 0, {{low, low, 3, high}, {61, -5, high, 44}}},            // past the view
+                {10, 20, 3, {{1, 0, 30, 48}, {40, 15, 44, 25}}},  // with a row limit
+                {0, 48, 0, {{30, 0, 20, 48}, {0, 30, 64, 30}}},   // empty rectangles
+                {0, 48, 0, seventeen}};
   for (const auto& shape : shapes) {
     const std::vector<int> whole = plotted(shape);
     for (const auto& l : limits) {
       setFillRows(l.top, l.bottom, l.columns);
+      setFillClip(l.clip.data(), static_cast<int>(l.clip.size()));
       const std::vector<int> limited = plotted(shape);
       clearFillRows();
+      clearFillClip();
       for (int y = 0; y < 48; ++y) {
         for (int x = 0; x < 64; ++x) {
-          const bool kept = (y >= l.top && y < l.bottom) || x < l.columns;
+          bool clipped = l.clip.size() >= 1 && l.clip.size() <= 16;
+          for (const Rect& r : l.clip) {
+            if (x >= r.left && x < r.right && y >= r.top && y < r.bottom) clipped = false;
+          }
+          const bool kept = ((y >= l.top && y < l.bottom) || x < l.columns) && !clipped;
           ASSERT_EQ(limited[y * 64 + x], kept ? whole[y * 64 + x] : -1)
-              << "rows " << l.top << ".." << l.bottom << " and " << l.columns << " columns, pixel "
-              << x << ", " << y;
+              << "rows " << l.top << ".." << l.bottom << " and " << l.columns << " columns, "
+              << l.clip.size() << " clip rectangles, pixel " << x << ", " << y;
         }
       }
     }

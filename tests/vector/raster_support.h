@@ -125,6 +125,7 @@ struct RasterSettingsGuard {
     setCoverageTable(curve);
     cellRasterizer.storeCells = cellsPerBlock * maxCellBlocks;
     clearFillRows();
+    clearFillClip();
     setFillRuleEvenOdd();
     setFillRuleEvenOdd();
     fillRuleState.restoreAfterFill = 0;
