@@ -646,8 +646,8 @@ bool fillMonotonePath(Color color, int mode) {
   const BackBuffer& b = backBuffer;
   // A clip (setFillClip) is left to the rasterizer: it serves redrawing small parts,
   // and the walk's plotting stays simpler without it.
-  if (fillRuleState.cellsPending || cellRasterizer.clipCount > 0 || pb.count < 2 ||
-      b.viewWidth < 1 || b.viewHeight < 1) {
+  if (fillRuleState.cellsPending || pb.count < 2 || b.viewWidth < 1 || b.viewHeight < 1 ||
+      cellRasterizer.clipCount > 0) {
     return false;
   }
   // Not shown at all, or beyond the limits where the rasterizer converts directly.
