@@ -239,9 +239,11 @@ void drawBand(int top, int bottom) {
       drawSkyColumns(r.left, r.right - 1, bandFrame.hidden, std::max(top, r.top),
                      std::min(bottom, r.bottom));
     }
-    setFillClip(b.changedRects, b.changedCount);
-    drawDisc(bandFrame.discX, bandFrame.hidden);
-    clearFillClip();
+    if (b.changedCount > 0) {  // none: a clip of no rectangles would clip nothing
+      setFillClip(b.changedRects, b.changedCount);
+      drawDisc(bandFrame.discX, bandFrame.hidden);
+      clearFillClip();
+    }
   }
   drawSampledWaveLayers(top, bottom, bandFrame.keptFrom < 0 ? INT_MAX : bandFrame.keptFrom);
 }
