@@ -90,10 +90,10 @@ struct CellRasterizer {
   // The rows plotted whole, and the columns plotted in the others (setFillRows).
   int rowsTop = 0, rowsBottom = 0x7FFFFFFF, columnsOutside = 0;  // (setFillRows)
   int limitTop = 0, limitBottom = 0x7FFFFFFF;  // rows outside are not plotted (setFillBand)
-  static constexpr int maxClipRects = 16;
-  Rect clip[maxClipRects]{};  // nothing outside them is plotted (setFillClip)
-  int clipCount = 0;          // 0: no clip
-  int streamed = 0;           // plain runs bypass the caches (setFillStreamed)
+  static constexpr int maxClipRects = 16;      // the most rectangles a clip takes
+  Rect clip[maxClipRects]{};                   // nothing outside them is plotted (setFillClip)
+  int clipCount = 0;                           // 0: no clip
+  int streamed = 0;                            // plain runs bypass the caches (setFillStreamed)
   // Every sub-path of the current fill in 24.8 after conversion, kept so that bands
   // can walk it again: per sub-path a header (point count, closed flag), then points.
   std::int32_t* outline = nullptr;
