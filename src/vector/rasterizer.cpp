@@ -1187,8 +1187,10 @@ class RowPlotter {
     pieceCount_ = 0;
     for (int i = 0; i < cellRasterizer.clipCount; ++i) {
       const Rect& r = cellRasterizer.clip[i];
-      const int from = std::max(r.left, rowMinX_), to = std::min(r.right - 1, rowMaxX_);
-      if (y < r.top || y >= r.bottom || from > to) continue;
+      const int from = std::max(r.left, rowMinX_);  // 0 or more: right - 1 cannot overflow
+      if (y < r.top || y >= r.bottom || r.right <= from) continue;
+      const int to = std::min(r.right - 1, rowMaxX_);
+      if (from > to) continue;
       int k = pieceCount_++;
       for (; k > 0 && pieces_[k - 1][0] > from; --k) {
         pieces_[k][0] = pieces_[k - 1][0];

@@ -89,6 +89,7 @@ TEST_F(RasterFill, RowLimitsAndClipsPlotTheirPixelsAsTheWholeFillDoes) {
                 {0, 48, 0, {{2, 5, 20, 30}, {10, 20, 35, 45}, {34, 0, 40, 48}}},  // overlapping
                 {0, 48, 0, {{5, 3, 9, 40}, {9, 3, 12, 40}}},                      // adjacent
                 {0, 48, 0, {{low, low, 3, high}, {61, -5, high, 44}}},            // past the view
+                {0, 48, 0, {{low, low, low, low}, {high, high, high, high}, {40, 2, 50, 9}}},
                 {10, 20, 3, {{1, 0, 30, 48}, {40, 15, 44, 25}}},  // with a row limit
                 {0, 48, 0, {{30, 0, 20, 48}, {0, 30, 64, 30}}},   // empty rectangles
                 {0, 48, 0, seventeen}};
